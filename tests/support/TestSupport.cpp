@@ -1,0 +1,85 @@
+#include "support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace testsupport {
+
+QString runPeer(const QString& program, const QStringList& args, int timeoutMs)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(10000)) {
+        ADD_FAILURE() << "cannot start " << program.toStdString();
+        throw std::runtime_error("peer did not start");
+    }
+    if (!p.waitForFinished(timeoutMs) || p.exitStatus() != QProcess::NormalExit
+        || p.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " " << args.join(' ').toStdString()
+                      << " failed: " << p.readAllStandardError().toStdString();
+        p.kill();
+        throw std::runtime_error("peer failed");
+    }
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    // sox prints "stat" figures on stderr; keep both streams available.
+    return QString::fromUtf8(p.readAllStandardOutput()) + err;
+}
+
+QJsonObject probe(const QString& file)
+{
+    QProcess p;
+    p.start("ffprobe", {"-v", "error", "-print_format", "json", "-show_streams", "-show_format",
+                        "-count_packets", file});
+    p.waitForFinished(60000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+QJsonObject probeAudioStream(const QString& file)
+{
+    const QJsonArray streams = probe(file).value("streams").toArray();
+    for (const auto& s : streams)
+        if (s.toObject().value("codec_type").toString() == "audio") return s.toObject();
+    return {};
+}
+
+double soxStat(const QString& file, const QString& key)
+{
+    QProcess p;
+    p.start("sox", {file, "-n", "stat"});
+    p.waitForFinished(60000);
+    const QString out = QString::fromUtf8(p.readAllStandardError());
+    for (const QString& line : out.split('\n')) {
+        if (line.startsWith(key)) {
+            const QString value = line.section(':', 1).trimmed();
+            bool ok = false;
+            const double d = value.toDouble(&ok);
+            if (ok) return d;
+        }
+    }
+    ADD_FAILURE() << "sox stat has no " << key.toStdString() << " for " << file.toStdString()
+                  << ": " << out.toStdString();
+    return -1;
+}
+
+void makeTone(const QString& file, double hz, double seconds, int rate, int channels,
+              const QStringList& outputOptions)
+{
+    QStringList args{"-n", "-r", QString::number(rate), "-c", QString::number(channels)};
+    args += outputOptions;
+    args += {file, "synth", QString::number(seconds), "sine", QString::number(hz), "vol", "0.5"};
+    runPeer("sox", args);
+}
+
+bool pulseAvailable()
+{
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) return true;
+    if (!qEnvironmentVariableIsEmpty("TAMSEL_REQUIRE_PULSE"))
+        ADD_FAILURE() << "scripts/test should have started a private sound server";
+    return false;
+}
+
+}  // namespace testsupport
