@@ -1,0 +1,45 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+QString Dialogs::toQtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        QString name = parts[i];
+        // Names may already show their patterns ("MP3 Files(*.mp3)").
+        if (!name.contains('(')) name += " (" + patterns + ")";
+        else name = name.left(name.indexOf('(')).trimmed() + " (" + patterns + ")";
+        out << name;
+    }
+    return out.join(";;");
+}
+
+void QtDialogs::information(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, "Information", text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void QtDialogs::plain(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+QStringList QtDialogs::openFiles(QWidget* parent, const QString& directory,
+                                 const QString& filter)
+{
+    return QFileDialog::getOpenFileNames(parent, "Open", directory, toQtFilter(filter));
+}
+
+QString QtDialogs::saveFile(QWidget* parent, const QString& directory, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, "Save As", directory, toQtFilter(filter));
+}

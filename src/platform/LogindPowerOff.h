@@ -1,0 +1,9 @@
+#pragma once
+// Asks systemd-logind to power off, without asking the user again.
+
+#include "platform/PowerOff.h"
+
+class LogindPowerOff : public PowerOff {
+public:
+    void powerOff() override;
+};
