@@ -1,0 +1,46 @@
+#include "config/RecordingSourceHelp.h"
+
+namespace {
+
+QString lines(std::initializer_list<const char*> list)
+{
+    QStringList out;
+    for (const char* l : list) out << QString::fromUtf8(l);
+    return out.join('\n');
+}
+
+}  // namespace
+
+const QStringList& recordingSourceHelpTexts()
+{
+    static const QStringList texts{
+        lines({"Record from Windows audio resource:", "", "1) Audio from Windows Media Player, ",
+               "Winamp,RealOne player, QuickTime Player, ",
+               "CD/DVD Players Software, Streaming Internet...",
+               "Select \"Stereo Mixer\" Different sound cards ",
+               "have the different names for recording devices. ",
+               "For example: \"Stereo Mixer\" might appear as ",
+               "\"What U hear\", \"Output\", \"Mixer\". ", "",
+               "2) Choose the output format and set its ",
+               "parameters. Set the output directory for your files.", "",
+               "3) Click the Record Button to begin recording"}),
+        lines({"Record from Microphone", "", "1) Select \"Microphone\" or the equivalent in the ",
+               "Recording Device list. Adjust the recording ",
+               "volume for the lowest possible performance. ", "",
+               "2)  Choose the output format and set its ",
+               "parameters. Set the output directory for your files.", "",
+               "3) Click the \"Record\" Button to begin recording ", "sound from the mic. ", ""}),
+        lines({"Record from external audio sources:", "",
+               "1) Select \"Line-In\" or the equivalent in the ",
+               "Recording Device list. Adjust the recording ",
+               "volume for the lowest possible performance. ", "",
+               "2) Choose the output format and set its ",
+               "parameters. Set the output directory for your files.", "",
+               "3) Click the Record Button to begin recording. "}),
+        lines({"Record from TVtuner:", "", "1) Please select\"TV Tuner Audio\".", "",
+               "2) Choose the output format and set its ",
+               "parameters. Set the output directory for your files.", "",
+               "3) Click the Record Button to begin recording. ", ""}),
+    };
+    return texts;
+}

@@ -1,0 +1,110 @@
+#include "config/Tfm_dev.h"
+
+#include "components/TAudioRecord2.h"
+#include "config/RecordingSourceHelp.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <algorithm>
+
+Tfm_dev::Tfm_dev(TAudioRecord2* record, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      record_(record)
+{
+    setObjectName("fm_dev");
+    setWindowTitle("Recording Source");
+    setFixedSize(250, 239);
+
+    auto* gbDevice = new QGroupBox("Recording Device ", this);
+    gbDevice->setGeometry(8, 4, 234, 82);
+    cb_rd = new QComboBox(gbDevice);
+    cb_rd->setGeometry(10, 20, 214, 24);
+    cb_rdson = new QComboBox(gbDevice);
+    cb_rdson->setGeometry(10, 50, 214, 24);
+
+    auto* gbVolume = new QGroupBox("Recording Volume", this);
+    gbVolume->setGeometry(8, 92, 234, 100);
+    tb_rd = new QSlider(Qt::Horizontal, gbVolume);
+    tb_rd->setGeometry(10, 22, 214, 24);
+    tb_rd->setRange(0, kVolumeMax);
+    tb_rd->setSingleStep(1);
+    tb_rd->setTickPosition(QSlider::NoTicks);
+    auto* lab1 = new QLabel("Please low the volume as possible. The lower", gbVolume);
+    lab1->setGeometry(10, 52, 220, 18);
+    auto* lab2 = new QLabel(" the volume, the better the quality. ", gbVolume);
+    lab2->setGeometry(10, 70, 220, 18);
+
+    dev_bt_ok = new QPushButton("Ok", this);
+    dev_bt_ok->setGeometry(8, 202, 74, 28);
+    dev_bt_can = new QPushButton("Cancel", this);
+    dev_bt_can->setGeometry(88, 202, 74, 28);
+    dev_bt_help = new QPushButton("Help", this);
+    dev_bt_help->setGeometry(168, 202, 74, 28);
+
+    gb_help = new QGroupBox("Help", this);
+    gb_help->setGeometry(0, 0, 250, 239);
+    gb_help->setAutoFillBackground(true);
+    lab_help = new QLabel(gb_help);
+    lab_help->setGeometry(8, 18, 234, 176);
+    lab_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lab_help->setWordWrap(false);
+    QFont small = lab_help->font();
+    small.setPointSizeF(std::max(6.0, small.pointSizeF() - 1.5));
+    lab_help->setFont(small);
+    bt_pre = new QPushButton("Preview", gb_help);
+    bt_pre->setGeometry(8, 202, 74, 28);
+    bt_nex = new QPushButton("Next", gb_help);
+    bt_nex->setGeometry(88, 202, 74, 28);
+    Button4 = new QPushButton("I Know", gb_help);
+    Button4->setGeometry(168, 202, 74, 28);
+    gb_help->hide();
+    showHelpText(0);
+
+    connect(cb_rdson, &QComboBox::activated, this, &Tfm_dev::cb_rdsonChange);
+    connect(tb_rd, &QSlider::valueChanged, this, &Tfm_dev::tb_rdChange);
+    connect(dev_bt_ok, &QPushButton::clicked, this, &Tfm_dev::dev_bt_okClick);
+    connect(dev_bt_can, &QPushButton::clicked, this, &Tfm_dev::dev_bt_canClick);
+    connect(dev_bt_help, &QPushButton::clicked, this, &Tfm_dev::dev_bt_helpClick);
+    connect(Button4, &QPushButton::clicked, this, &Tfm_dev::Button4Click);
+    connect(bt_nex, &QPushButton::clicked, this, &Tfm_dev::bt_nexClick);
+    connect(bt_pre, &QPushButton::clicked, this, &Tfm_dev::bt_preClick);
+}
+
+void Tfm_dev::cb_rdsonChange(int position)
+{
+    record_->SetLine(position + 1);
+    record_->SetLineSelected();
+    // Moving the slider sends the volume back through tb_rdChange.
+    tb_rd->setValue(std::clamp(record_->LineVolume(), 0, kVolumeMax));
+}
+
+void Tfm_dev::tb_rdChange(int position) { record_->SetLineVolume(position); }
+
+void Tfm_dev::dev_bt_okClick() { hide(); }
+void Tfm_dev::dev_bt_canClick() { hide(); }
+void Tfm_dev::dev_bt_helpClick()
+{
+    gb_help->show();
+    gb_help->raise();
+}
+void Tfm_dev::Button4Click() { gb_help->hide(); }
+
+void Tfm_dev::bt_nexClick()
+{
+    showHelpText((helpIndex_ + 1) % recordingSourceHelpTexts().size());
+}
+
+void Tfm_dev::bt_preClick()
+{
+    const int n = recordingSourceHelpTexts().size();
+    showHelpText((helpIndex_ + n - 1) % n);
+}
+
+void Tfm_dev::showHelpText(int index)
+{
+    helpIndex_ = index;
+    lab_help->setText(recordingSourceHelpTexts().at(index));
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Recording source window: the capture device, its input line and volume.
+// Every change goes straight to the capture component; nothing is stored.
+
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class TAudioRecord2;
+
+class Tfm_dev : public QDialog {
+    Q_OBJECT
+public:
+    Tfm_dev(TAudioRecord2* record, QWidget* parent = nullptr);
+
+    static constexpr int kVolumeMax = 66535;
+
+    QComboBox* cb_rd;
+    QComboBox* cb_rdson;
+    QSlider* tb_rd;
+    QPushButton* dev_bt_ok;
+    QPushButton* dev_bt_can;
+    QPushButton* dev_bt_help;
+    QGroupBox* gb_help;
+    QPushButton* bt_pre;
+    QPushButton* bt_nex;
+    QPushButton* Button4;
+    QLabel* lab_help;
+
+    int visibleHelpText() const { return helpIndex_; }
+
+    void cb_rdsonChange(int position);
+    void tb_rdChange(int position);
+    void dev_bt_okClick();
+    void dev_bt_canClick();
+    void dev_bt_helpClick();
+    void Button4Click();
+    void bt_nexClick();
+    void bt_preClick();
+
+private:
+    void showHelpText(int index);
+
+    TAudioRecord2* record_;
+    int helpIndex_ = 0;
+};
