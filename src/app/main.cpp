@@ -1,7 +1,74 @@
-#include <QApplication>
+// Program entry: the single-instance guard, the seven windows in their order,
+// the message loop.
+
+#include "app/ApplicationTitle.h"
+#include "app/RealComponents.h"
+#include "app/TamselApplication.h"
+#include "app/Tfm_main.h"
+#include "config/Tfm_dev.h"
+#include "config/Tfm_dir.h"
+#include "config/Tfm_set.h"
+#include "join/Tfm_list.h"
+#include "platform/Dialogs.h"
+#include "platform/LogindPowerOff.h"
+#include "platform/Shell.h"
+#include "platform/SingleInstance.h"
+#include "schedule/Tfm_sche.h"
+#include "tags/Tfm_id3.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace {
+
+// The skin and the help live beside the executable, or in share/tamsel
+// when installed.
+QString programDirectory()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    if (QFile::exists(QDir(dir).filePath("mp3enc.dll"))) return dir;
+    const QString installed = QDir(dir).filePath("../share/tamsel");
+    if (QFile::exists(QDir(installed).filePath("mp3enc.dll"))) return QDir::cleanPath(installed);
+    return dir;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    // A running copy keeps this one from starting; nothing is shown.
+    SingleInstance guard(kApplicationTitle);
+    if (!guard.acquire()) return 0;
+
+    TamselApplication app(argc, argv);
+    app.setApplicationName("Tamsel");
+    app.setQuitOnLastWindowClosed(false);
+
+    QtDialogs dialogs;
+    DesktopShell shell;
+    LogindPowerOff powerOff;
+    MainServices services;
+    services.dialogs = &dialogs;
+    services.shell = &shell;
+    services.powerOff = &powerOff;
+    services.programDirectory = programDirectory();
+
+    Tfm_main fm_main(makeRealComponents(), services);
+    app.setErrorHandler([&fm_main](const QString& message) {
+        fm_main.ApplicationEvents1Exception(message);
+    });
+    Tfm_sche fm_sche;
+    Tfm_dev fm_dev(fm_main.components().AudioRecord1.get());
+    Tfm_id3 fm_id3;
+    Tfm_set fm_set;
+    Tfm_dir fm_dir;
+    Tfm_list fm_list(fm_main.state(), *fm_main.components().Skin1, &fm_main);
+    fm_main.setWindows({&fm_sche, &fm_dev, &fm_id3, &fm_set, &fm_dir, &fm_list});
+
+    fm_main.move(326, 227);
+    fm_main.show();
+    const int rc = app.exec();
+    app.setErrorHandler({});
+    return rc;
 }

@@ -1,0 +1,290 @@
+#include "app/Tfm_main.h"
+
+#include "app/Docking.h"
+#include "components/TAudioFile2.h"
+#include "components/TAudioInformation2.h"
+#include "components/TAudioPlayer2.h"
+#include "components/TAudioRecord2.h"
+#include "components/TAudioVisualizationEx2.h"
+#include "components/TSkin.h"
+#include "config/SettingsFile.h"
+#include "config/SettingsKeys.h"
+#include "config/Tfm_dev.h"
+#include "config/Tfm_dir.h"
+#include "config/Tfm_set.h"
+#include "join/Tfm_list.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "schedule/Tfm_sche.h"
+#include "tags/Tfm_id3.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace {
+
+// Presses on these elements never drag the window.
+const QStringList kMarkedElements{"recorder", "pause", "stop", "add",  "play", "list",  "schedule",
+                                  "scource",  "set",   "tag",  "play_bar", "help", "min", "close",
+                                  "del",      "up",    "down", "bar",  "join"};
+
+}  // namespace
+
+Tfm_main::Tfm_main(MainComponents components, MainServices services)
+    : QWidget(nullptr), components_(std::move(components)), services_(std::move(services))
+{
+    setObjectName("fm_main");
+    setWindowTitle("Tamsel");
+    setFixedSize(475, 180);
+    if (components_.AudioVisualization21) {
+        components_.AudioVisualization21->setParent(this);
+        components_.AudioVisualization21->setGeometry(216, 71, 115, 81);
+    }
+    if (components_.Skin1) {
+        connect(components_.Skin1.get(), &TSkin::OnClick, this, &Tfm_main::Skin1Click);
+        connect(components_.Skin1.get(), &TSkin::OnMouseDown, this, &Tfm_main::Skin1MouseDown);
+        connect(components_.Skin1.get(), &TSkin::OnMouseUp, this, &Tfm_main::Skin1MouseUp);
+    }
+    FormCreate();
+}
+
+Tfm_main::~Tfm_main()
+{
+    // The components go before the window; an open writer completes its file.
+    components_.AudioFileWrite.reset();
+}
+
+void Tfm_main::FormCreate() { state_.listWindowShown = false; }
+
+void Tfm_main::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (firstShowStarted_) return;
+    firstShowStarted_ = true;
+    // Run from the event loop: the skin re-creates this window's frame, which
+    // must not happen inside its own show.
+    QTimer::singleShot(0, this, &Tfm_main::FormShow);
+}
+
+void Tfm_main::FormShow()
+{
+    settings_ = services_.settingsPath.isEmpty()
+                    ? std::make_unique<SettingsFile>()
+                    : std::make_unique<SettingsFile>(services_.settingsPath);
+    state_.addingRecordedFile = false;
+    state_.positionBase = 0;
+    state_.recordingPaused = false;
+    state_.playbackPaused = false;
+
+    components_.AudioFileWrite->SetFileOption(-1);
+    components_.AudioFilepaly->SetFileOption(-1);
+
+    fillRecordingSource();
+
+    windows_.set->ed_dir->setText(settings_->readText(SettingsKeys::Output::Section,
+                                                      SettingsKeys::Output::Path,
+                                                      SettingsKeys::Output::directoryDefault()));
+    state_.barFollows = true;
+    components_.AudioVisualization21->setLineCount(17);
+
+    TSkin& skin = *components_.Skin1;
+    skin.OpenSkinFile(QDir(services_.programDirectory).filePath("mp3enc.dll"));
+    skin.PrepareWindow(this);
+    skin.ApplyFormToWindow(this, "mp3rec");
+    BindSkinElements();
+
+    if (play_bar.bar) play_bar.bar->SetBarPosition(0);
+    if (play_bar.common) {
+        play_bar.common->RedrawElement();
+        play_bar.common->SetElementEnabled(false);
+    }
+    components_.AudioVisualization21->hide();
+    windows_.list->FormShow();
+    firstShowDone_ = true;
+}
+
+void Tfm_main::fillRecordingSource()
+{
+    TAudioRecord2& rec = *components_.AudioRecord1;
+    Tfm_dev& dev = *windows_.dev;
+    const int devices = rec.DeviceCount();
+    for (int i = 0; i <= devices; ++i) {
+        rec.SetDevice(i);
+        dev.cb_rd->addItem(rec.DeviceName());
+    }
+    const int lines = rec.InputLineCount();
+    int selected = -1;
+    for (int n = 1; n <= lines; ++n) {
+        rec.SetLine(n);
+        dev.cb_rdson->addItem(rec.LineName());
+        if (rec.LineSelected()) selected = n - 1;  // the last one wins
+    }
+    // A combo box selects its first entry by itself; no active line means none.
+    dev.cb_rdson->setCurrentIndex(selected);
+
+    dev.cb_rd->setCurrentIndex(
+        settings_->readInteger("rd", "rd", rec.DeviceCount()));
+    rec.SetLine(dev.cb_rdson->currentIndex() + 1);
+    dev.tb_rd->setValue(rec.LineVolume());
+}
+
+void Tfm_main::BindSkinElements()
+{
+    ISkinnedWindow* window = components_.Skin1->SkinnedWindowOf(this);
+    auto bind = [window](const char* name, Display& d, bool text, bool bar) {
+        ISkinObject* element = window ? window->ElementByName(name) : nullptr;
+        if (!element) return;
+        if (text) d.text = element->TextFacet();
+        if (bar) d.bar = element->ScrollBarFacet();
+        d.common = element->CommonFacet();
+    };
+    bind("s_time", s_time, true, false);
+    bind("play_bar", play_bar, false, true);
+    bind("s_sizeson", s_sizeson, true, false);
+    bind("s_filename", s_filename, true, false);
+    bind("s_mono", s_mono, true, false);
+}
+
+void Tfm_main::setDisplayText(const Display& element, const QString& text)
+{
+    if (element.text) element.text->SetElementText(text);
+    if (element.common) element.common->RedrawElement();
+}
+
+void Tfm_main::ApplicationEvents1Exception(const QString& message)
+{
+    services_.dialogs->information(this, message);
+    if (state_.recording) run(commands_.StopRecording);
+    if (state_.playing) run(commands_.StopPlayback);
+}
+
+void Tfm_main::run(const std::function<void()>& command)
+{
+    if (command) command();
+}
+
+void Tfm_main::Skin1Click(ISkinObject* source)
+{
+    const QString name = source->ElementName();
+    if (name == "recorder") {
+        run(commands_.RecordCommand);
+    } else if (name == "pause") {
+        if (state_.recording) run(commands_.ToggleRecordingPause);
+        if (state_.playing) run(commands_.TogglePlaybackPause);
+    } else if (name == "stop") {
+        if (state_.recording) run(commands_.StopRecording);
+        if (state_.playing) run(commands_.StopPlayback);
+        if (state_.listWindowShown) windows_.list->lv->setFocus();
+    } else if (name == "add") {
+        if (!state_.playing && !state_.joining) run(commands_.AddFiles);
+    } else if (name == "play") {
+        run(commands_.PlayCommand);
+    } else if (name == "list") {
+        toggleListWindow();
+    } else if (name == "schedule") {
+        showModal(windows_.sche, 27, 0);
+    } else if (name == "scource") {
+        windows_.dev->dev_bt_help->setEnabled(true);
+        showModal(windows_.dev, 114, 0);
+    } else if (name == "set") {
+        if (!state_.playing && !state_.recording && !state_.playbackPaused
+            && !state_.recordingPaused)
+            showModal(windows_.set, 27, 0);
+    } else if (name == "tag") {
+        if (!state_.playing && !state_.joining) showModal(windows_.id3, 27, 0);
+    } else if (name == "list_add") {
+        run(commands_.AddFiles);
+    } else if (name == "del") {
+        run(commands_.RemoveSelected);
+    } else if (name == "up") {
+        run(commands_.MoveUp);
+    } else if (name == "down") {
+        run(commands_.MoveDown);
+    } else if (name == "join") {
+        run(commands_.JoinFiles);
+    } else if (name == "stopj") {
+        state_.joining = false;
+    } else if (name == "help") {
+        openHelp();
+    }
+}
+
+void Tfm_main::toggleListWindow()
+{
+    if (state_.listWindowShown) {
+        windows_.list->close();
+        state_.listWindowShown = false;
+    } else {
+        windows_.list->FormShow();
+    }
+}
+
+void Tfm_main::showModal(QWidget* window, int dx, int dy)
+{
+    window->move(x() + dx, y() + dy);
+    if (auto* dialog = qobject_cast<QDialog*>(window)) dialog->exec();
+    else window->show();
+}
+
+void Tfm_main::openHelp()
+{
+    services_.shell->openDocument(QDir(services_.programDirectory).filePath("help/TAMSEL.html"));
+}
+
+void Tfm_main::Skin1MouseDown(ISkinObject* source, int, int, int)
+{
+    const QString name = source->ElementName();
+    if (kMarkedElements.contains(name)) state_.pressOnElement = true;
+    if (name == "play_bar") state_.barFollows = false;
+}
+
+void Tfm_main::Skin1MouseUp(ISkinObject* source, int, int, int)
+{
+    if (source->ElementName() == "play_bar" && state_.playing) run(commands_.SeekFromBar);
+}
+
+void Tfm_main::FormMouseDown(QPoint pos)
+{
+    if (state_.pressOnElement) {
+        state_.noWindowDrag = true;
+    } else {
+        state_.noWindowDrag = false;
+        state_.dragOriginX = pos.x();
+        state_.dragOriginY = pos.y();
+    }
+}
+
+void Tfm_main::FormMouseMove(QPoint pos)
+{
+    if (!windows_.list) return;
+    const bool dragging =
+        !state_.noWindowDrag && (QGuiApplication::mouseButtons() & Qt::LeftButton);
+    const auto r = dragMainWindow(frameGeometry(), windows_.list->frameGeometry(), pos,
+                                  QPoint(state_.dragOriginX, state_.dragOriginY), dragging);
+    if (r.mainPos != this->pos()) move(r.mainPos);
+    if (r.listPos != windows_.list->pos()) windows_.list->move(r.listPos);
+}
+
+void Tfm_main::FormMouseUp()
+{
+    state_.noWindowDrag = true;
+    state_.pressOnElement = false;
+}
+
+void Tfm_main::mousePressEvent(QMouseEvent* event) { FormMouseDown(event->position().toPoint()); }
+void Tfm_main::mouseMoveEvent(QMouseEvent* event) { FormMouseMove(event->position().toPoint()); }
+void Tfm_main::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }
+
+void Tfm_main::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    // The list window must not keep the program alive.
+    QTimer::singleShot(0, qApp, &QApplication::quit);
+}

@@ -1,0 +1,156 @@
+#pragma once
+// Fakes of the component interfaces for tests of the program's logic. They
+// record the calls made on them and answer from plain fields.
+
+#include "components/TAudioFile2.h"
+#include "components/TAudioInformation2.h"
+#include "components/TAudioPlayer2.h"
+#include "components/TAudioRecord2.h"
+#include "components/TAudioVisualizationEx2.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+
+#include <QStringList>
+#include <vector>
+
+class FakeRecorder : public TAudioRecord2 {
+public:
+    struct Line {
+        QString name;
+        bool selected = false;
+        int volume = 0;
+    };
+    int deviceCount = 0;
+    QStringList deviceNames{"Fake Server"};
+    std::vector<Line> lines;
+    int currentDevice = -1;
+    int currentLine = -1;
+    QStringList calls;  // "SetLine 2", "SetLineVolume 300", ...
+
+    void SetFormat(int r, int c) override { calls << QString("SetFormat %1 %2").arg(r).arg(c); }
+    int MsToSamples(int ms) const override { return ms * 44; }
+    void SetArraySize(int f) override { calls << QString("SetArraySize %1").arg(f); }
+    void StartRecord() override { calls << "StartRecord"; }
+    void StopRecord() override { calls << "StopRecord"; }
+    int ErrorCode() const override { return 0; }
+    Block GetArray() override { return {}; }
+    int64_t SamplesToMs(int64_t s) const override { return s / 44; }
+    int DeviceCount() override { return deviceCount; }
+    void SetDevice(int i) override { currentDevice = i; calls << QString("SetDevice %1").arg(i); }
+    QString DeviceName() override { return deviceNames.value(currentDevice); }
+    int InputLineCount() override { return int(lines.size()); }
+    void SetLine(int n) override { currentLine = n; calls << QString("SetLine %1").arg(n); }
+    QString LineName() override { return line() ? line()->name : QString(); }
+    bool LineSelected() override { return line() && line()->selected; }
+    void SetLineSelected() override
+    {
+        for (auto& l : lines) l.selected = false;
+        if (line()) line()->selected = true;
+        calls << QString("SetLineSelected %1").arg(currentLine);
+    }
+    int LineVolume() override { return line() ? line()->volume : 0; }
+    void SetLineVolume(int v) override
+    {
+        if (line()) line()->volume = v;
+        calls << QString("SetLineVolume %1").arg(v);
+    }
+
+private:
+    Line* line()
+    {
+        return currentLine >= 1 && currentLine <= int(lines.size()) ? &lines[currentLine - 1]
+                                                                     : nullptr;
+    }
+};
+
+class FakeAudioFile : public TAudioFile2 {
+public:
+    QStringList calls;
+    bool open = false;
+    void OpenRead(const QString& f, int, int) override { calls << "OpenRead " + f; open = true; }
+    bool IsOpen() const override { return open; }
+    void CloseFile() override { calls << "CloseFile"; open = false; }
+    int64_t Samples() const override { return 0; }
+    int64_t Duration() const override { return 0; }
+    int SampleRate() const override { return 44100; }
+    int Channels() const override { return 2; }
+    int Bitrate() const override { return 1411200; }
+    int ArraySampleRate() const override { return 44100; }
+    int ArrayChannels() const override { return 2; }
+    Block ReadArray(int) override { return {}; }
+    int64_t Seek(int64_t p, int) override { return p; }
+    void SetWavFormat(int, int, int) override {}
+    void SetRawFormat(int, int, int, int) override {}
+    bool CheckOggFormat(int, int, int, int, int) override { return true; }
+    void SetOggFormat(int, int, int, int, int, int) override {}
+    void OpenWrite(const QString& f, int) override { calls << "OpenWrite " + f; open = true; }
+    void SetInputFormat(int, int) override {}
+    void WriteArray(const Block&) override {}
+    void SetFileOption(int o) override { calls << QString("SetFileOption %1").arg(o); }
+};
+
+class FakePlayer : public TAudioPlayer2 {
+public:
+    void SetFormat(int, int) override {}
+    void StartPlay() override {}
+    void StopPlay() override {}
+    void PlayArray(const Block&) override {}
+    int64_t SamplesToMs(int64_t s) const override { return s / 44; }
+};
+
+class FakeInformation : public TAudioInformation2 {
+public:
+    void ReadInfo(const QString&) override {}
+    void WriteInfo(const QString&) override {}
+    int infoFrequency() const override { return 0; }
+    int infoBitrate() const override { return 0; }
+    int64_t infoDuration() const override { return 0; }
+    int infoChannels() const override { return 0; }
+    int64_t infoSamples() const override { return 0; }
+    int64_t infoSize() const override { return 0; }
+    int infoBitsPerSample() const override { return 0; }
+    int infoFormatTag() const override { return 0; }
+    QString infoTitle() const override { return {}; }
+    void setInfoTitle(const QString&) override {}
+    QString infoArtist() const override { return {}; }
+    void setInfoArtist(const QString&) override {}
+    QString infoAlbum() const override { return {}; }
+    void setInfoAlbum(const QString&) override {}
+    QString infoComments() const override { return {}; }
+    void setInfoComments(const QString&) override {}
+    int infoGenre() const override { return -1; }
+    void setInfoGenre(int) override {}
+    void setInfoGenreS(const QString&) override {}
+    int infoYear() const override { return 0; }
+    void setInfoYear(int) override {}
+    int infoTrack() const override { return 0; }
+    void setInfoTrack(int) override {}
+    QString GenreName(int) const override { return {}; }
+};
+
+class FakeVisualization : public TAudioVisualizationEx2 {
+public:
+    int lines = 0;
+    int blocks = 0;
+    void DisplayArray(const Block&) override { ++blocks; }
+    void setLineCount(int c) override { lines = c; }
+    int lineCount() const override { return lines; }
+};
+
+class FakeDialogs : public Dialogs {
+public:
+    QStringList shown;  // every message, in order
+    QStringList filesToOpen;
+    QString fileToSave;
+    void information(QWidget*, const QString& text) override { shown << text; }
+    void plain(QWidget*, const QString& text) override { shown << text; }
+    QStringList openFiles(QWidget*, const QString&, const QString&) override { return filesToOpen; }
+    QString saveFile(QWidget*, const QString&, const QString&) override { return fileToSave; }
+};
+
+class FakeShell : public Shell {
+public:
+    QStringList opened;
+    void openFolder(const QString& f) override { opened << "folder " + f; }
+    void openDocument(const QString& p) override { opened << "document " + p; }
+};
