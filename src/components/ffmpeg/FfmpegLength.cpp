@@ -1,0 +1,129 @@
+#include "components/ffmpeg/FfmpegLength.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/intreadwrite.h>
+#include <libavutil/mathematics.h>
+}
+
+#include <QFile>
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+bool isPcm(AVCodecID id)
+{
+    return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT
+           && av_get_bits_per_sample(id) > 0;
+}
+
+// The WMA decoders swallow the first frames and pad the end, so no header
+// figure matches their output.
+bool isWma(AVCodecID id)
+{
+    return id == AV_CODEC_ID_WMAV1 || id == AV_CODEC_ID_WMAV2 || id == AV_CODEC_ID_WMAPRO
+           || id == AV_CODEC_ID_WMAVOICE || id == AV_CODEC_ID_WMALOSSLESS;
+}
+
+int clampInt(int64_t v)
+{
+    return static_cast<int>(std::clamp<int64_t>(v, 0, std::numeric_limits<int>::max()));
+}
+
+int64_t toFrames(int64_t ts, AVRational tb, int rate)
+{
+    return av_rescale_q(ts, tb, AVRational{1, rate});
+}
+
+// An MP3 with a Xing/LAME header knows its frame count; the encoder padding at
+// its end is announced on the last packets as samples to discard. Those are
+// read from a second handle so the caller's read position stays untouched.
+bool mp3ExactLength(const QString& path, int64_t firstPts, int rate, int64_t& frames)
+{
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return false;
+    bool ok = false;
+    AVPacket* pkt = av_packet_alloc();
+    const int index = avformat_find_stream_info(fmt, nullptr) >= 0
+                          ? av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0)
+                          : -1;
+    if (pkt && index >= 0 && fmt->streams[index]->duration != AV_NOPTS_VALUE) {
+        const AVStream* st = fmt->streams[index];
+        const int64_t tail = av_rescale_q(2 * rate, AVRational{1, rate}, st->time_base);
+        const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+        const int64_t from = std::max<int64_t>(0, start + st->duration - tail);
+        if (av_seek_frame(fmt, index, from, AVSEEK_FLAG_BACKWARD) >= 0) {
+            int64_t end = AV_NOPTS_VALUE;
+            int64_t discard = 0;
+            while (av_read_frame(fmt, pkt) >= 0) {
+                if (pkt->stream_index == index && pkt->pts != AV_NOPTS_VALUE) {
+                    end = std::max(end == AV_NOPTS_VALUE ? pkt->pts : end, pkt->pts + pkt->duration);
+                    size_t size = 0;
+                    const uint8_t* side =
+                        av_packet_get_side_data(pkt, AV_PKT_DATA_SKIP_SAMPLES, &size);
+                    if (side && size >= 8) discard += AV_RL32(side + 4);
+                }
+                av_packet_unref(pkt);
+            }
+            if (end != AV_NOPTS_VALUE) {
+                frames = std::max<int64_t>(0, toFrames(end - firstPts, st->time_base, rate) - discard);
+                ok = true;
+            }
+        }
+    }
+    av_packet_free(&pkt);
+    avformat_close_input(&fmt);
+    return ok;
+}
+
+}  // namespace
+
+FfmpegLength measureFfmpegLength(AVFormatContext* fmt, int streamIndex, int64_t dataStart,
+                                 int64_t firstPts, int rate, const QString& path)
+{
+    const AVStream* st = fmt->streams[streamIndex];
+    const AVCodecParameters* par = st->codecpar;
+    const bool hasDuration = st->duration != AV_NOPTS_VALUE && st->duration > 0;
+    FfmpegLength len;
+    len.bitrate = clampInt(par->bit_rate > 0 ? par->bit_rate : fmt->bit_rate);
+
+    if (isPcm(par->codec_id)) {
+        // Sample data runs from the header to the end of the file unless the
+        // header says it ends earlier; a cut-off file holds only what is there.
+        const int bits = av_get_bits_per_sample(par->codec_id);
+        const int channels = par->ch_layout.nb_channels;
+        const int frameBytes = par->block_align > 0 ? par->block_align : channels * bits / 8;
+        const int64_t size = fmt->pb ? avio_size(fmt->pb) : -1;
+        len.exact = true;
+        len.bitrate = clampInt(int64_t{rate} * channels * bits);
+        if (size > dataStart && frameBytes > 0) {
+            len.frames = (size - dataStart) / frameBytes;
+            if (hasDuration)
+                len.frames = std::min(len.frames, toFrames(st->duration, st->time_base, rate));
+            return len;
+        }
+        len.frames = hasDuration ? toFrames(st->duration, st->time_base, rate) : 0;
+        return len;
+    }
+
+    const bool fromHeader = fmt->duration_estimation_method == AVFMT_DURATION_FROM_STREAM;
+    if (par->codec_id == AV_CODEC_ID_MP3 && fromHeader && hasDuration
+        && mp3ExactLength(path, firstPts, rate, len.frames)) {
+        len.exact = true;
+        return len;
+    }
+    if (fromHeader && hasDuration && !isWma(par->codec_id) && par->codec_id != AV_CODEC_ID_MP3) {
+        len.frames = toFrames(st->duration, st->time_base, rate);
+        len.exact = true;
+        return len;
+    }
+    // Otherwise the container's duration is the best estimate there is.
+    if (hasDuration)
+        len.frames = toFrames(st->duration, st->time_base, rate);
+    else if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
+        len.frames = av_rescale(fmt->duration, rate, AV_TIME_BASE);
+    return len;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// Reads any audio file FFmpeg decodes as interleaved float blocks at the
+// file's own rate and channel count, with sample-accurate seeking.
+//
+// Length: exact for PCM (WAV and the like, from the data size), FLAC, Ogg,
+// M4A and MP3 with a Xing/LAME header; for other files (MP3 without header,
+// WMA) an estimate from the container's duration, and reading simply ends
+// where the audio ends. No file is decoded in full to learn its length.
+
+#include "components/Block.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class FfmpegReader {
+public:
+    FfmpegReader();
+    ~FfmpegReader();
+    FfmpegReader(const FfmpegReader&) = delete;
+    FfmpegReader& operator=(const FfmpegReader&) = delete;
+
+    // Throws TamselError "Cannot open <path>: <reason>"; a file already open
+    // is closed first.
+    void open(const QString& path);
+    void close();
+    bool isOpen() const;
+
+    int64_t samples() const;     // frames
+    int64_t durationMs() const;
+    int sampleRate() const;
+    int channels() const;
+    int bitrate() const;         // bit/s
+    QString fileName() const;
+
+    // The next frames from the read position, at most count; empty at the end.
+    Block read(int count);
+    // Moves the read position to frame (clamped to [0, samples()]); returns
+    // the position reached.
+    int64_t seek(int64_t frame);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,196 @@
+#include "components/ffmpeg/FfmpegStream.h"
+
+#include "components/ffmpeg/FfmpegLength.h"
+#include "components/ffmpeg/FfmpegSupport.h"
+#include "platform/Error.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/mathematics.h>
+}
+
+#include <QFile>
+#include <QFileInfo>
+#include <limits>
+
+namespace {
+
+// A file whose audio packets yield nothing for this long is not audio we can
+// decode (random bytes with an audio name often pass the format probe).
+constexpr int kMaxPacketsWithoutFrame = 500;
+// Decoder errors in a row after which the rest of the stream counts as lost.
+constexpr int kMaxErrorsInRow = 1000;
+
+}  // namespace
+
+FfmpegStream::FfmpegStream(const QString& path) : path_(path)
+{
+    ffmpegsupport::quietLogging();
+    try {
+        openFile();
+        openDecoder();
+        decodeFirstFrame();
+        measureLength();
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+FfmpegStream::~FfmpegStream() { release(); }
+
+void FfmpegStream::release()
+{
+    av_frame_free(&frame_);
+    av_packet_free(&pkt_);
+    avcodec_free_context(&dec_);
+    avformat_close_input(&fmt_);
+}
+
+void FfmpegStream::fail(const QString& reason) const
+{
+    throw TamselError(QString("Cannot open %1: %2").arg(path_, reason));
+}
+
+void FfmpegStream::openFile()
+{
+    const QFileInfo info(path_);
+    if (!info.exists()) fail("the file does not exist");
+    if (info.isDir()) fail("it is a folder, not a file");
+    if (info.size() == 0) fail("the file is empty");
+
+    int rc = avformat_open_input(&fmt_, QFile::encodeName(path_).constData(), nullptr, nullptr);
+    if (rc < 0) {
+        fmt_ = nullptr;
+        fail(rc == AVERROR_INVALIDDATA ? QString("the file is not in an audio format that can be read")
+                                       : ffmpegsupport::errorText(rc));
+    }
+    // Right after the header the demuxer sits on the first data byte.
+    dataStart_ = fmt_->pb ? avio_tell(fmt_->pb) : 0;
+    rc = avformat_find_stream_info(fmt_, nullptr);
+    if (rc < 0) fail("the file is damaged or incomplete (" + ffmpegsupport::errorText(rc) + ")");
+}
+
+void FfmpegStream::openDecoder()
+{
+    const AVCodec* codec = nullptr;
+    index_ = av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (index_ == AVERROR_STREAM_NOT_FOUND) fail("the file holds no audio");
+    if (index_ == AVERROR_DECODER_NOT_FOUND || !codec)
+        fail("there is no decoder for its audio format");
+    if (index_ < 0) fail(ffmpegsupport::errorText(index_));
+    // Other streams (video, cover art) are never decoded.
+    for (unsigned i = 0; i < fmt_->nb_streams; ++i)
+        if (static_cast<int>(i) != index_) fmt_->streams[i]->discard = AVDISCARD_ALL;
+
+    const AVStream* st = fmt_->streams[index_];
+    dec_ = avcodec_alloc_context3(codec);
+    pkt_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (!dec_ || !pkt_ || !frame_) fail("out of memory");
+    int rc = avcodec_parameters_to_context(dec_, st->codecpar);
+    if (rc < 0) fail(ffmpegsupport::errorText(rc));
+    dec_->pkt_timebase = st->time_base;
+    rc = avcodec_open2(dec_, codec, nullptr);
+    if (rc < 0) fail("the audio decoder does not start (" + ffmpegsupport::errorText(rc) + ")");
+}
+
+void FfmpegStream::decodeFirstFrame()
+{
+    int fruitless = 0;
+    for (;;) {
+        const int rc = avcodec_receive_frame(dec_, frame_);
+        if (rc == 0 && frame_->nb_samples > 0) break;
+        if (rc == 0) continue;
+        if (rc == AVERROR_EOF || draining_ || ++fruitless > kMaxPacketsWithoutFrame)
+            fail("the audio cannot be decoded; the file is damaged or not audio");
+        feedDecoder();
+    }
+    // Blocks are delivered in the format the audio really decodes to.
+    rate_ = frame_->sample_rate > 0 ? frame_->sample_rate : dec_->sample_rate;
+    channels_ = frame_->ch_layout.nb_channels > 0 ? frame_->ch_layout.nb_channels
+                                                  : dec_->ch_layout.nb_channels;
+    if (rate_ <= 0 || channels_ <= 0) fail("the audio stream has no valid format");
+    firstPts_ = frame_->best_effort_timestamp != AV_NOPTS_VALUE ? frame_->best_effort_timestamp : 0;
+    held_ = true;
+}
+
+void FfmpegStream::measureLength()
+{
+    const FfmpegLength len = measureFfmpegLength(fmt_, index_, dataStart_, firstPts_, rate_, path_);
+    length_ = len.frames;
+    exact_ = len.exact;
+    bitrate_ = len.bitrate;
+}
+
+void FfmpegStream::feedDecoder()
+{
+    for (;;) {
+        int rc = av_read_frame(fmt_, pkt_);
+        if (rc < 0) {
+            if (rc == AVERROR(EIO) || rc == AVERROR(ENOMEM))
+                throw TamselError(QString("Cannot read %1: %2")
+                                      .arg(path_, ffmpegsupport::errorText(rc)));
+            // End of file, or data the demuxer cannot follow: what was read
+            // is what the file holds. Drain the decoder's last frames.
+            avcodec_send_packet(dec_, nullptr);
+            draining_ = true;
+            return;
+        }
+        if (pkt_->stream_index != index_) {
+            av_packet_unref(pkt_);
+            continue;
+        }
+        rc = avcodec_send_packet(dec_, pkt_);
+        av_packet_unref(pkt_);
+        // A damaged packet is skipped, as players do.
+        if (rc == 0) return;
+    }
+}
+
+const AVFrame* FfmpegStream::nextFrame()
+{
+    if (held_) {
+        held_ = false;
+        return frame_;
+    }
+    int errors = 0;
+    while (!ended_) {
+        const int rc = avcodec_receive_frame(dec_, frame_);
+        if (rc == 0) {
+            if (frame_->nb_samples > 0) return frame_;
+            continue;
+        }
+        if (rc == AVERROR_EOF || (rc == AVERROR(EAGAIN) && draining_)) {
+            ended_ = true;
+            break;
+        }
+        if (rc != AVERROR(EAGAIN) && ++errors > kMaxErrorsInRow) {
+            ended_ = true;
+            break;
+        }
+        if (rc == AVERROR(EAGAIN)) feedDecoder();
+    }
+    return nullptr;
+}
+
+std::optional<int64_t> FfmpegStream::indexOf(const AVFrame* frame) const
+{
+    if (frame->best_effort_timestamp == AV_NOPTS_VALUE) return std::nullopt;
+    return av_rescale_q_rnd(frame->best_effort_timestamp - firstPts_,
+                            fmt_->streams[index_]->time_base, AVRational{1, rate_},
+                            static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+}
+
+bool FfmpegStream::seekBefore(int64_t index)
+{
+    const AVRational tb = fmt_->streams[index_]->time_base;
+    const int64_t ts = firstPts_ + av_rescale_q(std::max<int64_t>(index, 0), AVRational{1, rate_}, tb);
+    if (av_seek_frame(fmt_, index_, ts, AVSEEK_FLAG_BACKWARD) < 0) return false;
+    avcodec_flush_buffers(dec_);
+    held_ = false;
+    draining_ = false;
+    ended_ = false;
+    return true;
+}
