@@ -1,0 +1,137 @@
+// The INI file on disk: creation, failures and their message, and that a
+// writer killed at any moment leaves a whole file behind.
+
+#include "platform/Error.h"
+#include "platform/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <random>
+#include <thread>
+
+namespace {
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void putContents(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QString failureOf(IniFile& file)
+{
+    try {
+        file.write("output", "dir", "x");
+    } catch (const TamselError& e) {
+        return e.message();
+    }
+    return QStringLiteral("no error");
+}
+
+TEST(IniFileDisk, MissingFileReadsEmptyAndFirstWriteCreatesItWithItsFolders)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config/deeper/tamsel.ini");
+    IniFile file(path, "tamsel.ini");
+    EXPECT_EQ(file.read("output", "dir"), std::nullopt);
+    EXPECT_FALSE(QFile::exists(path));
+
+    file.write("output", "dir", "/music");
+    EXPECT_EQ(contentsOf(path), "[output]\ndir=/music\n");
+    EXPECT_EQ(file.read("OUTPUT", "DIR"), u"/music");
+}
+
+TEST(IniFileDisk, EveryReadSeesTheFileAsItIsNow)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tamsel.ini");
+    IniFile writer(path, "tamsel.ini");
+    IniFile reader(path, "tamsel.ini");
+    writer.write("a", "k", "1");
+    EXPECT_EQ(reader.read("a", "k"), u"1");
+    writer.write("a", "k", "2");
+    EXPECT_EQ(reader.read("a", "k"), u"2");
+    putContents(path, "[a]\nk=edited by hand\n");
+    EXPECT_EQ(reader.read("a", "k"), u"edited by hand");
+    QFile::remove(path);
+    EXPECT_EQ(reader.read("a", "k"), std::nullopt);
+}
+
+TEST(IniFileDisk, WriteKeepsAForeignFileByteForByteApartFromTheKey)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tamsel.ini");
+    const QByteArray before = "\xEF\xBB\xBF; made elsewhere\r\n[wav]\r\nbit = 1 \r\n\r\n[junk\x01\xFF]\r\n\t x\r\n";
+    putContents(path, before);
+    IniFile file(path, "tamsel.ini");
+    file.write("WAV", "Bit", "5");
+    QByteArray expected = before;
+    expected.replace("bit = 1 ", "bit = 5 ");
+    EXPECT_EQ(contentsOf(path), expected);
+}
+
+TEST(IniFileDisk, FailedWriteNamesTheFileAsOpenedAndChangesNothing)
+{
+    QTemporaryDir dir;
+    // Root may write anywhere, but no one can replace a folder by a file or
+    // make a folder inside a file.
+    const QString folder = dir.filePath("tamsel.ini");
+    ASSERT_TRUE(QDir().mkpath(folder + "/inside"));
+    IniFile onFolder(folder, "tamsel.ini");
+    EXPECT_EQ(failureOf(onFolder), u"Unable to write to tamsel.ini");
+    EXPECT_TRUE(QFileInfo(folder + "/inside").isDir());
+    EXPECT_EQ(onFolder.read("output", "dir"), std::nullopt);
+
+    const QString plain = dir.filePath("plain");
+    putContents(plain, "not a folder");
+    IniFile underFile(plain + "/tamsel.ini", "settings.ini");
+    EXPECT_EQ(failureOf(underFile), u"Unable to write to settings.ini");
+    EXPECT_EQ(contentsOf(plain), "not a folder");
+}
+
+// Kills a writer that rewrites a large file without pause at random moments:
+// the file found afterwards must be exactly one of the two versions.
+TEST(IniFileDisk, KilledWriterLeavesTheOldOrTheNewFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tamsel.ini");
+    const int length = 1 << 20;
+    const QByteArray head = "; kept\n[data]\nvalue=";
+    const QByteArray tail = "\n[other]\nkey=1\n";
+    putContents(path, head + QByteArray(length, 'a') + tail);
+    const QByteArray versionA = head + QByteArray(length, 'a') + tail;
+    const QByteArray versionB = head + QByteArray(length, 'b') + tail;
+
+    std::mt19937 random(20240229);
+    std::uniform_int_distribution<int> delayUs(0, 40000);
+    int sawA = 0, sawB = 0;
+    for (int round = 0; round < 25; ++round) {
+        QProcess child;
+        child.start(INI_WRITE_LOOP, {path, QString::number(length)});
+        ASSERT_TRUE(child.waitForStarted());
+        ASSERT_TRUE(child.waitForReadyRead(30000)) << "writer never got its first write done";
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(30000));
+
+        const QByteArray found = contentsOf(path);
+        const bool whole = found == versionA || found == versionB;
+        ASSERT_TRUE(whole) << "round " << round << ": a cut file of " << found.size() << " bytes";
+        (found == versionA ? sawA : sawB)++;
+    }
+    // Both versions turned up, so kills did land between and during writes.
+    EXPECT_GT(sawA, 0);
+    EXPECT_GT(sawB, 0);
+}
+
+}  // namespace
