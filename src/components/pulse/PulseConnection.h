@@ -1,0 +1,59 @@
+#pragma once
+// One client connection to the sound server, run by its own PulseAudio thread.
+// Everything that calls into libpulse from outside that thread holds a Lock;
+// the server's callbacks run on the thread with the lock held. The connection
+// is made on first use and made again on the next use after the server went
+// away (daemon restarted), so a component recovers at its next start.
+
+#include <QString>
+
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_operation;
+
+class PulseConnection {
+public:
+    explicit PulseConnection(const QString& clientName);
+    ~PulseConnection();
+    PulseConnection(const PulseConnection&) = delete;
+    PulseConnection& operator=(const PulseConnection&) = delete;
+
+    class Lock {
+    public:
+        explicit Lock(PulseConnection& connection);
+        ~Lock();
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        pa_threaded_mainloop* loop_;
+    };
+
+    // With the lock held: connects unless a working connection exists.
+    void ensureConnected();
+    pa_context* context() const { return context_; }
+    pa_threaded_mainloop* loop() const { return loop_; }
+
+    // With the lock held: blocks until the operation ends, then releases it.
+    // Throws when the operation could not be started or was cut short.
+    void finish(pa_operation* operation, const QString& what);
+    // With the lock held: sleeps until some callback calls wake().
+    void wait();
+    // From a callback on the PulseAudio thread.
+    void wake();
+
+    // The last error of the connection as the library words it.
+    QString errorText() const;
+    int errorCode() const;
+    // Throws a TamselError "what: <library error>".
+    [[noreturn]] void fail(const QString& what) const;
+
+private:
+    void startLoop();
+    void dropContext();
+
+    QString clientName_;
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    bool started_ = false;
+};

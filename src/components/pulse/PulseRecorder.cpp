@@ -1,0 +1,394 @@
+#include "components/pulse/PulseRecorder.h"
+
+#include "components/pulse/PulseConnection.h"
+#include "components/pulse/PulseInputLines.h"
+#include "platform/Error.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+constexpr int kTimerMs = 50;
+constexpr pa_usec_t kFragmentUsec = 200 * PA_USEC_PER_MSEC;
+
+void corkDone(pa_stream*, int ok, void* result) { *static_cast<int*>(result) = ok; }
+
+}  // namespace
+
+struct PulseRecorder::Private {
+    explicit Private(PulseRecorder* owner) : owner(owner), connection(QStringLiteral("Tamsel")), lines(connection) {}
+
+    PulseRecorder* owner;
+    PulseConnection connection;
+    PulseInputLines lines;
+    int currentLine = 0;
+    bool linesRead = false;
+
+    int sampleRate = 44100;
+    int channels = 2;
+    int arrayFrames = 8820;
+    int errorCode = 0;
+    bool running = false;
+
+    // Touched under the loop lock only; the PulseAudio thread reads them.
+    pa_stream* stream = nullptr;
+    QByteArray source;
+    quint64 generation = 0;
+
+    // Filled by the PulseAudio thread, emptied by the UI thread.
+    std::mutex queueMutex;
+    std::vector<float> queue;
+    bool deliveryPosted = false;
+
+    // Samples taken from the queue and not yet handed out in a block.
+    std::vector<float> pending;
+    size_t pendingStart = 0;
+    Block current;
+    int blockNumber = 0;
+    float peak[2] = {0, 0};
+
+    // Frames counted for OnTimer; frames never reported move to the next start.
+    qint64 sessionFrames = 0;
+    qint64 reportedFrames = 0;
+    qint64 carriedFrames = 0;
+
+    QTimer timer;
+
+    static void readable(pa_stream* stream, size_t, void* self);
+    static void stateChanged(pa_stream* stream, void* self);
+    void setCork(bool cork);
+};
+
+void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
+{
+    auto* d = static_cast<Private*>(self);
+    std::lock_guard guard(d->queueMutex);
+    for (;;) {
+        const void* data = nullptr;
+        size_t bytes = 0;
+        // A failing peek means the stream itself failed; stateChanged reports it.
+        if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
+        const size_t count = bytes / sizeof(float);
+        if (data) {
+            const auto* samples = static_cast<const float*>(data);
+            d->queue.insert(d->queue.end(), samples, samples + count);
+        } else {
+            // A hole keeps its place in time as silence.
+            d->queue.insert(d->queue.end(), count, 0.0f);
+        }
+        pa_stream_drop(stream);
+    }
+    if (!d->deliveryPosted && !d->queue.empty()) {
+        d->deliveryPosted = true;
+        PulseRecorder* owner = d->owner;
+        QMetaObject::invokeMethod(owner, [owner] { owner->deliver(); }, Qt::QueuedConnection);
+    }
+}
+
+void PulseRecorder::Private::stateChanged(pa_stream* stream, void* self)
+{
+    auto* d = static_cast<Private*>(self);
+    d->connection.wake();
+    if (pa_stream_get_state(stream) != PA_STREAM_FAILED) return;
+    const QString message =
+        QStringLiteral("Recording from %1 stopped: %2")
+            .arg(QString::fromUtf8(d->source),
+                 QString::fromUtf8(pa_strerror(pa_context_errno(pa_stream_get_context(stream)))));
+    PulseRecorder* owner = d->owner;
+    const quint64 generation = d->generation;
+    QMetaObject::invokeMethod(
+        owner, [owner, generation, message] { owner->streamFailed(generation, message); },
+        Qt::QueuedConnection);
+}
+
+void PulseRecorder::Private::setCork(bool cork)
+{
+    PulseConnection::Lock lock(connection);
+    int ok = 0;
+    const QString what = QStringLiteral("Cannot %1 recording from %2")
+                             .arg(cork ? QStringLiteral("pause") : QStringLiteral("resume"),
+                                  QString::fromUtf8(source));
+    connection.finish(pa_stream_cork(stream, cork ? 1 : 0, corkDone, &ok), what);
+    if (!ok) connection.fail(what);
+}
+
+PulseRecorder::PulseRecorder(QObject* parent) : TAudioRecord2(parent), d(std::make_unique<Private>(this))
+{
+    d->timer.setInterval(kTimerMs);
+    connect(&d->timer, &QTimer::timeout, this, &PulseRecorder::tick);
+}
+
+PulseRecorder::~PulseRecorder()
+{
+    d->timer.stop();
+    closeStream();
+}
+
+void PulseRecorder::SetFormat(int sampleRate, int channels)
+{
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(std::max(sampleRate, 0)),
+                        static_cast<uint8_t>(std::clamp(channels, 0, 255))};
+    if (!pa_sample_spec_valid(&spec) || channels > static_cast<int>(PA_CHANNELS_MAX))
+        throw TamselError(QStringLiteral("Cannot record %1 Hz with %2 channels").arg(sampleRate).arg(channels));
+    newRecording();
+    d->sampleRate = sampleRate;
+    d->channels = channels;
+}
+
+int PulseRecorder::MsToSamples(int ms) const
+{
+    return static_cast<int>(static_cast<int64_t>(ms) * d->sampleRate / 1000);
+}
+
+void PulseRecorder::SetArraySize(int frames)
+{
+    if (frames <= 0) throw TamselError(QStringLiteral("Cannot record blocks of %1 frames").arg(frames));
+    newRecording();
+    d->arrayFrames = frames;
+}
+
+void PulseRecorder::newRecording()
+{
+    d->running = false;
+    d->timer.stop();
+    closeStream();
+    d->pending.clear();
+    d->pendingStart = 0;
+    d->carriedFrames = 0;
+    d->blockNumber = 0;
+    d->current = Block{};
+}
+
+void PulseRecorder::openStream()
+{
+    // Asked before taking the lock: waits must not run under a nested lock.
+    const QByteArray source = d->lines.defaultSource().toUtf8();
+    PulseConnection::Lock lock(d->connection);
+    d->connection.ensureConnected();
+    const QString what = QStringLiteral("Cannot record from %1").arg(QString::fromUtf8(source));
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(d->sampleRate),
+                              static_cast<uint8_t>(d->channels)};
+    pa_stream* stream = pa_stream_new(d->connection.context(), "Recording", &spec, nullptr);
+    if (!stream) d->connection.fail(what);
+    ++d->generation;
+    d->stream = stream;
+    d->source = source;
+    pa_stream_set_state_callback(stream, Private::stateChanged, d.get());
+    pa_stream_set_read_callback(stream, Private::readable, d.get());
+    // Fragments as long as a block keep wake-ups rare; blocks are cut here anyway.
+    pa_buffer_attr attr;
+    attr.maxlength = static_cast<uint32_t>(-1);
+    attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
+    if (pa_stream_connect_record(stream, source.isEmpty() ? nullptr : source.constData(), &attr,
+                                 PA_STREAM_ADJUST_LATENCY)
+        >= 0) {
+        pa_stream_state_t state;
+        while ((state = pa_stream_get_state(stream)) == PA_STREAM_CREATING) d->connection.wait();
+        if (state == PA_STREAM_READY) return;
+    }
+    const QString message = QStringLiteral("%1: %2").arg(what, d->connection.errorText());
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+    d->stream = nullptr;
+    ++d->generation;
+    throw TamselError(message);
+}
+
+void PulseRecorder::closeStream()
+{
+    if (d->stream) {
+        PulseConnection::Lock lock(d->connection);
+        pa_stream_set_state_callback(d->stream, nullptr, nullptr);
+        pa_stream_set_read_callback(d->stream, nullptr, nullptr);
+        pa_stream_disconnect(d->stream);
+        pa_stream_unref(d->stream);
+        d->stream = nullptr;
+        ++d->generation;
+    }
+    takeCaptured();
+}
+
+void PulseRecorder::StartRecord()
+{
+    d->errorCode = 0;
+    if (d->running) return;
+    try {
+        bool resumed = false;
+        if (d->stream) {
+            bool ready;
+            {
+                PulseConnection::Lock lock(d->connection);
+                ready = pa_stream_get_state(d->stream) == PA_STREAM_READY;
+            }
+            if (ready) {
+                d->setCork(false);
+                resumed = true;
+            }
+        }
+        if (!resumed) {
+            closeStream();
+            openStream();
+        }
+    } catch (const TamselError&) {
+        d->errorCode = d->connection.errorCode();
+        closeStream();
+        throw;
+    }
+    d->running = true;
+    d->sessionFrames = d->carriedFrames;
+    d->carriedFrames = 0;
+    d->reportedFrames = 0;
+    d->peak[0] = d->peak[1] = 0;
+    d->timer.start();
+    // Blocks completed by frames kept from before a pause go out at once.
+    QMetaObject::invokeMethod(this, &PulseRecorder::deliver, Qt::QueuedConnection);
+}
+
+void PulseRecorder::StopRecord()
+{
+    if (!d->running) return;
+    d->running = false;
+    d->timer.stop();
+    d->carriedFrames += d->sessionFrames - d->reportedFrames;
+    d->sessionFrames = d->reportedFrames = 0;
+    if (!d->stream) return;
+    try {
+        d->setCork(true);
+    } catch (const TamselError&) {
+        // A stop always succeeds: a stream that cannot pause is closed instead.
+        closeStream();
+    }
+    takeCaptured();
+}
+
+int PulseRecorder::ErrorCode() const { return d->errorCode; }
+
+Block PulseRecorder::GetArray() { return d->current; }
+
+int64_t PulseRecorder::SamplesToMs(int64_t samples) const { return samples * 1000 / d->sampleRate; }
+
+void PulseRecorder::takeCaptured()
+{
+    std::vector<float> taken;
+    {
+        std::lock_guard guard(d->queueMutex);
+        taken.swap(d->queue);
+        d->deliveryPosted = false;
+    }
+    if (taken.empty()) return;
+    const int channels = d->channels;
+    for (size_t i = 0; i < taken.size(); ++i) {
+        float& peak = d->peak[channels > 1 ? i % channels == 1 : 0];
+        peak = std::max(peak, std::fabs(taken[i]));
+    }
+    const qint64 frames = static_cast<qint64>(taken.size()) / channels;
+    (d->running ? d->sessionFrames : d->carriedFrames) += frames;
+    if (d->pendingStart > 0) {
+        d->pending.erase(d->pending.begin(), d->pending.begin() + static_cast<ptrdiff_t>(d->pendingStart));
+        d->pendingStart = 0;
+    }
+    if (d->pending.empty())
+        d->pending.swap(taken);
+    else
+        d->pending.insert(d->pending.end(), taken.begin(), taken.end());
+}
+
+void PulseRecorder::deliver()
+{
+    takeCaptured();
+    const size_t blockSamples = static_cast<size_t>(d->arrayFrames) * static_cast<size_t>(d->channels);
+    // A handler may stop or restart the recording; the loop re-checks each time.
+    while (d->running && d->pending.size() - d->pendingStart >= blockSamples) {
+        const auto first = d->pending.begin() + static_cast<ptrdiff_t>(d->pendingStart);
+        d->current.samples.assign(first, first + static_cast<ptrdiff_t>(blockSamples));
+        d->current.channels = d->channels;
+        d->current.sampleRate = d->sampleRate;
+        d->pendingStart += blockSamples;
+        emit OnEndArrayRecord(d->blockNumber++);
+    }
+}
+
+void PulseRecorder::tick()
+{
+    deliver();
+    if (!d->running) return;
+    const int left = static_cast<int>(std::min(d->peak[0], 1.0f) * 32767);
+    const int right = d->channels > 1 ? static_cast<int>(std::min(d->peak[1], 1.0f) * 32767) : left;
+    d->peak[0] = d->peak[1] = 0;
+    d->reportedFrames = d->sessionFrames;
+    emit OnTimer(d->sessionFrames, left, right);
+}
+
+void PulseRecorder::streamFailed(quint64 generation, const QString& message)
+{
+    if (generation != d->generation) return;
+    const bool wasRunning = d->running;
+    if (wasRunning) {
+        d->running = false;
+        d->timer.stop();
+        d->carriedFrames += d->sessionFrames - d->reportedFrames;
+        d->sessionFrames = d->reportedFrames = 0;
+    }
+    closeStream();
+    if (wasRunning) emit OnError(message);
+}
+
+int PulseRecorder::DeviceCount() { return 0; }
+
+void PulseRecorder::SetDevice(int index)
+{
+    if (index != 0)
+        throw TamselError(QStringLiteral("There is no capture device %1: the sound server is the only one")
+                              .arg(index));
+}
+
+QString PulseRecorder::DeviceName() { return d->lines.serverName(); }
+
+int PulseRecorder::InputLineCount()
+{
+    d->linesRead = true;
+    return d->lines.refresh();
+}
+
+void PulseRecorder::SetLine(int number)
+{
+    if (!d->linesRead && number > 0) InputLineCount();
+    d->currentLine = number;
+}
+
+QString PulseRecorder::LineName()
+{
+    const PulseLine* line = d->lines.line(d->currentLine);
+    return line ? line->name : QString();
+}
+
+bool PulseRecorder::LineSelected()
+{
+    const PulseLine* line = d->lines.line(d->currentLine);
+    return line && d->lines.isSelected(*line);
+}
+
+void PulseRecorder::SetLineSelected()
+{
+    if (const PulseLine* line = d->lines.line(d->currentLine)) d->lines.select(*line);
+}
+
+int PulseRecorder::LineVolume()
+{
+    const PulseLine* line = d->lines.line(d->currentLine);
+    return line ? d->lines.volume(*line) : 0;
+}
+
+void PulseRecorder::SetLineVolume(int volume)
+{
+    if (const PulseLine* line = d->lines.line(d->currentLine)) d->lines.setVolume(*line, volume);
+}
