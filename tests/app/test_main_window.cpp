@@ -1,0 +1,294 @@
+// The main window's first show with fake audio components and the real skin
+// engine, its error handler, and the dispatch of skin element commands.
+
+#include "app/Tfm_main.h"
+#include "components/TSkin.h"
+#include "components/skin/SvgSkin.h"
+#include "config/SettingsFile.h"
+#include "config/Tfm_dev.h"
+#include "config/Tfm_dir.h"
+#include "config/Tfm_set.h"
+#include "fakes/FakeComponents.h"
+#include "join/Tfm_list.h"
+#include "platform/Error.h"
+#include "schedule/Tfm_sche.h"
+#include "tags/Tfm_id3.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Element : public ISkinObject {
+public:
+    explicit Element(QString n) : name(std::move(n)) {}
+    QString ElementName() const override { return name; }
+    ISkinText* TextFacet() override { return nullptr; }
+    ISkinCommon* CommonFacet() override { return nullptr; }
+    ISkinScrollBar* ScrollBarFacet() override { return nullptr; }
+    QString name;
+};
+
+struct Program {
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    FakeShell shell;
+    FakeRecorder* recorder = nullptr;
+    FakeVisualization* visualization = nullptr;
+    std::unique_ptr<Tfm_main> main;
+    std::unique_ptr<Tfm_sche> sche;
+    std::unique_ptr<Tfm_dev> dev;
+    std::unique_ptr<Tfm_id3> id3;
+    std::unique_ptr<Tfm_set> set;
+    std::unique_ptr<Tfm_dir> dirWindow;
+    std::unique_ptr<Tfm_list> list;
+    int stopRecordingRuns = 0, stopPlaybackRuns = 0, addRuns = 0;
+
+    QString iniPath() const { return dir.filePath("tamsel.ini"); }
+
+    // Builds the seven windows; the recorder is set up by the caller first.
+    void create(const QString& programDirectory = TAMSEL_DATA_DIR)
+    {
+        MainComponents c;
+        c.Skin1 = std::make_unique<SvgSkin>();
+        auto rec = std::make_unique<FakeRecorder>();
+        rec->deviceCount = recorderSetup.deviceCount;
+        rec->deviceNames = recorderSetup.deviceNames;
+        rec->lines = recorderSetup.lines;
+        recorder = rec.get();
+        c.AudioRecord1 = std::move(rec);
+        c.AudioFileWrite = std::make_unique<FakeAudioFile>();
+        c.AudioFilepaly = std::make_unique<FakeAudioFile>();
+        c.AudioPlayer21 = std::make_unique<FakePlayer>();
+        c.AudioInformation21 = std::make_unique<FakeInformation>();
+        visualization = new FakeVisualization;
+        c.AudioVisualization21 = visualization;
+        MainServices s;
+        s.dialogs = &dialogs;
+        s.shell = &shell;
+        s.settingsPath = iniPath();
+        s.programDirectory = programDirectory;
+        main = std::make_unique<Tfm_main>(std::move(c), s);
+        sche = std::make_unique<Tfm_sche>();
+        dev = std::make_unique<Tfm_dev>(recorder);
+        id3 = std::make_unique<Tfm_id3>();
+        set = std::make_unique<Tfm_set>();
+        dirWindow = std::make_unique<Tfm_dir>();
+        list = std::make_unique<Tfm_list>(main->state(), *main->components().Skin1, main.get());
+        main->setWindows({sche.get(), dev.get(), id3.get(), set.get(), dirWindow.get(), list.get()});
+        main->commands().StopRecording = [this] { ++stopRecordingRuns; };
+        main->commands().StopPlayback = [this] { ++stopPlaybackRuns; };
+        main->commands().AddFiles = [this] { ++addRuns; };
+    }
+    ~Program()
+    {
+        list.reset();
+        main.reset();
+    }
+    FakeRecorder recorderSetup;
+};
+
+}  // namespace
+
+TEST(MainWindowFirstShow, FillsDevicesAndSelectsTheLastDevice)
+{
+    Program p;
+    p.recorderSetup.deviceCount = 2;
+    p.recorderSetup.deviceNames = {"A", "B", "C"};
+    p.create();
+    p.main->FormShow();
+    EXPECT_EQ(p.dev->cb_rd->count(), 3);
+    EXPECT_EQ(p.dev->cb_rd->currentIndex(), 2);
+    EXPECT_EQ(p.recorder->currentDevice, 2) << "the last device stays current";
+}
+
+TEST(MainWindowFirstShow, StoredDevicePositionIsPreselectedWithoutChangingTheDevice)
+{
+    Program p;
+    p.recorderSetup.deviceCount = 2;
+    p.recorderSetup.deviceNames = {"A", "B", "C"};
+    SettingsFile(p.iniPath()).writeInteger("rd", "rd", 1);
+    p.create();
+    p.main->FormShow();
+    EXPECT_EQ(p.dev->cb_rd->currentIndex(), 1);
+    EXPECT_EQ(p.recorder->currentDevice, 2);
+}
+
+TEST(MainWindowFirstShow, NoActiveLineLeavesTheListUnselectedAndAsksForLineZero)
+{
+    Program p;
+    p.recorderSetup.lines = {{"Mic", false, 100}, {"Monitor", false, 200}};
+    p.create();
+    p.main->FormShow();
+    EXPECT_EQ(p.dev->cb_rdson->count(), 2);
+    EXPECT_EQ(p.dev->cb_rdson->currentIndex(), -1);
+    EXPECT_EQ(p.recorder->currentLine, 0);
+}
+
+TEST(MainWindowFirstShow, LaterActiveLineWinsAndTheSliderTakesItsVolume)
+{
+    Program p;
+    p.recorderSetup.lines = {{"Mic", true, 100}, {"Line", false, 5}, {"Monitor", true, 4000}};
+    p.create();
+    p.main->FormShow();
+    EXPECT_EQ(p.dev->cb_rdson->currentIndex(), 2);
+    EXPECT_EQ(p.recorder->currentLine, 3);
+    EXPECT_EQ(p.dev->tb_rd->value(), 4000);
+    EXPECT_TRUE(p.recorder->calls.contains("SetLineVolume 4000"))
+        << "moving the slider sends the volume back";
+}
+
+TEST(MainWindowFirstShow, DirectoryBoxShowsThePathKeyNotTheDirKey)
+{
+    Program p;
+    SettingsFile ini(p.iniPath());
+    ini.writeText("output", "path", "/music/chosen");
+    ini.writeText("output", "dir", "/music/other");
+    p.create();
+    p.main->FormShow();
+    EXPECT_EQ(p.set->ed_dir->text(), "/music/chosen");
+}
+
+TEST(MainWindowFirstShow, SetsUpTheSkinSeekBarLevelDisplayAndListWindow)
+{
+    Program p;
+    p.create();
+    p.main->FormShow();
+    EXPECT_TRUE(p.main->firstShowDone());
+    EXPECT_EQ(p.visualization->lineCount(), 17);
+    EXPECT_TRUE(p.visualization->isHidden());
+    ASSERT_NE(p.main->play_bar.bar, nullptr);
+    ASSERT_NE(p.main->s_time.text, nullptr);
+    ASSERT_NE(p.main->s_mono.text, nullptr);
+    EXPECT_EQ(p.main->play_bar.bar->BarPosition(), 0);
+    EXPECT_FALSE(p.main->play_bar.common->ElementEnabled());
+    EXPECT_TRUE(p.main->state().listWindowShown);
+    EXPECT_TRUE(p.list->isVisible());
+    EXPECT_EQ(p.list->pos(), QPoint(p.main->x(), p.main->y() + p.main->height()));
+    EXPECT_TRUE(p.main->state().barFollows);
+    const QStringList fileCalls =
+        static_cast<FakeAudioFile*>(p.main->components().AudioFileWrite.get())->calls;
+    EXPECT_TRUE(fileCalls.contains("SetFileOption -1"));
+}
+
+TEST(MainWindowFirstShow, MissingSkinStopsTheShowWithAnErrorNamingTheFile)
+{
+    Program p;
+    QTemporaryDir empty;
+    p.create(empty.path());
+    try {
+        p.main->FormShow();
+        FAIL() << "a missing skin must raise an error";
+    } catch (const TamselError& e) {
+        EXPECT_TRUE(e.message().contains("mp3enc.dll")) << e.message().toStdString();
+    }
+    EXPECT_FALSE(p.main->state().listWindowShown);
+    EXPECT_FALSE(p.list->isVisible());
+    EXPECT_EQ(p.main->play_bar.bar, nullptr);
+}
+
+TEST(MainWindowErrorHandler, ShowsTheMessageThenStopsRecordingAndPlayback)
+{
+    Program p;
+    p.create();
+    p.main->ApplicationEvents1Exception("nothing runs");
+    EXPECT_EQ(p.dialogs.shown, QStringList{"nothing runs"});
+    EXPECT_EQ(p.stopRecordingRuns, 0);
+    EXPECT_EQ(p.stopPlaybackRuns, 0);
+
+    p.main->state().recording = true;
+    p.main->ApplicationEvents1Exception("writer failed");
+    EXPECT_EQ(p.stopRecordingRuns, 1);
+    p.main->state().recording = false;
+    p.main->state().playing = true;
+    p.main->ApplicationEvents1Exception("reader failed");
+    EXPECT_EQ(p.stopPlaybackRuns, 1);
+    EXPECT_EQ(p.dialogs.shown.size(), 3);
+}
+
+TEST(MainWindowCommands, GuardsOfAddSetAndTheUnlistedNames)
+{
+    Program p;
+    p.create();
+    p.main->FormShow();
+    AppState& s = p.main->state();
+
+    Element add("add"), listAdd("list_add"), set("set"), unknown("volume_knob");
+    s.playing = true;
+    p.main->Skin1Click(&add);
+    EXPECT_EQ(p.addRuns, 0) << "add is refused while playing";
+    p.main->Skin1Click(&listAdd);
+    EXPECT_EQ(p.addRuns, 1) << "list_add has no guard of its own";
+    s.playing = false;
+    s.joining = true;
+    p.main->Skin1Click(&add);
+    EXPECT_EQ(p.addRuns, 1) << "add is refused while joining";
+    s.joining = false;
+    p.main->Skin1Click(&add);
+    EXPECT_EQ(p.addRuns, 2);
+
+    // "set" opens nothing while anything records, plays or is paused.
+    bool opened = false;
+    QObject::connect(p.set.get(), &QDialog::finished, [&] { opened = true; });
+    for (bool* flag : {&s.recording, &s.playing, &s.recordingPaused, &s.playbackPaused}) {
+        *flag = true;
+        p.main->Skin1Click(&set);
+        *flag = false;
+    }
+    EXPECT_FALSE(opened);
+    QTimer::singleShot(0, p.set.get(), &QDialog::hide);
+    p.main->Skin1Click(&set);
+    EXPECT_TRUE(opened) << "with nothing running the settings window opens";
+    EXPECT_EQ(p.set->pos(), QPoint(p.main->x() + 27, p.main->y()));
+
+    // A name not in the table does nothing, and a press on it is not marked.
+    p.main->Skin1Click(&unknown);
+    p.main->Skin1MouseDown(&unknown, 1, 0, 0);
+    EXPECT_FALSE(s.pressOnElement);
+}
+
+TEST(MainWindowCommands, PressMarkingSeekBarAndListToggle)
+{
+    Program p;
+    p.create();
+    p.main->FormShow();
+    AppState& s = p.main->state();
+
+    Element bar("play_bar"), close("close"), list("list"), stopj("stopj");
+    p.main->Skin1MouseDown(&close, 1, 0, 0);
+    EXPECT_TRUE(s.pressOnElement);
+    p.main->FormMouseDown(QPoint(3, 3));
+    EXPECT_TRUE(s.noWindowDrag) << "a press on an element never starts a drag";
+    p.main->FormMouseUp();
+    EXPECT_FALSE(s.pressOnElement);
+
+    p.main->Skin1MouseDown(&bar, 1, 0, 0);
+    EXPECT_FALSE(s.barFollows);
+
+    ASSERT_TRUE(s.listWindowShown);
+    p.main->Skin1Click(&list);
+    EXPECT_FALSE(s.listWindowShown);
+    EXPECT_FALSE(p.list->isVisible());
+    p.main->Skin1Click(&list);
+    EXPECT_TRUE(s.listWindowShown);
+    EXPECT_TRUE(p.list->isVisible());
+
+    s.joining = true;
+    p.main->Skin1Click(&stopj);
+    EXPECT_FALSE(s.joining);
+}
+
+TEST(MainWindowCommands, HelpOpensThePageInTheProgramDirectory)
+{
+    Program p;
+    p.create();
+    Element help("help");
+    p.main->Skin1Click(&help);
+    ASSERT_EQ(p.shell.opened.size(), 1);
+    EXPECT_TRUE(p.shell.opened[0].endsWith("help/TAMSEL.html"));
+}
