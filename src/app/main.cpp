@@ -11,6 +11,7 @@
 #include "join/Tfm_list.h"
 #include "platform/Dialogs.h"
 #include "platform/LogindPowerOff.h"
+#include "platform/QuitOnSignal.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
 #include "schedule/Tfm_sche.h"
@@ -44,6 +45,7 @@ int main(int argc, char* argv[])
     TamselApplication app(argc, argv);
     app.setApplicationName("Tamsel");
     app.setQuitOnLastWindowClosed(false);
+    QuitOnSignal quitOnSignal;
 
     QtDialogs dialogs;
     DesktopShell shell;
