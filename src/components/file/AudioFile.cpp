@@ -1,0 +1,141 @@
+#include "components/file/AudioFile.h"
+
+#include "components/ffmpeg/FfmpegReader.h"
+#include "components/file/FileWriter.h"
+#include "platform/Error.h"
+
+AudioFile::AudioFile()
+    : reader_(std::make_unique<FfmpegReader>()), writer_(std::make_unique<FileWriter>())
+{
+}
+
+AudioFile::~AudioFile() = default;
+
+bool AudioFile::reading() const { return reader_->isOpen(); }
+
+bool AudioFile::writing() const { return writer_->isOpen(); }
+
+void AudioFile::requireReading(const char* operation) const
+{
+    if (reading()) return;
+    if (writing())
+        throw TamselError(QString("Cannot %1 %2: it is open for writing, not for reading")
+                              .arg(operation, writer_->fileName()));
+    throw TamselError(QString("Cannot %1: no audio file is open for reading").arg(operation));
+}
+
+void AudioFile::requireNotReading(const char* operation) const
+{
+    if (reading())
+        throw TamselError(QString("Cannot %1 %2: it is open for reading, not for writing")
+                              .arg(operation, reader_->fileName()));
+}
+
+void AudioFile::OpenRead(const QString& fileName, int, int)
+{
+    if (writing())
+        throw TamselError(QString("Cannot open %1 for reading while %2 is being written")
+                              .arg(fileName, writer_->fileName()));
+    reader_->close();
+    reader_->open(fileName);
+}
+
+bool AudioFile::IsOpen() const { return reading() || writing(); }
+
+void AudioFile::CloseFile()
+{
+    if (reading()) reader_->close();
+    writer_->close();
+}
+
+int64_t AudioFile::Samples() const
+{
+    return reading() ? reader_->samples() : writer_->frames();
+}
+
+int64_t AudioFile::Duration() const
+{
+    if (reading()) return reader_->durationMs();
+    const int rate = writer_->sampleRate();
+    return rate > 0 ? writer_->frames() * 1000 / rate : 0;
+}
+
+int AudioFile::SampleRate() const
+{
+    return reading() ? reader_->sampleRate() : writer_->sampleRate();
+}
+
+int AudioFile::Channels() const
+{
+    return reading() ? reader_->channels() : writer_->channels();
+}
+
+int AudioFile::Bitrate() const { return reading() ? reader_->bitrate() : writer_->bitrate(); }
+
+int AudioFile::ArraySampleRate() const { return SampleRate(); }
+
+int AudioFile::ArrayChannels() const { return Channels(); }
+
+Block AudioFile::ReadArray(int count)
+{
+    requireReading("read audio from");
+    return reader_->read(count);
+}
+
+int64_t AudioFile::Seek(int64_t position, int mode)
+{
+    requireReading("seek in");
+    if (mode != 3)
+        throw TamselError(QString("Cannot seek in %1: unknown seek mode %2")
+                              .arg(reader_->fileName()).arg(mode));
+    return reader_->seek(position);
+}
+
+void AudioFile::SetWavFormat(int sampleRate, int channels, int bitsPerSample)
+{
+    writer_->setWav(sampleRate, channels, bitsPerSample);
+}
+
+void AudioFile::SetRawFormat(int format, int sampleRate, int channels, int bitsPerSample)
+{
+    writer_->setRaw(format, sampleRate, channels, bitsPerSample);
+}
+
+bool AudioFile::CheckOggFormat(int sampleRate, int channels, int bitrate, int minBitrate,
+                               int maxBitrate)
+{
+    return VorbisWriter::accepts(sampleRate, channels, bitrate, minBitrate, maxBitrate);
+}
+
+void AudioFile::SetOggFormat(int sampleRate, int channels, int bitrate, int minBitrate,
+                             int maxBitrate, int quality)
+{
+    VorbisWriter::Format f;
+    f.sampleRate = sampleRate;
+    f.channels = channels;
+    f.nominalKbps = bitrate;
+    f.minKbps = minBitrate;
+    f.maxKbps = maxBitrate;
+    f.quality = quality;
+    writer_->setOgg(f);
+}
+
+void AudioFile::OpenWrite(const QString& fileName, int)
+{
+    if (reading())
+        throw TamselError(QString("Cannot open %1 for writing while %2 is being read")
+                              .arg(fileName, reader_->fileName()));
+    writer_->open(fileName);
+}
+
+void AudioFile::SetInputFormat(int sampleRate, int channels)
+{
+    requireNotReading("set the input format of");
+    writer_->setInputFormat(sampleRate, channels);
+}
+
+void AudioFile::WriteArray(const Block& block)
+{
+    requireNotReading("write audio to");
+    writer_->write(block);
+}

@@ -1,0 +1,144 @@
+// Every WAV format the settings can choose comes out as that format, and the
+// quantized depths hold only their few levels.
+
+#include "WriterTestUtil.h"
+#include "components/file/AudioFile.h"
+#include "platform/Error.h"
+#include "support/TestSupport.h"
+
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+using namespace writertest;
+using testsupport::probeAudioStream;
+
+namespace {
+
+const int kRates[] = {6000, 8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+const int kBits[] = {2, 3, 4, 5, 8, 16, 32};
+
+class WavTableFormat : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(WavTableFormat, ReadsBackAsWrittenInBothChannelCounts)
+{
+    const auto [rate, bits] = GetParam();
+    QTemporaryDir dir;
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        const QString file = dir.filePath(QString("t%1.wav").arg(channels));
+        const int64_t frames = rate / 4;
+        {
+            AudioFile f;
+            f.SetWavFormat(rate, channels, bits);
+            f.OpenWrite(file);
+            EXPECT_EQ(f.ArraySampleRate(), rate);
+            EXPECT_EQ(f.ArrayChannels(), channels);
+            f.WriteArray(ramp(frames, rate, channels, 3));
+            EXPECT_EQ(f.Samples(), frames);
+            f.CloseFile();
+        }
+        const QJsonObject s = probeAudioStream(file);
+        EXPECT_EQ(s.value("sample_rate").toString().toInt(), rate);
+        EXPECT_EQ(s.value("channels").toInt(), channels);
+        EXPECT_EQ(s.value("bits_per_sample").toInt(), bits < 8 ? 8 : bits);
+        EXPECT_EQ(s.value("duration_ts").toInteger(), frames);
+
+        if (bits <= 5) {
+            // A full-scale ramp visits every level, so the count is exact.
+            const std::vector<int16_t> pcm = soxPcm16(file);
+            const std::set<int16_t> levels(pcm.begin(), pcm.end());
+            EXPECT_EQ(levels.size(), size_t{1} << bits);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WavTableFormat,
+                         ::testing::Combine(::testing::ValuesIn(kRates), ::testing::ValuesIn(kBits)),
+                         [](const auto& info) {
+                             return QString("r%1_b%2").arg(std::get<0>(info.param))
+                                 .arg(std::get<1>(info.param)).toStdString();
+                         });
+
+TEST(WavQuantization, RoundsToTheNearestLevelAndClipsAtTheTop)
+{
+    QTemporaryDir dir;
+    for (int bits : {2, 3, 4, 5}) {
+        SCOPED_TRACE(bits);
+        const QString file = dir.filePath(QString("q%1.wav").arg(bits));
+        const Block in = ramp(4001, 8000, 1);
+        AudioFile f;
+        f.SetWavFormat(8000, 1, bits);
+        f.OpenWrite(file);
+        f.WriteArray(in);
+        f.CloseFile();
+
+        const std::vector<int16_t> pcm = soxPcm16(file);
+        ASSERT_EQ(pcm.size(), in.samples.size());
+        const double half = 1 << (bits - 1);
+        for (size_t i = 0; i < pcm.size(); ++i) {
+            const double expected =
+                std::clamp(std::round(in.samples[i] * half), -half, half - 1) / half;
+            ASSERT_DOUBLE_EQ(pcm[i] / 32768.0, expected) << "at " << i << " input " << in.samples[i];
+        }
+    }
+}
+
+TEST(WavPreset, WritesTheSmall800HzFourBitFormat)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("preset.wav");
+    AudioFile f;
+    f.SetWavFormat(800, 1, 4);
+    f.OpenWrite(file);
+    f.WriteArray(tone(100, 2.0, 800, 1));
+    f.CloseFile();
+    const QJsonObject s = probeAudioStream(file);
+    EXPECT_EQ(s.value("sample_rate").toString().toInt(), 800);
+    EXPECT_EQ(s.value("channels").toInt(), 1);
+    EXPECT_EQ(s.value("duration_ts").toInteger(), 1600);
+    EXPECT_NEAR(testsupport::soxStat(file, "Rough   frequency"), 100, 5);
+}
+
+TEST(WavContainer, SmallFilesAreRiffWaveWithExactSizes)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("small.wav");
+    AudioFile f;
+    f.SetWavFormat(44100, 2, 16);
+    f.OpenWrite(file);
+    f.WriteArray(tone(440, 1.5, 44100, 2));
+    f.CloseFile();
+
+    const QByteArray bytes = fileBytes(file);
+    ASSERT_GT(bytes.size(), 44);
+    EXPECT_EQ(bytes.left(4), "RIFF");
+    EXPECT_EQ(bytes.mid(8, 4), "WAVE");
+    const auto riffSize = qFromLittleEndian<quint32>(bytes.constData() + 4);
+    EXPECT_EQ(riffSize, quint32(bytes.size() - 8));
+    const int data = bytes.indexOf("data");
+    ASSERT_GT(data, 0);
+    EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + data + 4), 66150u * 4);
+}
+
+TEST(WavFormatChoice, RefusesFormatsItCannotWriteBeforeAnyFileExists)
+{
+    AudioFile f;
+    EXPECT_THROW(f.SetWavFormat(44100, 2, 7), TamselError);
+    EXPECT_THROW(f.SetWavFormat(44100, 0, 16), TamselError);
+    EXPECT_THROW(f.SetWavFormat(0, 2, 16), TamselError);
+    EXPECT_THROW(f.SetRawFormat(0, 44100, 2, 12), TamselError);
+    // A refused choice leaves the previous one in force.
+    f.SetWavFormat(22050, 1, 8);
+    EXPECT_THROW(f.SetWavFormat(44100, 2, 1), TamselError);
+    EXPECT_EQ(f.ArraySampleRate(), 22050);
+    EXPECT_EQ(f.ArrayChannels(), 1);
+    EXPECT_EQ(f.Bitrate(), 22050 * 8);
+}
+
+}  // namespace
