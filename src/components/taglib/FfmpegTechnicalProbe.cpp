@@ -1,0 +1,54 @@
+#include "components/taglib/FfmpegTechnicalProbe.h"
+
+#include <QFile>
+#include <cstring>
+#include <memory>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/mathematics.h>
+}
+
+namespace {
+
+struct InputCloser {
+    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+
+bool isWaveFamily(const AVInputFormat* format)
+{
+    // The wav demuxer also reads RF64; Sony Wave64 keeps the same format tags.
+    return format && (std::strcmp(format->name, "wav") == 0 || std::strcmp(format->name, "w64") == 0);
+}
+
+}  // namespace
+
+bool ffmpegTechnicalProbe(const QString& fileName, TechnicalData& data)
+{
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, QFile::encodeName(fileName).constData(), nullptr, nullptr) < 0)
+        return false;
+    std::unique_ptr<AVFormatContext, InputCloser> input(raw);
+    if (avformat_find_stream_info(input.get(), nullptr) < 0) return false;
+    const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index < 0) return false;
+    const AVStream* stream = input->streams[index];
+    const AVCodecParameters* par = stream->codecpar;
+    if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0) return false;
+
+    TechnicalData d;
+    d.frequency = par->sample_rate;
+    d.channels = par->ch_layout.nb_channels;
+    d.bitrate = static_cast<int>(par->bit_rate > 0 ? par->bit_rate : input->bit_rate);
+    d.bitsPerSample = par->bits_per_raw_sample > 0 ? par->bits_per_raw_sample : par->bits_per_coded_sample;
+    if (isWaveFamily(input->iformat)) d.formatTag = static_cast<int>(par->codec_tag);
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+        d.samples = av_rescale_q(stream->duration, stream->time_base, AVRational{1, d.frequency});
+        d.duration = av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
+    } else if (input->duration != AV_NOPTS_VALUE && input->duration > 0) {
+        d.samples = av_rescale(input->duration, d.frequency, AV_TIME_BASE);
+        d.duration = av_rescale(input->duration, 1000, AV_TIME_BASE);
+    }
+    data = d;
+    return true;
+}

@@ -1,0 +1,123 @@
+#include "components/taglib/TagLibInformation.h"
+
+#include "components/taglib/FfmpegTechnicalProbe.h"
+#include "components/taglib/TagLibAccess.h"
+#include "platform/Error.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const char* const readFailed = "Cannot read the tag of %1: %2";
+const char* const writeFailed = "Cannot write the tag of %1: %2";
+
+[[noreturn]] void fail(const char* format, const QString& fileName, const QString& reason)
+{
+    throw TamselError(QString::fromLatin1(format).arg(fileName, reason));
+}
+
+bool isAllDigits(const QString& s)
+{
+    if (s.isEmpty()) return false;
+    for (const QChar c : s)
+        if (c < u'0' || c > u'9') return false;
+    return true;
+}
+
+}  // namespace
+
+TagLibInformation::TagLibInformation(TechnicalProbe probe)
+{
+    setTechnicalProbe(std::move(probe));
+}
+
+void TagLibInformation::setTechnicalProbe(TechnicalProbe probe)
+{
+    probe_ = probe ? std::move(probe) : TechnicalProbe(ffmpegTechnicalProbe);
+}
+
+void TagLibInformation::ReadInfo(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.exists()) fail(readFailed, fileName, QStringLiteral("the file does not exist."));
+    if (!info.isFile() || !info.isReadable())
+        fail(readFailed, fileName, QStringLiteral("the file cannot be opened for reading."));
+
+    taglibaccess::TagFields tag;
+    TechnicalData technical;
+    const auto result = taglibaccess::read(fileName, tag, technical);
+    if (result != taglibaccess::ReadResult::Read) {
+        TechnicalData probed;
+        const int formatTag = technical.formatTag;
+        if (probe_(fileName, probed)) {
+            technical = probed;
+            if (formatTag != 0) technical.formatTag = formatTag;
+        } else if (result == taglibaccess::ReadResult::NotOpened || technical.frequency <= 0) {
+            fail(readFailed, fileName, QStringLiteral("it is not an audio file this program can read."));
+        }
+    }
+
+    technical_ = technical;
+    size_ = info.size();
+    title_ = tag.title;
+    artist_ = tag.artist;
+    album_ = tag.album;
+    comment_ = tag.comment;
+    genre_ = tag.genre;
+    year_ = tag.year;
+    track_ = tag.track;
+}
+
+void TagLibInformation::WriteInfo(const QString& fileName)
+{
+    if (!QFileInfo::exists(fileName)) fail(writeFailed, fileName, QStringLiteral("the file does not exist."));
+    taglibaccess::TagFields tag;
+    tag.title = title_;
+    tag.artist = artist_;
+    tag.album = album_;
+    tag.comment = comment_;
+    tag.genre = genre_;
+    tag.year = year_ > 0 ? year_ : 0;
+    tag.track = track_ > 0 ? track_ : 0;
+    switch (taglibaccess::write(fileName, tag)) {
+    case taglibaccess::WriteResult::Written:
+        return;
+    case taglibaccess::WriteResult::NotOpened:
+        fail(writeFailed, fileName, QStringLiteral("it is not an audio file whose tag this program can write."));
+    case taglibaccess::WriteResult::Unfollowed:
+        fail(writeFailed, fileName,
+             QStringLiteral("its audio data cannot be followed safely (RF64 or an unfinished recording?), "
+                            "so it was left untouched."));
+    case taglibaccess::WriteResult::NoTag:
+        fail(writeFailed, fileName, QStringLiteral("this kind of file cannot hold a tag here."));
+    case taglibaccess::WriteResult::SaveFailed:
+        fail(writeFailed, fileName, QStringLiteral("the file could not be saved (is it read-only or in use?)."));
+    }
+}
+
+int TagLibInformation::infoGenre() const
+{
+    return taglibaccess::genreIndex(genre_);
+}
+
+void TagLibInformation::setInfoGenre(int v)
+{
+    genre_ = taglibaccess::genreName(v);
+}
+
+void TagLibInformation::setInfoGenreS(const QString& v)
+{
+    const QString text = v.trimmed();
+    if (!isAllDigits(text)) {
+        genre_ = text;
+        return;
+    }
+    bool ok = false;
+    const int index = text.toInt(&ok);
+    genre_ = ok ? taglibaccess::genreName(index) : QString();
+}
+
+QString TagLibInformation::GenreName(int index) const
+{
+    return taglibaccess::genreName(index);
+}

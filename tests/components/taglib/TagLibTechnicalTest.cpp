@@ -1,0 +1,170 @@
+// Technical data against what the peers made and what ffprobe measures.
+
+#include "TagTestFiles.h"
+#include "components/taglib/FfmpegTechnicalProbe.h"
+#include "components/taglib/TagLibInformation.h"
+#include "support/TestSupport.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using tagtest::Kind;
+
+namespace {
+
+int64_t probedFrames(const QString& file)
+{
+    const QJsonObject s = testsupport::probeAudioStream(file);
+    return qRound64(s.value("duration").toString().toDouble() * s.value("sample_rate").toString().toInt());
+}
+
+class TechnicalByKind : public ::testing::TestWithParam<Kind> {
+protected:
+    QTemporaryDir dir;
+};
+
+}  // namespace
+
+TEST_P(TechnicalByKind, MatchesThePeerMadeFile)
+{
+    const QString file = tagtest::makeFile(dir, GetParam(), "tone");
+    const QJsonObject stream = testsupport::probeAudioStream(file);
+    TagLibInformation info;
+    info.ReadInfo(file);
+
+    EXPECT_EQ(info.infoFrequency(), 44100);
+    EXPECT_EQ(info.infoChannels(), 2);
+    EXPECT_EQ(info.infoSize(), QFileInfo(file).size());
+    // Lossy decoders add or drop up to a couple of codec frames.
+    const int64_t tolerance = GetParam() == Kind::Wav ? 0 : 2 * 2048;
+    EXPECT_NEAR(static_cast<double>(info.infoSamples()), static_cast<double>(probedFrames(file)),
+                static_cast<double>(tolerance));
+    EXPECT_NEAR(static_cast<double>(info.infoDuration()), 1000.0 * info.infoSamples() / 44100, 2.0);
+    const double probedRate = stream.value("bit_rate").toString().toDouble();
+    if (GetParam() == Kind::Wav) {
+        EXPECT_EQ(info.infoBitrate(), 44100 * 2 * 16);
+        EXPECT_EQ(info.infoBitsPerSample(), 16);
+        EXPECT_EQ(info.infoFormatTag(), 1);
+    } else {
+        EXPECT_EQ(info.infoFormatTag(), 0);
+        ASSERT_GT(info.infoBitrate(), 0);
+        // Vorbis is variable; its nominal and measured rates differ widely.
+        if (GetParam() != Kind::Ogg) {
+            EXPECT_NEAR(info.infoBitrate(), probedRate, probedRate * 0.1);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TechnicalByKind,
+                         ::testing::Values(Kind::Wav, Kind::Mp3, Kind::Ogg, Kind::Wma),
+                         [](const auto& p) { return std::string(tagtest::nameOf(p.param)); });
+
+TEST(TagLibTechnical, WaveHeaderFormatTagIsReportedAsStored)
+{
+    QTemporaryDir dir;
+    struct Case { QStringList soxOptions; int rate, channels, bits, formatTag; };
+    // sox writes WAVE_FORMAT_EXTENSIBLE for 24-bit and a plain float tag for float.
+    const Case cases[] = {
+        {{"-b", "24"}, 48000, 1, 24, 0xFFFE},
+        {{"-e", "floating-point", "-b", "32"}, 22050, 2, 32, 3},
+        {{"-b", "8"}, 8000, 1, 8, 1},
+    };
+    for (const Case& c : cases) {
+        const QString file = dir.filePath(QString("t%1.wav").arg(c.bits));
+        testsupport::makeTone(file, 1000, 0.5, c.rate, c.channels, c.soxOptions);
+        TagLibInformation info;
+        info.ReadInfo(file);
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_EQ(info.infoFormatTag(), c.formatTag);
+        EXPECT_EQ(info.infoBitsPerSample(), c.bits);
+        EXPECT_EQ(info.infoFrequency(), c.rate);
+        EXPECT_EQ(info.infoChannels(), c.channels);
+        EXPECT_EQ(info.infoSamples(), c.rate / 2);
+        EXPECT_EQ(info.infoDuration(), 500);
+        EXPECT_EQ(info.infoBitrate(), c.rate * c.channels * c.bits);
+    }
+}
+
+TEST(TagLibTechnical, FilesTagLibCannotMeasureComeFromTheProbe)
+{
+    QTemporaryDir dir;
+    const QString source = tagtest::makeFile(dir, Kind::Wav, "tone");
+
+    // True RF64, as a long recording is written.
+    const QString rf64 = dir.filePath("long.wav");
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", source, "-c:a", "pcm_s16le",
+                                    "-rf64", "always", rf64});
+    // A recording cut off before its header was completed: sizes still 0.
+    QByteArray bytes = tagtest::readAll(source);
+    const qsizetype data = bytes.indexOf("data");
+    ASSERT_GT(data, 0);
+    bytes.replace(4, 4, QByteArray(4, '\0'));
+    bytes.replace(data + 4, 4, QByteArray(4, '\0'));
+    const QString cut = dir.filePath("cut.wav");
+    tagtest::writeAll(cut, bytes);
+
+    for (const QString& file : {rf64, cut}) {
+        SCOPED_TRACE(file.toStdString());
+        TagLibInformation info;
+        info.ReadInfo(file);
+        EXPECT_EQ(info.infoFrequency(), 44100);
+        EXPECT_EQ(info.infoChannels(), 2);
+        EXPECT_EQ(info.infoSamples(), 44100);
+        EXPECT_EQ(info.infoDuration(), 1000);
+        EXPECT_EQ(info.infoBitsPerSample(), 16);
+        EXPECT_EQ(info.infoFormatTag(), 1);
+        EXPECT_EQ(info.infoSize(), QFileInfo(file).size());
+        EXPECT_EQ(info.infoTitle(), QString());
+    }
+}
+
+TEST(TagLibTechnical, InjectedProbeIsAskedOnlyWhenTagLibFallsShort)
+{
+    QTemporaryDir dir;
+    const QString wav = tagtest::makeFile(dir, Kind::Wav, "tone");
+    const QString rf64 = dir.filePath("long.wav");
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", wav, "-rf64", "always", rf64});
+
+    QStringList asked;
+    TechnicalData canned;
+    canned.frequency = 96000;
+    canned.channels = 6;
+    canned.samples = 123456789012LL;  // beyond 32 bits on purpose
+    canned.duration = 1286008219;
+    canned.bitsPerSample = 24;
+    canned.bitrate = 13824000;
+    canned.formatTag = 0xFFFE;
+    TagLibInformation info([&](const QString& file, TechnicalData& d) {
+        asked << file;
+        d = canned;
+        return true;
+    });
+
+    info.ReadInfo(wav);
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_EQ(info.infoSamples(), 44100);
+
+    info.ReadInfo(rf64);
+    EXPECT_EQ(asked, QStringList{rf64});
+    EXPECT_EQ(info.infoFrequency(), 96000);
+    EXPECT_EQ(info.infoChannels(), 6);
+    EXPECT_EQ(info.infoSamples(), 123456789012LL);
+    EXPECT_EQ(info.infoDuration(), 1286008219);
+    EXPECT_EQ(info.infoFormatTag(), 0xFFFE);
+}
+
+TEST(TagLibTechnical, LibavformatProbeRefusesWhatHasNoAudio)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath("notes.txt");
+    tagtest::writeAll(text, "not audio at all\n");
+    const QString image = dir.filePath("picture.png");
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "color=c=red:s=16x16",
+                                    "-frames:v", "1", image});
+    TechnicalData d;
+    d.frequency = 7;
+    EXPECT_FALSE(ffmpegTechnicalProbe(text, d));
+    EXPECT_FALSE(ffmpegTechnicalProbe(image, d));
+    EXPECT_FALSE(ffmpegTechnicalProbe(dir.filePath("missing.wav"), d));
+    EXPECT_EQ(d.frequency, 7) << "a refused probe must leave the data alone";
+}

@@ -1,0 +1,76 @@
+#include "TagTestFiles.h"
+
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace tagtest {
+
+QString suffixOf(Kind kind)
+{
+    switch (kind) {
+    case Kind::Wav: return "wav";
+    case Kind::Mp3: return "mp3";
+    case Kind::Ogg: return "ogg";
+    case Kind::Wma: return "wma";
+    }
+    return {};
+}
+
+const char* nameOf(Kind kind)
+{
+    switch (kind) {
+    case Kind::Wav: return "Wav";
+    case Kind::Mp3: return "Mp3";
+    case Kind::Ogg: return "Ogg";
+    case Kind::Wma: return "Wma";
+    }
+    return "";
+}
+
+QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
+                 const QStringList& extraArgs)
+{
+    const QString tone = dir.filePath(baseName + "-source.wav");
+    if (!QFile::exists(tone)) testsupport::makeTone(tone, 440, 1.0, 44100, 2, {"-b", "16"});
+    const QString out = dir.filePath(baseName + "." + suffixOf(kind));
+    QStringList args{"-v", "error", "-y", "-i", tone};
+    switch (kind) {
+    case Kind::Wav: args += {"-c:a", "pcm_s16le"}; break;
+    case Kind::Mp3: args += {"-c:a", "libmp3lame", "-b:a", "128k"}; break;
+    case Kind::Ogg: args += {"-c:a", "libvorbis"}; break;
+    case Kind::Wma: args += {"-c:a", "wmav2", "-b:a", "128k"}; break;
+    }
+    args += extraArgs;
+    args += out;
+    testsupport::runPeer("ffmpeg", args);
+    return out;
+}
+
+QJsonObject probeTags(const QString& file)
+{
+    QJsonObject merged;
+    const auto add = [&merged](const QJsonObject& tags) {
+        for (auto it = tags.begin(); it != tags.end(); ++it) merged.insert(it.key().toLower(), it.value());
+    };
+    add(testsupport::probe(file).value("format").toObject().value("tags").toObject());
+    add(testsupport::probeAudioStream(file).value("tags").toObject());
+    return merged;
+}
+
+QByteArray readAll(const QString& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "cannot read " << file.toStdString();
+    return f.readAll();
+}
+
+void writeAll(const QString& file, const QByteArray& data)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size())
+        ADD_FAILURE() << "cannot write " << file.toStdString();
+}
+
+}  // namespace tagtest

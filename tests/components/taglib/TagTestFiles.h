@@ -1,0 +1,26 @@
+#pragma once
+// Audio files made by peer programs for the information component's tests.
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace tagtest {
+
+// A 1 s, 44100 Hz stereo 16-bit WAV tone; the other kinds are encoded from it
+// by ffmpeg. extraArgs go to ffmpeg before the output name (e.g. metadata).
+enum class Kind { Wav, Mp3, Ogg, Wma };
+QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
+                 const QStringList& extraArgs = {});
+QString suffixOf(Kind kind);
+const char* nameOf(Kind kind);
+
+// Tag values as ffprobe reports them: format tags merged with the audio
+// stream's (OGG keeps its comments there), keys lower-cased.
+QJsonObject probeTags(const QString& file);
+
+QByteArray readAll(const QString& file);
+void writeAll(const QString& file, const QByteArray& data);
+
+}  // namespace tagtest
