@@ -1,0 +1,125 @@
+#pragma once
+// Every section and key of tamsel.ini, with the defaults their readers use.
+// Where two readers of one key use different defaults, both are named.
+
+#include <QDir>
+#include <QString>
+
+namespace SettingsKeys {
+
+namespace Output {
+inline constexpr char Section[] = "output";
+inline constexpr char Path[] = "path";          // text: folder chosen in the output directory window
+inline constexpr char Dir[] = "dir";            // text: output directory
+inline constexpr char Format[] = "format";      // index: 0 WAV, 3 Ogg Vorbis, 4 headerless PCM
+inline constexpr char OutName[] = "out_name";   // text: main name of output files
+inline constexpr char RbTime[] = "rb_time";     // boolean: date-and-time naming
+inline constexpr char RbCust[] = "rb_cust";     // boolean: custom naming
+inline constexpr int FormatDefault = 0;
+inline constexpr int FormatWav = 0;
+inline constexpr int FormatOgg = 3;
+inline constexpr int FormatRaw = 4;
+inline constexpr char OutNameDefault[] = "EUT";
+inline constexpr bool RbTimeDefault = true;
+inline constexpr bool RbCustWindowDefault = false;
+inline constexpr bool RbCustRecordingDefault = true;
+// Default of "path" and "dir": "My Recorder" in the user's home.
+inline QString directoryDefault() { return QDir::homePath() + QStringLiteral("/My Recorder"); }
+}  // namespace Output
+
+namespace File {
+inline constexpr char Section[] = "file";
+inline constexpr char EnLength[] = "enlength";  // boolean, default false
+inline constexpr char RbTime[] = "rbtime";      // boolean, default false
+inline constexpr char RbTimeE[] = "rbtimee";    // boolean, default false
+inline constexpr char TimeT[] = "timet";        // text: seconds
+inline constexpr char Time[] = "time";          // boolean, default false
+inline constexpr char LimitS[] = "limit_s";     // boolean, default false
+inline constexpr char LimitN[] = "limit_n";     // boolean, default false
+inline constexpr char TimeTDefault[] = "120";
+}  // namespace File
+
+namespace Wav {
+inline constexpr char Section[] = "wav";
+inline constexpr char Mode[] = "mode";            // index: 0 CD quality, 1 best suited, 2 custom
+inline constexpr char Bit[] = "bit";              // index into ValueTables::BitDepths
+inline constexpr char Channel[] = "channel";      // channels minus one
+inline constexpr char Frequency[] = "frequency";  // index into ValueTables::SampleRates
+inline constexpr int ModeDefault = 0;
+inline constexpr int BitDefault = 1;
+inline constexpr int ChannelDefault = 1;
+inline constexpr int FrequencyDefault = 8;
+}  // namespace Wav
+
+namespace Ogg {
+inline constexpr char Section[] = "ogg";
+inline constexpr char EnableQuality[] = "enable quality";  // boolean
+inline constexpr char Bitrate[] = "bitrate";               // index into ValueTables::NominalBitrates
+inline constexpr char MinBitrate[] = "min bitrate";        // index into ValueTables::Bitrates
+inline constexpr char MaxBitrate[] = "max bitrate";        // index into ValueTables::Bitrates
+inline constexpr char Quality[] = "quality";               // integer, thousandths
+inline constexpr char Channel[] = "channel";
+inline constexpr char Frequency[] = "frequency";
+inline constexpr bool EnableQualityDefault = true;
+inline constexpr int BitrateDefault = 4;
+inline constexpr int MinBitrateDefault = 11;
+inline constexpr int MaxBitrateDefault = 11;
+inline constexpr int QualityDefault = 300;
+inline constexpr int ChannelDefault = 1;
+inline constexpr int FrequencyDefault = 8;
+}  // namespace Ogg
+
+namespace Raw {
+inline constexpr char Section[] = "raw";
+inline constexpr char C[] = "c";            // channels minus one
+inline constexpr char B[] = "b";            // index into ValueTables::BitDepths
+inline constexpr char F[] = "f";            // index into ValueTables::SampleRates
+inline constexpr char Format[] = "format";  // sample-format number for the file writer
+inline constexpr int CDefault = 1;
+inline constexpr int BDefault = 5;
+inline constexpr int FDefault = 8;
+inline constexpr int FormatDefault = 0;
+}  // namespace Raw
+
+namespace Rd {
+inline constexpr char Section[] = "rd";
+inline constexpr char Rd[] = "rd";  // index: device to preselect; default the device count
+}  // namespace Rd
+
+namespace Info {
+inline constexpr char Section[] = "info";
+inline constexpr char Title[] = "title";
+inline constexpr char Artist[] = "arist";  // spelled so in the file
+inline constexpr char Album[] = "album";
+inline constexpr char Genre[] = "genre";   // integer: genre list position, -1 none
+inline constexpr char Year[] = "year";     // text, default "0"
+inline constexpr char Track[] = "Track";   // text, default "0"
+inline constexpr char Comment[] = "comment";
+inline constexpr char YearDefault[] = "0";
+inline constexpr char TrackDefault[] = "0";
+}  // namespace Info
+
+namespace AutoRec {
+inline constexpr char Section[] = "autorec";
+inline constexpr char Format[] = "format";  // index: 0 disabled, 1 every day, 2 special day
+inline constexpr char Date[] = "date";      // date, default today
+// Keys of recording window n (1 to 3): "cb<n>", "begintime<n>", "endtime<n>",
+// "begintime<n>c", "endtime<n>c".
+inline QString enabled(int n) { return QStringLiteral("cb%1").arg(n); }
+inline QString beginTime(int n) { return QStringLiteral("begintime%1").arg(n); }
+inline QString endTime(int n) { return QStringLiteral("endtime%1").arg(n); }
+inline QString beginTimeEnabled(int n) { return QStringLiteral("begintime%1c").arg(n); }
+inline QString endTimeEnabled(int n) { return QStringLiteral("endtime%1c").arg(n); }
+}  // namespace AutoRec
+
+namespace TimeClose {
+inline constexpr char Section[] = "timeclose";
+inline constexpr char BClose[] = "bclose";  // boolean, default false
+}  // namespace TimeClose
+
+namespace ShutdownTime {
+inline constexpr char Section[] = "Time";
+inline constexpr char Time[] = "Time";  // time, default the current time
+}  // namespace ShutdownTime
+
+}  // namespace SettingsKeys

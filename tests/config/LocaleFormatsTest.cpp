@@ -1,0 +1,118 @@
+// Times and dates in the user's regional format: round trips in many locales,
+// the time zone left out, two-digit years, and text from another locale.
+
+#include "config/LocaleFormats.h"
+#include "config/SettingsFile.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Readable dates and times in failure messages.
+static void PrintTo(const QDate& d, std::ostream* os) { *os << d.toString(Qt::ISODate).toStdString(); }
+static void PrintTo(const QTime& t, std::ostream* os) { *os << t.toString(Qt::ISODate).toStdString(); }
+
+namespace {
+
+const char* const locales[] = {"en_US", "de_DE", "fr_FR", "ja_JP", "zh_CN", "ko_KR",
+                               "es_ES", "fa_IR", "ar_EG", "sq_AL", "fi_FI", "en_GB"};
+
+TEST(LocaleFormats, TimesAndDatesRoundTripThroughTheFile)
+{
+    QTemporaryDir dir;
+    SettingsFile settings(dir.filePath("tamsel.ini"));
+    const QTime times[] = {QTime(0, 0, 0), QTime(11, 59, 59), QTime(12, 0, 1), QTime(14, 5, 9), QTime(23, 59, 59)};
+    // Two-digit years come back near today, so the dates stay within 25 years.
+    const QDate dates[] = {QDate(2000, 2, 29), QDate(2024, 2, 29), QDate(2001, 12, 31), QDate(2030, 1, 5),
+                           QDate::currentDate()};
+    for (const char* name : locales) {
+        settings.setLocale(QLocale(QString::fromLatin1(name)));
+        for (const QTime& t : times) {
+            settings.writeTime("autorec", "begintime1", t);
+            EXPECT_EQ(settings.readTime("autorec", "begintime1", QTime(7, 7, 7)), t) << name;
+        }
+        for (const QDate& d : dates) {
+            settings.writeDate("autorec", "date", d);
+            EXPECT_EQ(settings.readDate("autorec", "date", QDate(1990, 1, 1)), d) << name;
+        }
+    }
+}
+
+TEST(LocaleFormats, WrittenTextIsTheLocalesOwnWithoutTimeZone)
+{
+    const QTime t(14, 5, 9);
+    EXPECT_EQ(LocaleFormats::formatTime(QLocale("de_DE"), t), u"14:05:09");
+    EXPECT_EQ(LocaleFormats::formatTime(QLocale("en_US"), t), u"2:05:09 PM");
+    EXPECT_EQ(LocaleFormats::formatTime(QLocale("zh_CN"), t), u"14:05:09");  // zone led the format
+    EXPECT_EQ(LocaleFormats::formatTime(QLocale("fa_IR"), t), QString::fromUtf8("۱۴:۰۵:۰۹"));  // "(zone)"
+    EXPECT_EQ(LocaleFormats::formatTime(QLocale("ja_JP"), t), QString::fromUtf8("14時05分09秒"));
+    EXPECT_EQ(LocaleFormats::formatDate(QLocale("en_US"), QDate(2024, 2, 29)), u"2/29/24");
+    EXPECT_EQ(LocaleFormats::formatDate(QLocale("de_DE"), QDate(2024, 2, 29)), u"29.02.24");
+    EXPECT_EQ(LocaleFormats::formatDate(QLocale("ja_JP"), QDate(2024, 2, 29)), u"2024/02/29");
+    // No locale keeps a zone field, whatever its place in the format.
+    for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        const QString text = LocaleFormats::formatTime(l, t);
+        EXPECT_FALSE(text.contains(u"UTC") || text.contains(u"GMT") || text.endsWith(u',')) << l.name().toStdString();
+    }
+}
+
+TEST(LocaleFormats, EveryLocaleReadsBackWhatItWrites)
+{
+    for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        for (const QTime& t : {QTime(1, 2, 3), QTime(13, 59, 58)})
+            EXPECT_EQ(LocaleFormats::parseTime(l, LocaleFormats::formatTime(l, t)), t) << l.name().toStdString();
+        const QDate d = QDate::currentDate().addDays(-400);
+        EXPECT_EQ(LocaleFormats::parseDate(l, LocaleFormats::formatDate(l, d)), d) << l.name().toStdString();
+    }
+}
+
+TEST(LocaleFormats, TwoDigitYearsTakeTheCenturyNearestToday)
+{
+    const QLocale us("en_US");
+    EXPECT_EQ(LocaleFormats::parseDate(us, "2/29/00", QDate(2025, 6, 1)), QDate(2000, 2, 29));
+    EXPECT_EQ(LocaleFormats::parseDate(us, "12/31/99", QDate(2025, 6, 1)), QDate(1999, 12, 31));
+    EXPECT_EQ(LocaleFormats::parseDate(us, "1/1/75", QDate(2025, 6, 1)), QDate(2075, 1, 1));
+    EXPECT_EQ(LocaleFormats::parseDate(us, "1/1/76", QDate(2025, 6, 1)), QDate(1976, 1, 1));
+    EXPECT_EQ(LocaleFormats::parseDate(us, "1/1/30", QDate(2090, 1, 1)), QDate(2130, 1, 1));
+    EXPECT_EQ(LocaleFormats::parseDate(us, "5/6/15", QDate(1960, 1, 1)), QDate(1915, 5, 6));
+    EXPECT_EQ(LocaleFormats::parseDate(us, "5/6/07", QDate(1960, 1, 1)), QDate(2007, 5, 6));
+    // 29 February 2100 does not exist.
+    EXPECT_FALSE(LocaleFormats::parseDate(us, "2/29/00", QDate(2080, 1, 1)).isValid());
+    EXPECT_FALSE(LocaleFormats::parseDate(us, "2/30/24", QDate(2025, 1, 1)).isValid());
+    EXPECT_EQ(LocaleFormats::parseDate(QLocale("de_DE"), "29.02.00", QDate(2025, 1, 1)), QDate(2000, 2, 29));
+    EXPECT_EQ(LocaleFormats::parseDate(QLocale("ko_KR"), "00. 2. 29.", QDate(2025, 1, 1)), QDate(2000, 2, 29));
+    // Four-digit years are taken as they stand.
+    EXPECT_EQ(LocaleFormats::parseDate(QLocale("fr_FR"), "29/02/1900", QDate(2025, 1, 1)), QDate());
+    EXPECT_EQ(LocaleFormats::parseDate(QLocale("fr_FR"), "01/02/1850", QDate(2025, 1, 1)), QDate(1850, 2, 1));
+}
+
+TEST(LocaleFormats, TextOfAnotherLocaleGivesTheDefault)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tamsel.ini");
+    const struct {
+        const char* writer;
+        const char* reader;
+    } pairs[] = {{"en_US", "de_DE"}, {"de_DE", "en_US"}, {"ja_JP", "fr_FR"}, {"ko_KR", "en_US"}, {"fa_IR", "de_DE"}};
+    for (const auto& p : pairs) {
+        SettingsFile writer(path, QLocale(QString::fromLatin1(p.writer)));
+        SettingsFile reader(path, QLocale(QString::fromLatin1(p.reader)));
+        writer.writeTime("Time", "Time", QTime(14, 5, 9));
+        writer.writeDate("autorec", "date", QDate(2024, 2, 29));
+        EXPECT_EQ(reader.readTime("Time", "Time", QTime(3, 3, 3)), QTime(3, 3, 3)) << p.writer << " -> " << p.reader;
+        EXPECT_EQ(reader.readDate("autorec", "date", QDate(1999, 9, 9)), QDate(1999, 9, 9))
+            << p.writer << " -> " << p.reader;
+    }
+    // Both forms of one locale can still be told apart from garbage.
+    SettingsFile us(path, QLocale("en_US"));
+    for (const char* text : {"", "14:05", "25:00:00 PM", "2:05:09", "noon"}) {
+        us.writeText("Time", "Time", text);
+        EXPECT_EQ(us.readTime("Time", "Time", QTime(3, 3, 3)), QTime(3, 3, 3)) << text;
+    }
+    for (const char* text : {"", "2/30/24", "13/1/24", "2024-02-29", "yesterday"}) {
+        us.writeText("autorec", "date", text);
+        EXPECT_EQ(us.readDate("autorec", "date", QDate(1999, 9, 9)), QDate(1999, 9, 9)) << text;
+    }
+}
+
+}  // namespace

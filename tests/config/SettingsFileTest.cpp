@@ -1,0 +1,157 @@
+// The settings file's value forms: integers (decimal and the two hexadecimal
+// forms), booleans, text, the location of the file and the write error.
+
+#include "config/SettingsFile.h"
+#include "platform/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <climits>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path = dir.filePath("tamsel.ini");
+    SettingsFile settings{path, QLocale(QLocale::English, QLocale::UnitedStates)};
+
+    void store(const QByteArray& raw)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[s]\nk=" + raw + "\n");
+    }
+    QByteArray onDisk()
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+// The whole value must be the number: "12abc" or "1.5" give the default, where
+// strtol would take the digits in front. Space around the value never counts,
+// because the file drops it before the number is read.
+TEST_F(SettingsFileTest, IntegerForms)
+{
+    const struct {
+        const char* stored;
+        int expected;
+    } cases[] = {
+        {"42", 42},     {"-7", -7},      {"+7", 7},         {"007", 7},       {"  12  ", 12},
+        {"'12'", 12},   {"0x1F", 31},    {"0X1f", 31},      {"$1F", 31},      {"$1f", 31},
+        {"-$1F", -31},  {"0x1", 1},      {"-0x10", -16},    {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},        {"$FFFFFFFF", -1}, {"0x7fffffff", INT_MAX},
+        {"0x", 99},     {"0X", 99},      {"$", 99},         {"-", 99},        {"", 99},
+        {"12abc", 99},  {"1.5", 99},     {"1 2", 99},       {"- 5", 99},      {"abc", 99},
+        {"0x1G", 99},   {"$-1", 99},     {"0x-1", 99},      {"--1", 99},      {"2147483648", 99},
+        {"-2147483649", 99},             {"$100000000", 99}, {"\xD9\xA3", 99},  // Arabic-Indic three
+    };
+    for (const auto& c : cases) {
+        store(c.stored);
+        EXPECT_EQ(settings.readInteger("S", "K", 99), c.expected) << "stored \"" << c.stored << '"';
+    }
+}
+
+TEST_F(SettingsFileTest, BooleansAreIntegersAndAnyNonZeroIsTrue)
+{
+    const struct {
+        const char* stored;
+        bool whenDefaultTrue, whenDefaultFalse;
+    } cases[] = {{"1", true, true},     {"0", false, false}, {"2", true, true},
+                 {"-1", true, true},    {"0x0", false, false}, {"$10", true, true},
+                 {"yes", true, false},  {"true", true, false}, {"", true, false}};
+    for (const auto& c : cases) {
+        store(c.stored);
+        EXPECT_EQ(settings.readBool("s", "k", true), c.whenDefaultTrue) << c.stored;
+        EXPECT_EQ(settings.readBool("s", "k", false), c.whenDefaultFalse) << c.stored;
+    }
+    EXPECT_TRUE(settings.readBool("s", "missing", true));
+    EXPECT_FALSE(settings.readBool("s", "missing", false));
+}
+
+TEST_F(SettingsFileTest, WrittenFormsOnDiskAndBack)
+{
+    settings.writeBool("output", "rb_time", true);
+    settings.writeBool("output", "rb_cust", false);
+    settings.writeInteger("info", "genre", -1);
+    settings.writeInteger("ogg", "quality", 300);
+    settings.writeText("output", "out_name", "EUT");
+    EXPECT_EQ(onDisk(), "[output]\nrb_time=1\nrb_cust=0\nout_name=EUT\n\n[info]\ngenre=-1\n\n[ogg]\nquality=300\n");
+
+    EXPECT_TRUE(settings.readBool("OUTPUT", "RB_TIME", false));
+    EXPECT_FALSE(settings.readBool("output", "rb_cust", true));
+    EXPECT_EQ(settings.readInteger("info", "genre", 0), -1);
+    EXPECT_EQ(settings.readInteger("info", "year", 1234), 1234);
+    EXPECT_EQ(settings.readText("output", "out_name", "x"), u"EUT");
+    EXPECT_EQ(settings.readText("output", "dir", "/default"), u"/default");
+    settings.writeInteger("ogg", "quality", INT_MIN);
+    EXPECT_EQ(settings.readInteger("ogg", "quality", 0), INT_MIN);
+}
+
+TEST_F(SettingsFileTest, MissingFileGivesEveryDefault)
+{
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(settings.readText("output", "dir", "d"), u"d");
+    EXPECT_EQ(settings.readInteger("wav", "frequency", 8), 8);
+    EXPECT_TRUE(settings.readBool("ogg", "enable quality", true));
+    EXPECT_EQ(settings.readTime("Time", "Time", QTime(1, 2, 3)), QTime(1, 2, 3));
+    EXPECT_EQ(settings.readDate("autorec", "date", QDate(2001, 2, 3)), QDate(2001, 2, 3));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(SettingsFileTest, SecondObjectSeesWritesAtOnce)
+{
+    SettingsFile other(path);
+    settings.writeText("output", "dir", "/a");
+    EXPECT_EQ(other.readText("output", "dir", ""), u"/a");
+    other.writeText("output", "dir", "/b");
+    EXPECT_EQ(settings.readText("output", "dir", ""), u"/b");
+}
+
+TEST(SettingsFileLocation, BareNameLivesInTheConfigFolderWhichFirstWriteCreates)
+{
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    QTemporaryDir home;
+    const QString config = home.filePath("not yet/.config");
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    {
+        SettingsFile settings;
+        EXPECT_EQ(settings.path(), config + "/tamsel.ini");
+        EXPECT_EQ(settings.readInteger("wav", "bit", 1), 1);
+        settings.writeInteger("wav", "bit", 5);
+        EXPECT_TRUE(QFile::exists(config + "/tamsel.ini"));
+        EXPECT_EQ(SettingsFile().readInteger("wav", "bit", 1), 5);
+    }
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
+TEST(SettingsFileErrors, FailedWriteSaysUnableToWriteToTheBareName)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // The folder is a plain file: no one, not even root, can create the
+    // settings file inside it.
+    SettingsFile settings(dir.filePath("blocker/tamsel.ini"));
+    const auto messageOf = [](auto write) -> QString {
+        try {
+            write();
+        } catch (const TamselError& e) {
+            return e.message();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(messageOf([&] { settings.writeText("output", "dir", "x"); }), u"Unable to write to tamsel.ini");
+    EXPECT_EQ(messageOf([&] { settings.writeInteger("wav", "bit", 1); }), u"Unable to write to tamsel.ini");
+    EXPECT_EQ(messageOf([&] { settings.writeBool("file", "time", true); }), u"Unable to write to tamsel.ini");
+    EXPECT_EQ(messageOf([&] { settings.writeTime("Time", "Time", QTime(1, 0)); }), u"Unable to write to tamsel.ini");
+    EXPECT_EQ(messageOf([&] { settings.writeDate("autorec", "date", QDate(2020, 1, 1)); }),
+              u"Unable to write to tamsel.ini");
+    EXPECT_EQ(settings.readText("output", "dir", "still default"), u"still default");
+}
+
+}  // namespace
