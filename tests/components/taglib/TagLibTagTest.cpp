@@ -242,3 +242,24 @@ TEST(TagLibTags, GenreNamesFollowTheId3v1List)
     EXPECT_EQ(info.infoGenre(), -1);
     EXPECT_EQ(info.infoGenreText(), QString());
 }
+
+TEST(TagLibTags, WaveLaidOutForRf64GrowthTakesATag)
+{
+    // Writers that may switch to RF64 reserve a JUNK chunk and use the
+    // extensible header; tagging must leave both and the audio intact.
+    QTemporaryDir dir;
+    const QString source = tagtest::makeFile(dir, Kind::Wav, "tone");
+    const QString file = dir.filePath("growable.wav");
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", source, "-c:a", "pcm_s24le",
+                                    "-rf64", "auto", file});
+    TagLibInformation info;
+    info.setInfoTitle(snowman);
+    info.WriteInfo(file);
+    info.ReadInfo(file);
+    EXPECT_EQ(info.infoTitle(), snowman);
+    EXPECT_EQ(info.infoFormatTag(), 0xFFFE);
+    EXPECT_EQ(info.infoSamples(), 44100);
+    EXPECT_EQ(tagtest::readAll(file).mid(12, 4), "JUNK");
+    EXPECT_EQ(testsupport::probeAudioStream(file).value("duration_ts").toInt(), 44100);
+    EXPECT_EQ(tagtest::probeTags(file).value("title").toString(), snowman);
+}
