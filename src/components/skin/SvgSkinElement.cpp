@@ -32,9 +32,11 @@ SvgSkinElement::SvgSkinElement(SvgSkinnedWindow& window, const SkinDocument& doc
         const double d = std::max(12.0, track_.height() + 6);
         thumbRest_ = QRectF(track_.left() - d / 2, track_.center().y() - d / 2, d, d);
     }
+    area_ = area_.united(track_);
+    if (thumbRest_.isEmpty()) return;
     // The thumb's centre runs the whole track, so it overhangs both ends.
     const double w = thumbRest_.width();
-    area_ = area_.united(track_).united(
+    area_ = area_.united(
         QRectF(track_.left() - w / 2, thumbRest_.top(), track_.width() + w, thumbRest_.height()));
 }
 

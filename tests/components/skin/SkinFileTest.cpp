@@ -1,0 +1,213 @@
+// The default skin's contents and the engine's handling of bad skin files.
+
+#include "SkinTestSupport.h"
+
+#include "components/skin/SvgSkin.h"
+#include "platform/Error.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+
+using namespace skintest;
+
+namespace {
+
+const QString kDefaultSkin = QStringLiteral(TAMSEL_DEFAULT_SKIN);
+
+enum class Facet { Button, Text, Bar, Panel };
+
+struct Expected {
+    const char* name;
+    Facet facet;
+};
+
+const Expected kMainElements[] = {
+    {"recorder", Facet::Button}, {"pause", Facet::Button},    {"stop", Facet::Button},
+    {"add", Facet::Button},      {"play", Facet::Button},     {"list", Facet::Button},
+    {"schedule", Facet::Button}, {"scource", Facet::Button},  {"set", Facet::Button},
+    {"tag", Facet::Button},      {"help", Facet::Button},     {"min", Facet::Button},
+    {"close", Facet::Button},    {"s_time", Facet::Text},     {"s_sizeson", Facet::Text},
+    {"s_filename", Facet::Text}, {"s_mono", Facet::Text},     {"play_bar", Facet::Bar},
+};
+
+const Expected kListElements[] = {
+    {"list_add", Facet::Button}, {"del", Facet::Button},  {"up", Facet::Button},
+    {"down", Facet::Button},     {"join", Facet::Button}, {"stopj", Facet::Button},
+    {"bar", Facet::Panel},       {"join_progress", Facet::Bar},
+};
+
+template <size_t N>
+void expectElements(ISkinnedWindow* window, const Expected (&expected)[N], const QRect& bounds)
+{
+    for (const Expected& x : expected) {
+        SCOPED_TRACE(x.name);
+        ISkinObject* e = window->ElementByName(QString::fromLatin1(x.name));
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->ElementName(), QString::fromLatin1(x.name));
+        EXPECT_NE(e->CommonFacet(), nullptr);
+        EXPECT_EQ(e->TextFacet() != nullptr, x.facet == Facet::Text);
+        EXPECT_EQ(e->ScrollBarFacet() != nullptr, x.facet == Facet::Bar);
+        // Nothing may be cut off by the window's edge.
+        EXPECT_TRUE(bounds.contains(areaOf(e))) << areaOf(e).x() << "," << areaOf(e).y();
+    }
+}
+
+// Elements that take the mouse must keep clear of the room the program
+// fills with its own widget.
+template <size_t N>
+void expectRoomFree(ISkinnedWindow* window, const Expected (&elements)[N], const QRect& room,
+                    const char* except = "")
+{
+    for (const Expected& x : elements) {
+        if (QLatin1String(x.name) == QLatin1String(except)) continue;
+        EXPECT_FALSE(areaOf(window->ElementByName(QString::fromLatin1(x.name))).intersects(room))
+            << x.name;
+    }
+}
+
+class SkinFileTest : public ::testing::Test {
+protected:
+    QString write(const char* name, const QByteArray& content)
+    {
+        const QString path = dir_.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        return path;
+    }
+
+    // Runs the call and returns the message of the TamselError it raises.
+    template <typename Call>
+    QString errorOf(Call&& call)
+    {
+        try {
+            call();
+        } catch (const TamselError& e) {
+            return e.message();
+        }
+        ADD_FAILURE() << "no TamselError raised";
+        return {};
+    }
+
+    QTemporaryDir dir_;
+    SvgSkin engine_;
+};
+
+QByteArray minimalSkin(const QByteArray& elements)
+{
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:tamsel='urn:tamsel:skin' width='100' height='50'>"
+           "<g id='f' tamsel:width='100' tamsel:height='50'>"
+           + elements + "</g></svg>";
+}
+
+}  // namespace
+
+TEST_F(SkinFileTest, DefaultSkinHoldsEveryElementOfBothForms)
+{
+    engine_.OpenSkinFile(kDefaultSkin);
+    QWidget main, list;
+    engine_.PrepareWindow(&main);
+    engine_.ApplyFormToWindow(&main, QStringLiteral("mp3rec"));
+    engine_.PrepareWindow(&list);
+    engine_.ApplyFormToWindow(&list, QStringLiteral("listwin"));
+
+    EXPECT_EQ(main.size(), QSize(475, 206));
+    EXPECT_EQ(list.size(), QSize(475, 180));
+    EXPECT_TRUE(main.windowFlags().testFlag(Qt::FramelessWindowHint));
+
+    ISkinnedWindow* m = engine_.SkinnedWindowOf(&main);
+    ISkinnedWindow* l = engine_.SkinnedWindowOf(&list);
+    expectElements(m, kMainElements, main.rect());
+    expectElements(l, kListElements, list.rect());
+    expectRoomFree(m, kMainElements, QRect(216, 71, 115, 81));
+    // "bar" frames the list view and lies under it.
+    expectRoomFree(l, kListElements, QRect(35, 34, 427, 122), "bar");
+
+    EXPECT_EQ(m->ElementByName(QStringLiteral("join")), nullptr);
+    EXPECT_EQ(l->ElementByName(QStringLiteral("recorder")), nullptr);
+    EXPECT_EQ(m->ElementByName(QStringLiteral("Recorder")), nullptr);
+    // Artwork-only faces are found by name but take no part in the mouse.
+    auto* face = dynamic_cast<SvgSkinElement*>(m->ElementByName(QStringLiteral("mp3rec.face")));
+    ASSERT_NE(face, nullptr);
+    EXPECT_FALSE(face->interactive());
+}
+
+TEST_F(SkinFileTest, ApplyingTheSameFormAgainKeepsTheBoundElements)
+{
+    engine_.OpenSkinFile(kDefaultSkin);
+    QWidget list;
+    engine_.ApplyFormToWindow(&list, QStringLiteral("listwin"));
+    ISkinObject* before = engine_.SkinnedWindowOf(&list)->ElementByName(QStringLiteral("join"));
+    list.hide();
+    engine_.PrepareWindow(&list);
+    engine_.ApplyFormToWindow(&list, QStringLiteral("listwin"));
+    EXPECT_EQ(engine_.SkinnedWindowOf(&list)->ElementByName(QStringLiteral("join")), before);
+}
+
+TEST_F(SkinFileTest, WindowsKeepTheirSkinWhenAnotherFileIsOpened)
+{
+    engine_.OpenSkinFile(kDefaultSkin);
+    QWidget main;
+    engine_.ApplyFormToWindow(&main, QStringLiteral("mp3rec"));
+    ISkinObject* time = engine_.SkinnedWindowOf(&main)->ElementByName(QStringLiteral("s_time"));
+    const QImage before = main.grab().toImage();
+
+    engine_.OpenSkinFile(write("other.svg", minimalSkin("<g id='b' tamsel:kind='button'><rect id='b.normal' width='9' height='9'/></g>")));
+    EXPECT_EQ(engine_.SkinnedWindowOf(&main)->ElementByName(QStringLiteral("s_time")), time);
+    EXPECT_EQ(main.grab().toImage(), before);
+}
+
+TEST_F(SkinFileTest, BadSkinFilesRaiseAnErrorNamingTheFile)
+{
+    struct Case {
+        const char* file;
+        QByteArray content;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"text.dll", "MZ this is a program, not a picture", "not well-formed XML"},
+        {"empty.dll", "", "empty"},
+        {"html.dll", "<html><body/></html>", "not an SVG document"},
+        {"cut.dll", "<svg xmlns='http://www.w3.org/2000/svg'><g id='f'", "not well-formed XML"},
+        {"noforms.dll", "<svg xmlns='http://www.w3.org/2000/svg'><rect width='5' height='5'/></svg>", "no skin form"},
+        {"kind.dll", minimalSkin("<g id='x' tamsel:kind='knob'/>"), "unknown kind \"knob\""},
+        {"nolook.dll", minimalSkin("<g id='x' tamsel:kind='button'><rect width='5' height='5'/></g>"), "no \"x.normal\" look"},
+        {"twice.dll", minimalSkin("<g id='x' tamsel:kind='face'/><g id='x' tamsel:kind='face'/>"), "appears twice"},
+        {"size.dll", "<svg xmlns='http://www.w3.org/2000/svg' xmlns:tamsel='urn:tamsel:skin'><g id='f' tamsel:width='-4' tamsel:height='9'/></svg>", "positive"},
+        {"colour.dll", minimalSkin("<g id='t' tamsel:kind='text' tamsel:color='blurple'/>"), "bad tamsel:color"},
+        {"turned.dll", "<svg xmlns='http://www.w3.org/2000/svg' xmlns:tamsel='urn:tamsel:skin'><g id='f' tamsel:width='9' tamsel:height='9' transform='rotate(30)'/></svg>", "translate"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = write(c.file, c.content);
+        const QString message = errorOf([&] { engine_.OpenSkinFile(path); });
+        EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot open the skin file ") + path)) << message.toStdString();
+        EXPECT_TRUE(message.contains(QLatin1String(c.reason))) << message.toStdString();
+    }
+
+    const QString missing = dir_.filePath(QStringLiteral("mp3enc.dll"));
+    const QString message = errorOf([&] { engine_.OpenSkinFile(missing); });
+    EXPECT_TRUE(message.contains(missing)) << message.toStdString();
+    EXPECT_TRUE(message.contains(QLatin1String("does not exist"))) << message.toStdString();
+}
+
+TEST_F(SkinFileTest, AFormTheFileLacksOrAMissingFileIsAnErrorOnApply)
+{
+    QWidget window;
+    EXPECT_TRUE(errorOf([&] { engine_.ApplyFormToWindow(&window, QStringLiteral("mp3rec")); })
+                    .contains(QLatin1String("no skin file is open")));
+    EXPECT_FALSE(errorOf([&] { engine_.SkinnedWindowOf(&window); }).isEmpty());
+
+    const QString path = write("mp3enc.dll", minimalSkin(""));
+    engine_.OpenSkinFile(path);
+    const QString message = errorOf([&] { engine_.ApplyFormToWindow(&window, QStringLiteral("listwin")); });
+    EXPECT_TRUE(message.contains(path)) << message.toStdString();
+    EXPECT_TRUE(message.contains(QLatin1String("\"listwin\""))) << message.toStdString();
+
+    // A failed open leaves the engine with the file it had.
+    EXPECT_THROW(engine_.OpenSkinFile(dir_.filePath(QStringLiteral("gone.dll"))), TamselError);
+    EXPECT_NO_THROW(engine_.ApplyFormToWindow(&window, QStringLiteral("f")));
+    EXPECT_EQ(window.size(), QSize(100, 50));
+}
