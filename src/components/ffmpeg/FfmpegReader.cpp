@@ -25,6 +25,10 @@ constexpr int64_t kDecodeThrough = 16384;
 // How often a seek that landed after its target is retried further back
 // (the lead grows 16-fold each time) before decoding from the start.
 constexpr int kSeekAttempts = 3;
+// A decoder that ends this little short of an exactly stated length (Vorbis
+// files whose last page FFmpeg trims too much) is padded with silence, so the
+// stated length and the timeline both hold.
+constexpr int64_t kMaxEndPadding = 8192;
 
 }  // namespace
 
@@ -106,11 +110,15 @@ bool FfmpegReader::Impl::pull()
     const AVFrame* f = stream->nextFrame();
     if (!f) {
         ended = true;
-        if (resampler) {
-            const bool empty = pendingFrames() == 0;
-            resampler->flush(pending);
-            if (empty && pendingFrames() > 0) position = decoded;
+        const bool empty = pendingFrames() == 0;
+        if (resampler) resampler->flush(pending);
+        if (exact && !resync && decoded < length && length - decoded <= kMaxEndPadding) {
+            const int64_t from = std::max(decoded, discardUntil);
+            if (from < length)
+                pending.resize(pending.size() + static_cast<size_t>((length - from) * channels), 0.0f);
+            decoded = length;
         }
+        if (empty && pendingFrames() > 0) position = decoded - pendingFrames();
         return false;
     }
     int64_t index = decoded;
@@ -145,6 +153,12 @@ void FfmpegReader::Impl::restart()
 // when that frame starts at or before target.
 bool FfmpegReader::Impl::seekNear(int64_t target)
 {
+    // Near the start, decoding from the beginning is cheap and as exact as
+    // sequential reading (decoders that skip priming frames only do so there).
+    if (target <= kSeekLead) return false;
+    // Some demuxers mislabel the packets after a seek that used the index
+    // they built while reading; a fresh demuxer searches the file instead.
+    if (stream->seeksBestFresh()) restart();
     int64_t lead = kSeekLead;
     for (int attempt = 0; attempt < kSeekAttempts; ++attempt, lead *= 16) {
         const int64_t from = std::max<int64_t>(0, target - lead);

@@ -12,6 +12,7 @@ extern "C" {
 
 #include <QFile>
 #include <QFileInfo>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -63,11 +64,16 @@ void FfmpegStream::openFile()
     int rc = avformat_open_input(&fmt_, QFile::encodeName(path_).constData(), nullptr, nullptr);
     if (rc < 0) {
         fmt_ = nullptr;
-        fail(rc == AVERROR_INVALIDDATA ? QString("the file is not in an audio format that can be read")
-                                       : ffmpegsupport::errorText(rc));
+        if (rc == AVERROR_INVALIDDATA) fail("the file is not in an audio format that can be read");
+        // A cut-off Ogg file fails here: its last page is gone.
+        if (rc == AVERROR_EOF) fail("the file ends too early; it is incomplete or damaged");
+        fail(ffmpegsupport::errorText(rc));
     }
     // Right after the header the demuxer sits on the first data byte.
     dataStart_ = fmt_->pb ? avio_tell(fmt_->pb) : 0;
+    // Ogg seeks through the index built while reading label the packets after
+    // the seek with the end time of their page.
+    seekFresh_ = std::strcmp(fmt_->iformat->name, "ogg") == 0;
     rc = avformat_find_stream_info(fmt_, nullptr);
     if (rc < 0) fail("the file is damaged or incomplete (" + ffmpegsupport::errorText(rc) + ")");
 }

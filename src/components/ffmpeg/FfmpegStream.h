@@ -37,6 +37,8 @@ public:
     // Moves to a point at or before the given frame index; false when the
     // format cannot seek there.
     bool seekBefore(int64_t index);
+    // True for formats whose seeks land wrongly once packets have been read.
+    bool seeksBestFresh() const { return seekFresh_; }
 
 private:
     void release();
@@ -63,4 +65,5 @@ private:
     bool held_ = false;       // frame_ holds a frame not yet handed out
     bool draining_ = false;   // the decoder got its end-of-stream packet
     bool ended_ = false;
+    bool seekFresh_ = false;
 };
