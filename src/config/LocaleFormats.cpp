@@ -66,12 +66,30 @@ struct Pattern {
     QString format;
 };
 
-// Qt cannot read back the text of every locale (digits outside the BMP, some
-// day-period names). Such a locale writes ISO text instead, so that whatever
-// is written can be read again.
+// Qt cannot read back the text of every locale (some day-period names), and
+// its parser overruns a buffer on digits outside the BMP and on day-period
+// texts of unequal length, so those locales never reach it. They write ISO
+// text instead, so that whatever is written can be read again.
+bool parserSafe(const QLocale& locale)
+{
+    return locale.zeroDigit().size() == 1;
+}
+
+bool amPmSafe(const QLocale& locale, const QString& format)
+{
+    bool hasAmPm = false;
+    rebuild(format, [&](QString&, QChar c, qsizetype, const QString&, qsizetype&) {
+        if (c == u'A' || c == u'a') hasAmPm = true;
+    });
+    const QString am = locale.amText(), pm = locale.pmText();
+    return !hasAmPm || (am.size() == pm.size() && am.toUpper().size() == pm.toUpper().size() &&
+                        am.toLower().size() == pm.toLower().size());
+}
+
 Pattern timePattern(const QLocale& locale)
 {
     const QString format = LocaleFormats::longTimeFormat(locale);
+    if (!parserSafe(locale) || !amPmSafe(locale, format)) return {QLocale::c(), QStringLiteral("HH:mm:ss")};
     for (const QTime probe : {QTime(1, 2, 3), QTime(13, 14, 15)})
         if (locale.toTime(locale.toString(probe, format), format) != probe)
             return {QLocale::c(), QStringLiteral("HH:mm:ss")};
@@ -81,6 +99,7 @@ Pattern timePattern(const QLocale& locale)
 Pattern datePattern(const QLocale& locale)
 {
     const QString format = LocaleFormats::shortDateFormat(locale);
+    if (!parserSafe(locale)) return {QLocale::c(), QStringLiteral("yyyy-MM-dd")};
     const int year = QDate::currentDate().year();
     for (const QDate probe : {QDate(year, 1, 2), QDate(year, 12, 31)})
         if (parseDateWith(locale, format, locale.toString(probe, format), probe) != probe)

@@ -2,6 +2,7 @@
 // crashes (the sanitizer build checks memory use), and a file cut short still
 // yields every key whose line survived whole.
 
+#include "config/LocaleFormats.h"
 #include "config/SettingsFile.h"
 
 #include <QFile>
@@ -139,6 +140,42 @@ TEST(SettingsFileFuzz, RandomTextAsTimesDatesAndIntegers)
             if (date.isValid()) {
                 settings.writeDate("s", "k", date);
                 EXPECT_EQ(settings.readDate("s", "k", QDate()), date) << name << ": " << text.constData();
+            }
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Every locale, with text made of its own digits, day periods and month
+// names: whatever the locale's parser is handed must not read past its
+// buffers (the sanitizer build watches), and what parses round-trips.
+TEST(SettingsFileFuzz, EveryLocaleParsesRandomTextSafely)
+{
+    std::mt19937 random(5);
+    for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        const QStringList pieces = {l.toString(1),    l.toString(12),    l.toString(59), l.toString(2024),
+                                    l.amText(),       l.pmText(),        l.amText().left(1), l.monthName(2, QLocale::ShortFormat),
+                                    l.timeFormat(QLocale::LongFormat).left(3), ":", "/", ".", " ", ",", "UTC", "t"};
+        const QString sample = LocaleFormats::formatTime(l, QTime(13, 14, 15)) + ' ' +
+                               LocaleFormats::formatDate(l, QDate(2024, 2, 29));
+        for (int round = 0; round < 12; ++round) {
+            QString text;
+            if (round % 3 == 0)
+                text = sample.left(qsizetype(random() % (sample.size() + 1)));  // a cut of real text
+            else
+                for (int n = int(random() % 8); n > 0; --n) text += pieces[qsizetype(random() % pieces.size())];
+            const QTime time = LocaleFormats::parseTime(l, text);
+            if (time.isValid()) {
+                EXPECT_EQ(LocaleFormats::parseTime(l, LocaleFormats::formatTime(l, time)), time)
+                    << l.name().toStdString() << ": " << text.toStdString();
+            }
+            const QDate date = LocaleFormats::parseDate(l, text);
+            if (date.isValid()) {
+                EXPECT_EQ(LocaleFormats::parseDate(l, LocaleFormats::formatDate(l, date)), date)
+                    << l.name().toStdString() << ": " << text.toStdString();
             }
         }
     }
