@@ -2,11 +2,12 @@
 // artwork can be looked at without a desktop.
 
 #include "components/skin/SvgSkin.h"
+#include "components/skin/SvgSkinElement.h"
 #include "platform/Error.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QHeaderView>
+#include <QPainter>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWidget>
@@ -14,11 +15,47 @@
 
 namespace {
 
-void save(QWidget& w, const QString& file)
+void saveImage(const QImage& image, const QString& file)
 {
-    const QImage image = w.grab().toImage();
     if (!image.save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
     else std::printf("%s\n", qPrintable(file));
+}
+
+void save(QWidget& w, const QString& file)
+{
+    saveImage(w.grab().toImage(), file);
+}
+
+// One row per button: normal, hover, pressed and disabled looks side by side.
+void saveLooks(QWidget& window, ISkinnedWindow& skinned, const QStringList& names, const QString& file)
+{
+    constexpr int kCell = 72, kRow = 64;
+    QImage sheet(4 * kCell, kRow * int(names.size()), QImage::Format_ARGB32);
+    sheet.fill(QColor(40, 44, 52));
+    QPainter p(&sheet);
+    for (int row = 0; row < names.size(); ++row) {
+        auto* e = dynamic_cast<SvgSkinElement*>(skinned.ElementByName(names[row]));
+        if (e == nullptr) continue;
+        const QRect area = e->area().toAlignedRect().adjusted(-2, -2, 2, 2);
+        const QPoint at = area.center();
+        auto cell = [&](int column) {
+            const QImage look = window.grab(area).toImage();
+            p.drawImage(column * kCell + (kCell - look.width()) / 2, row * kRow + (kRow - look.height()) / 2, look);
+        };
+        QTest::mouseMove(&window, QPoint(1, window.height() / 2));
+        cell(0);
+        QTest::mouseMove(&window, at);
+        cell(1);
+        QTest::mousePress(&window, Qt::LeftButton, {}, at);
+        cell(2);
+        e->SetElementEnabled(false);
+        QTest::mouseRelease(&window, Qt::LeftButton, {}, at);
+        QTest::mouseMove(&window, QPoint(1, window.height() / 2));
+        cell(3);
+        e->SetElementEnabled(true);
+    }
+    p.end();
+    saveImage(sheet, file);
 }
 
 }  // namespace
@@ -72,6 +109,7 @@ int main(int argc, char** argv)
         lv->setFrameShape(QFrame::NoFrame);
         for (const char* n : {"E-07-12-2026--00;10;07.wav", "interview part 2.mp3", "jingle.ogg"})
             new QTreeWidgetItem(lv, {QString::fromUtf8(n), QStringLiteral("00:03:21")});
+        list.move(main.x(), main.y() + main.height());
         list.show();
         save(list, dir + QStringLiteral("/tamsel-skin-listwin.png"));
         ISkinnedWindow* l = engine.SkinnedWindowOf(&list);
@@ -80,6 +118,14 @@ int main(int argc, char** argv)
         progress->CommonFacet()->RedrawElement();
         QTest::mouseMove(&list, QPoint(17, 47));
         save(list, dir + QStringLiteral("/tamsel-skin-listwin-busy.png"));
+        m->ElementByName(QStringLiteral("add"))->CommonFacet()->SetElementEnabled(true);
+        m->ElementByName(QStringLiteral("play"))->CommonFacet()->SetElementEnabled(true);
+        saveLooks(main, *m, {QStringLiteral("recorder"), QStringLiteral("pause"), QStringLiteral("play"),
+                             QStringLiteral("schedule"), QStringLiteral("help"), QStringLiteral("close")},
+                  dir + QStringLiteral("/tamsel-skin-looks-mp3rec.png"));
+        saveLooks(list, *l, {QStringLiteral("list_add"), QStringLiteral("join"), QStringLiteral("stopj"),
+                             QStringLiteral("up"), QStringLiteral("del")},
+                  dir + QStringLiteral("/tamsel-skin-looks-listwin.png"));
     } catch (const TamselError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;
