@@ -190,6 +190,8 @@ QByteArray IniFile::withValue(const QByteArray& contents, const QString& section
 
 std::optional<QString> IniFile::read(const QString& section, const QString& key) const
 {
+    // Anything but a plain file (a folder, a pipe that would block) reads as empty.
+    if (!QFileInfo(path_).isFile()) return std::nullopt;
     QFile file(path_);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     return lookup(file.readAll(), section, key);
@@ -202,7 +204,9 @@ void IniFile::write(const QString& section, const QString& key, const QString& v
     // Rewriting a file we could not read would wipe the keys we did not see.
     QByteArray contents;
     QFile current(path_);
-    if (current.exists()) {
+    const QFileInfo info(path_);
+    if (info.exists() && !info.isFile()) fail();
+    if (info.exists()) {
         if (!current.open(QIODevice::ReadOnly)) fail();
         contents = current.readAll();
         if (current.error() != QFileDevice::NoError) fail();

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -91,6 +92,13 @@ TEST(IniFileDisk, FailedWriteNamesTheFileAsOpenedAndChangesNothing)
     EXPECT_EQ(failureOf(onFolder), u"Unable to write to tamsel.ini");
     EXPECT_TRUE(QFileInfo(folder + "/inside").isDir());
     EXPECT_EQ(onFolder.read("output", "dir"), std::nullopt);
+
+    // A pipe neither blocks a read nor takes a write.
+    const QString pipe = dir.filePath("pipe.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    IniFile onPipe(pipe, "tamsel.ini");
+    EXPECT_EQ(onPipe.read("output", "dir"), std::nullopt);
+    EXPECT_EQ(failureOf(onPipe), u"Unable to write to tamsel.ini");
 
     const QString plain = dir.filePath("plain");
     putContents(plain, "not a folder");
