@@ -61,8 +61,7 @@ bool SvgSkinnedWindow::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Paint:
         paint(*static_cast<QPaintEvent*>(event));
         return false;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonPress:  // a double click's press came before its own event
         return press(*static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonRelease:
         return release(*static_cast<QMouseEvent*>(event));

@@ -5,6 +5,7 @@
 
 #include "components/skin/SvgSkin.h"
 
+#include <QApplication>
 #include <QTest>
 #include <memory>
 
@@ -87,6 +88,23 @@ TEST_F(SkinWindowTest, OnlyAPressAndReleaseOnTheSameElementWithTheLeftButtonClic
     click(main_.get(), centreOf(element("play")), Qt::RightButton);
     EXPECT_EQ(log_, (Log{"down:play", "window-press", "up:play", "window-release"}));
     EXPECT_EQ(lastButton_, int(Qt::RightButton));
+}
+
+TEST_F(SkinWindowTest, ADoubleClickIsTwoClicks)
+{
+    // Qt follows the second press with a double-click event; moving an entry
+    // two places up is such a quick double click on "up".
+    const QPoint at = centreOf(element("pause"));
+    click(main_.get(), at);
+    QTest::mousePress(main_.get(), Qt::LeftButton, {}, at);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, at, main_->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main_.get(), &twice);
+    QTest::mouseRelease(main_.get(), Qt::LeftButton, {}, at);
+    // The window's own double-click handling is QWidget's: another press.
+    EXPECT_EQ(log_, (Log{"down:pause", "window-press", "up:pause", "click:pause", "window-release",
+                         "down:pause", "window-press", "window-press", "up:pause", "click:pause",
+                         "window-release"}));
 }
 
 TEST_F(SkinWindowTest, OneEngineReportsTheElementsOfEverySkinnedWindow)
@@ -241,6 +259,33 @@ TEST_F(SkinWindowTest, MinMinimizesAndCloseClosesTheWindow)
     EXPECT_EQ(log_, (Log{"down:close", "window-press", "up:close", "click:close", "window-close",
                          "window-release"}));
     EXPECT_TRUE(list->isVisible());
+}
+
+TEST_F(SkinWindowTest, PreparingAShownWindowLeavesItShownAndFrameless)
+{
+    LoggingWindow window(log_);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    engine_.PrepareWindow(&window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
+TEST_F(SkinWindowTest, AWindowOutlivingItsEngineStillDrawsAndTakesTheMouse)
+{
+    auto engine = std::make_unique<SvgSkin>();
+    engine->OpenSkinFile(QStringLiteral(TAMSEL_DEFAULT_SKIN));
+    LoggingWindow window(log_);
+    engine->ApplyFormToWindow(&window, QStringLiteral("listwin"));
+    window.move(40, 300);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QPoint at = areaOf(engine->SkinnedWindowOf(&window)->ElementByName(QStringLiteral("del"))).center();
+    const QImage before = window.grab().toImage();
+    engine.reset();
+    EXPECT_EQ(window.grab().toImage(), before);
+    click(&window, at);
+    EXPECT_EQ(log_, (Log{"window-press", "window-release"}));
 }
 
 TEST_F(SkinWindowTest, TheWindowsOwnChildrenStayOnTopOfTheSkin)
