@@ -112,6 +112,18 @@ int main(int argc, char** argv)
         list.move(main.x(), main.y() + main.height());
         list.show();
         save(list, dir + QStringLiteral("/tamsel-skin-listwin.png"));
+        {
+            // Both windows as the program docks them, the recorder busy.
+            const QImage top = main.grab().toImage(), bottom = list.grab().toImage();
+            QImage docked(top.width(), top.height() + bottom.height(), QImage::Format_ARGB32);
+            docked.setDevicePixelRatio(top.devicePixelRatio());
+            docked.fill(Qt::transparent);
+            QPainter p(&docked);
+            p.drawImage(QPoint(0, 0), top);
+            p.drawImage(QPoint(0, main.height()), bottom);
+            p.end();
+            saveImage(docked, dir + QStringLiteral("/tamsel-skin-docked.png"));
+        }
         ISkinnedWindow* l = engine.SkinnedWindowOf(&list);
         auto* progress = l->ElementByName(QStringLiteral("join_progress"));
         progress->ScrollBarFacet()->SetBarPosition(600);
