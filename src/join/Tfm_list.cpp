@@ -74,7 +74,7 @@ void Tfm_list::FormMouseMove(QPoint pos)
     const auto r = dragListWindow(main_->frameGeometry(), frameGeometry(), pos, listDragOrigin_,
                                   state_.pressOnElement);
     state_.pressOnElement = r.docked;
-    if (r.listPos != pos()) move(r.listPos);
+    if (r.listPos != QWidget::pos()) move(r.listPos);
 }
 
 void Tfm_list::FormMouseUp()
