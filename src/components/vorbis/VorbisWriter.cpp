@@ -132,8 +132,13 @@ void VorbisWriter::open(const QString& fileName, const Format& format)
     ogg_stream_packetin(&state_->stream, &id);
     ogg_stream_packetin(&state_->stream, &comments);
     ogg_stream_packetin(&state_->stream, &codebooks);
-    // The headers end on a page of their own, as players expect.
-    writePages(true);
+    try {
+        // The headers end on a page of their own, as players expect.
+        writePages(true);
+    } catch (...) {
+        state_.reset();
+        throw;
+    }
 }
 
 void VorbisWriter::write(const float* samples, int64_t frames)
