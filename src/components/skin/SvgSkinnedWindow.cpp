@@ -110,6 +110,12 @@ bool SvgSkinnedWindow::press(QMouseEvent& event)
     SvgSkinElement* e = elementAt(at);
     if (e == nullptr) return false;
     const Qt::MouseButton button = event.button();
+    // With no other button held, an earlier press lost its release (the
+    // window was hidden, or a popup took it), so it no longer counts.
+    if (event.buttons() == button) {
+        pressed_ = nullptr;
+        dragging_ = false;
+    }
     if (pressed_ == nullptr) {
         pressed_ = e;
         pressButton_ = button;

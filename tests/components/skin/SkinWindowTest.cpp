@@ -107,6 +107,17 @@ TEST_F(SkinWindowTest, ADoubleClickIsTwoClicks)
                          "window-release"}));
 }
 
+TEST_F(SkinWindowTest, APressWhoseReleaseWasLostDoesNotBlockTheNextClick)
+{
+    const QPoint stop = centreOf(element("stop")), pause = centreOf(element("pause"));
+    QMouseEvent lost(QEvent::MouseButtonPress, stop, main_->mapToGlobal(stop), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main_.get(), &lost);
+    log_.clear();
+    click(main_.get(), pause);
+    EXPECT_EQ(log_, (Log{"down:pause", "window-press", "up:pause", "click:pause", "window-release"}));
+}
+
 TEST_F(SkinWindowTest, OneEngineReportsTheElementsOfEverySkinnedWindow)
 {
     auto list = show("listwin");
