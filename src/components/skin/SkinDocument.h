@@ -1,6 +1,28 @@
 #pragma once
 // A loaded skin file: the forms and elements read from our own attributes,
 // and the SVG renderer that draws them.
+//
+// The file is SVG; our attributes are in the namespace "urn:tamsel:skin"
+// (prefix tamsel below), which the renderer ignores. One user unit is one
+// window pixel.
+// - A form is a top-level <g> with tamsel:width and tamsel:height (the window
+//   size); id = form name. It may be moved on the sheet by translate() only.
+// - An element is a <g> inside a form with tamsel:kind; id = element name.
+//   Only elements are drawn, in document order, so background artwork is a
+//   "face". Optional tamsel:tip gives a tooltip.
+//   face       artwork only, takes no mouse
+//   panel      one look, reports the mouse
+//   button     child looks "<id>.normal" (required), ".hover", ".pressed",
+//              ".disabled"; a missing look falls back to hover, then normal,
+//              and a missing disabled look is the normal one faded
+//   text       the engine draws the text set on it inside "<id>.box" (or the
+//              element's bounds): tamsel:font-family (list), font-size (px),
+//              font-weight, color, disabled-color, align left|center|right,
+//              elide left|middle|right|none
+//   scrollbar  "<id>.track", ".fill" (shown up to the thumb) and ".thumb",
+//              whose centre runs the track over 0..980; the engine draws
+//              the missing ones with tamsel:fill-color and thumb-color
+//   progress   a scrollbar without a thumb that the user cannot drag
 
 #include <QColor>
 #include <QPointF>
