@@ -18,7 +18,7 @@ namespace {
 // Seeking lands this far before the target, so decoders that need earlier
 // data (MP3's bit reservoir, overlapping transforms) are warmed up when the
 // target arrives; the frames in between are decoded and dropped.
-constexpr int64_t kSeekLead = 4096;
+constexpr int64_t kSeekLead = 16384;
 // A jump forward shorter than this is decoded through rather than sought,
 // which is exact in every format.
 constexpr int64_t kDecodeThrough = 16384;
@@ -50,6 +50,7 @@ struct FfmpegReader::Impl {
     int64_t discardUntil = 0;  // decoded frames before this index are dropped
     bool resync = false;       // take the next frame's index from its timestamp
     bool unplaced = false;     // a frame after a seek had no timestamp
+    bool afterSeek = false;    // the demuxer was sought; not yet at the target
     int64_t firstAfterSeek = 0;
     bool ended = false;
 
@@ -122,14 +123,18 @@ bool FfmpegReader::Impl::pull()
         return false;
     }
     int64_t index = decoded;
-    if (resync) {
+    // Until a sought target is reached, frames are placed by their timestamps:
+    // a decoder warming up after a seek may drop a frame, which counting
+    // would not notice.
+    if (resync || (afterSeek && decoded < discardUntil)) {
         const auto stamped = stream->indexOf(f);
-        if (!stamped) {
+        if (stamped) {
+            index = *stamped;
+        } else if (resync) {
             unplaced = true;
             return false;
         }
-        index = *stamped;
-        firstAfterSeek = index;
+        if (resync) firstAfterSeek = index;
         resync = false;
     }
     decoded = index + f->nb_samples;
@@ -146,7 +151,7 @@ void FfmpegReader::Impl::restart()
     resampler.reset();
     clearPending();
     position = decoded = discardUntil = 0;
-    resync = unplaced = ended = false;
+    resync = unplaced = ended = afterSeek = false;
 }
 
 // Seeks the demuxer before target and decodes up to the first frame; true
@@ -165,7 +170,7 @@ bool FfmpegReader::Impl::seekNear(int64_t target)
         if (!stream->seekBefore(from)) return false;
         if (resampler) resampler->reset();
         clearPending();
-        resync = true;
+        resync = afterSeek = true;
         unplaced = ended = false;
         discardUntil = target;
         const bool got = pull();
@@ -193,7 +198,7 @@ void FfmpegReader::open(const QString& path)
     d->resampler.reset();
     d->clearPending();
     d->position = d->decoded = d->discardUntil = 0;
-    d->resync = d->unplaced = d->ended = false;
+    d->resync = d->unplaced = d->ended = d->afterSeek = false;
 }
 
 void FfmpegReader::close()
@@ -253,6 +258,7 @@ int64_t FfmpegReader::seek(int64_t frame)
         d->offset += static_cast<size_t>(drop * d->channels);
         d->position += drop;
         d->discardUntil = target;
+        d->afterSeek = false;
     } else if (!d->seekNear(target)) {
         // The format cannot place us there: decode from the start instead.
         d->restart();

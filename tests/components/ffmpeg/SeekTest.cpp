@@ -102,10 +102,16 @@ TEST(ReaderSeek, CompressedFormatsMatchFullDecodeAtTarget)
     struct Case {
         const char* name;
         QStringList codec;
+        double tolerance;
     };
-    const Case cases[] = {{"lame.mp3", {"-c:a", "libmp3lame"}},
-                          {"vorbis.ogg", {"-c:a", "libvorbis"}},
-                          {"lossless.flac", {"-c:a", "flac"}}};
+    // The VBR MP3 leans on its bit reservoir, so a short warm-up is not enough.
+    // AAC's last frames come out slightly different after a seek (in place,
+    // but not bit-exact): a looser bound there.
+    const Case cases[] = {{"lame.mp3", {"-c:a", "libmp3lame"}, 1e-6},
+                          {"lame_vbr.mp3", {"-c:a", "libmp3lame", "-q:a", "2"}, 1e-6},
+                          {"vorbis.ogg", {"-c:a", "libvorbis"}, 1e-6},
+                          {"lossless.flac", {"-c:a", "flac"}, 1e-6},
+                          {"aac.m4a", {"-c:a", "aac"}, 0.05}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString file = dir.filePath(c.name);
@@ -115,13 +121,14 @@ TEST(ReaderSeek, CompressedFormatsMatchFullDecodeAtTarget)
         reader.open(file);
         const int64_t n = reader.samples();
         ASSERT_EQ(n, 176400);
-        const int64_t targets[] = {100000, 0, 1, 4097, 88200, n - 100, 50000, 150001, 3};
+        const int64_t targets[] = {100000, 0, 1, 4097, 88200, n - 100, 50000, 150001,
+                                   3,      30000, 160000, 17000, 120000, 29676};
         for (int64_t t : targets) {
             SCOPED_TRACE(t);
             ASSERT_EQ(reader.seek(t), t);
             const Block b = reader.read(1024);
             ASSERT_EQ(b.frames(), std::min<int64_t>(1024, n - t));
-            EXPECT_LE(maxDiff(b.samples, 0, peer, t, b.frames(), 2), 1e-6);
+            EXPECT_LE(maxDiff(b.samples, 0, peer, t, b.frames(), 2), c.tolerance);
         }
         EXPECT_EQ(reader.seek(n + 1), n);
         EXPECT_TRUE(reader.read(10).empty());
