@@ -1,0 +1,327 @@
+// Capture through the sound server: what the null sink plays is recorded from
+// its monitor, and the blocks must carry it whole, in order, at the set format.
+
+#include "PulseTestTools.h"
+
+#include "components/file/AudioFile.h"
+#include "components/pulse/PulseRecorder.h"
+#include "platform/Error.h"
+#include "support/TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace pulsetest;
+
+namespace {
+
+// Collects every block in arrival order and the OnTimer counts.
+struct Collector {
+    explicit Collector(PulseRecorder& recorder) : recorder(recorder)
+    {
+        QObject::connect(&recorder, &TAudioRecord2::OnEndArrayRecord, [this](int) {
+            const Block block = this->recorder.GetArray();
+            sizes.push_back(block.frames());
+            samples.insert(samples.end(), block.samples.begin(), block.samples.end());
+            if (onBlock) onBlock(block);
+        });
+        QObject::connect(&recorder, &TAudioRecord2::OnTimer,
+                         [this](qint64 count, int, int) { timerCounts.push_back(count); });
+    }
+    qint64 frames() const { return static_cast<qint64>(samples.size()) / 2; }
+    bool waitForFrames(qint64 atLeast, int timeoutMs)
+    {
+        return QTest::qWaitFor([&] { return frames() >= atLeast; }, timeoutMs);
+    }
+    bool waitForRamp(int timeoutMs)
+    {
+        return QTest::qWaitFor([&] { return scanRamp(samples).marked > 0; }, timeoutMs);
+    }
+
+    PulseRecorder& recorder;
+    std::vector<float> samples;
+    std::vector<qint64> sizes;
+    std::vector<qint64> timerCounts;
+    std::function<void(const Block&)> onBlock;
+};
+
+class PulseCapture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!testsupport::pulseAvailable()) GTEST_SKIP() << "no private sound server";
+        restoreDefaultSource();
+    }
+    void TearDown() override
+    {
+        if (testsupport::pulseAvailable()) restoreDefaultSource();
+    }
+
+    // Plays the ramp into the null sink for the given time.
+    std::unique_ptr<Peer> playRamp(double seconds)
+    {
+        const QString raw = dir.filePath("ramp.raw");
+        writeRampRaw(raw, static_cast<qint64>(seconds * kRate));
+        auto peer = std::make_unique<Peer>(
+            "pacat", QStringList{"--raw", "--format=s16le", "--rate=44100", "--channels=2", "-d", "tamsel_null", raw});
+        EXPECT_TRUE(waitForStreams("sink-inputs", 1));
+        return peer;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(PulseCapture, ToneIsRecordedIntoAWavFileAtTheSetFormat)
+{
+    const QString tone = dir.filePath("tone.wav");
+    testsupport::makeTone(tone, 440, 15, kRate, 2);
+    Peer player("paplay", {"-d", "tamsel_null", tone});
+    ASSERT_TRUE(waitForStreams("sink-inputs", 1));
+
+    const QString out = dir.filePath("rec.wav");
+    AudioFile writer;
+    writer.SetWavFormat(kRate, 2, 16);
+    writer.OpenWrite(out);
+    PulseRecorder recorder;
+    recorder.SetFormat(writer.ArraySampleRate(), writer.ArrayChannels());
+    const int blockFrames = recorder.MsToSamples(200);
+    EXPECT_EQ(blockFrames, 8820);
+    recorder.SetArraySize(blockFrames);
+    Collector got(recorder);
+    QElapsedTimer sinceFirstBlock;
+    got.onBlock = [&](const Block& block) {
+        if (!sinceFirstBlock.isValid()) sinceFirstBlock.start();
+        EXPECT_EQ(block.channels, 2);
+        EXPECT_EQ(block.sampleRate, kRate);
+        writer.WriteArray(block);
+    };
+
+    recorder.StartRecord();
+    EXPECT_EQ(recorder.ErrorCode(), 0);
+    ASSERT_TRUE(got.waitForFrames(1, 8000)) << "no block from the monitor";
+    ASSERT_TRUE(got.waitForFrames(3 * kRate, 8000));
+    recorder.StopRecord();
+    const double recordedSeconds = sinceFirstBlock.elapsed() / 1000.0;
+    writer.CloseFile();
+
+    for (qint64 size : got.sizes) EXPECT_EQ(size, blockFrames);
+    const QJsonObject stream = testsupport::probeAudioStream(out);
+    EXPECT_EQ(stream.value("sample_rate").toString().toInt(), kRate);
+    EXPECT_EQ(stream.value("channels").toInt(), 2);
+    EXPECT_EQ(stream.value("duration_ts").toInteger(), got.frames());
+    // The first block holds the 200 ms before it arrived.
+    EXPECT_NEAR(static_cast<double>(got.frames()) / kRate, recordedSeconds + 0.2, 0.25);
+    // The monitor may hand over silence before the tone reaches it; sox
+    // estimates the pitch of one channel only.
+    const QString toneOnly = dir.filePath("tone-only.wav");
+    testsupport::runPeer("sox", {out, toneOnly, "remix", "1", "silence", "1", "0.01", "1%"});
+    EXPECT_GT(testsupport::probeAudioStream(toneOnly).value("duration").toString().toDouble(), 1.5);
+    EXPECT_NEAR(testsupport::soxStat(toneOnly, "Rough   frequency"), 440, 10);
+    EXPECT_NEAR(testsupport::soxStat(out, "Maximum amplitude"), 0.5, 0.05);
+
+    // The count never runs behind what was delivered, nor ahead by more than
+    // what was still being cut into a block and what the timer had not seen.
+    ASSERT_FALSE(got.timerCounts.empty());
+    EXPECT_TRUE(std::is_sorted(got.timerCounts.begin(), got.timerCounts.end()));
+    EXPECT_GE(got.timerCounts.back() + blockFrames, got.frames());
+    EXPECT_LE(got.timerCounts.back(), got.frames() + 2 * blockFrames);
+}
+
+TEST_F(PulseCapture, PauseAndResumeLoseAndRepeatNoFrame)
+{
+    auto player = playRamp(20);
+    PulseRecorder recorder;
+    recorder.SetFormat(kRate, 2);
+    recorder.SetArraySize(recorder.MsToSamples(200));
+    Collector got(recorder);
+
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForRamp(8000));
+    ASSERT_TRUE(got.waitForFrames(got.frames() + kRate, 5000));
+    recorder.StopRecord();
+    QElapsedTimer paused;
+    paused.start();
+    const size_t blocksAtPause = got.sizes.size();
+    const size_t ticksAtPause = got.timerCounts.size();
+    QTest::qWait(700);  // the pause itself
+    EXPECT_EQ(got.sizes.size(), blocksAtPause) << "blocks arrived while paused";
+    EXPECT_EQ(got.timerCounts.size(), ticksAtPause) << "timer ran while paused";
+    const qint64 pausedFrames = paused.elapsed() * kRate / 1000;
+    const qint64 countBeforePause = got.timerCounts.back();
+
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForFrames(got.frames() + kRate, 5000));
+    recorder.StopRecord();
+
+    const RampScan scan = scanRamp(got.samples);
+    EXPECT_TRUE(scan.exact);
+    // The only break is the pause, and it skips forward by about its length;
+    // a repeated frame would show as a jump of nearly a whole ramp period.
+    ASSERT_EQ(scan.jumps.size(), 1u);
+    EXPECT_NEAR(scan.jumps[0], pausedFrames, 0.25 * kRate);
+    // The count restarts at each start and, with the count before the pause,
+    // covers what was delivered.
+    const qint64 firstAfterResume = got.timerCounts[ticksAtPause];
+    EXPECT_LT(firstAfterResume, countBeforePause);
+    EXPECT_NEAR(countBeforePause + got.timerCounts.back(), got.frames(), 2 * 8820);
+}
+
+TEST_F(PulseCapture, StalledUserInterfaceLosesNoFrame)
+{
+    auto player = playRamp(20);
+    PulseRecorder recorder;
+    recorder.SetFormat(kRate, 2);
+    recorder.SetArraySize(recorder.MsToSamples(200));
+    Collector got(recorder);
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForRamp(8000));
+
+    const qint64 before = got.frames();
+    QElapsedTimer stall;
+    stall.start();
+    while (stall.elapsed() < 5000) {
+        // Busy: no event is handled for five seconds.
+    }
+    ASSERT_TRUE(got.waitForFrames(before + 5 * kRate, 3000)) << "frames captured during the stall are missing";
+    recorder.StopRecord();
+
+    const RampScan scan = scanRamp(got.samples);
+    EXPECT_TRUE(scan.exact);
+    EXPECT_TRUE(scan.jumps.empty()) << "first break skips " << scan.jumps.front() << " frames";
+    EXPECT_GE(scan.marked, 5 * kRate);
+}
+
+TEST_F(PulseCapture, LinesAreTheServersSourcesAndFollowItsSelection)
+{
+    const QString module =
+        pactl({"load-module", "module-null-source", "source_name=tamsel_src2",
+               "description=Tamsel-Second"})
+            .trimmed();
+    struct Unload {
+        QString id;
+        ~Unload() { pactl({"unload-module", id}); }
+    } unload{module};
+
+    PulseRecorder recorder;
+    EXPECT_EQ(recorder.DeviceCount(), 0);
+    recorder.SetDevice(0);
+    EXPECT_EQ(recorder.DeviceName(), "pulseaudio");
+    EXPECT_THROW(recorder.SetDevice(1), TamselError);
+
+    const int count = recorder.InputLineCount();
+    int second = 0, monitor = 0, selected = 0;
+    for (int n = 1; n <= count; ++n) {
+        recorder.SetLine(n);
+        if (recorder.LineName() == "Tamsel-Second") second = n;
+        if (recorder.LineName() == "Monitor of Tamsel-Null") monitor = n;
+        if (recorder.LineSelected()) selected = n;
+    }
+    ASSERT_NE(second, 0);
+    ASSERT_NE(monitor, 0);
+    EXPECT_EQ(selected, monitor);
+
+    recorder.SetLine(second);
+    recorder.SetLineSelected();
+    EXPECT_EQ(pactl({"get-default-source"}).trimmed(), "tamsel_src2");
+    EXPECT_TRUE(recorder.LineSelected());
+    recorder.SetLine(monitor);
+    EXPECT_FALSE(recorder.LineSelected());
+
+    recorder.SetLine(second);
+    recorder.SetLineVolume(32768);
+    EXPECT_EQ(recorder.LineVolume(), 32768);
+    EXPECT_TRUE(pactl({"get-source-volume", "tamsel_src2"}).contains("32768 /  50%"));
+    recorder.SetLineVolume(65536);
+    EXPECT_EQ(recorder.LineVolume(), 65536);
+
+    // Capture follows the selection.
+    recorder.SetFormat(kRate, 2);
+    recorder.SetArraySize(recorder.MsToSamples(200));
+    recorder.StartRecord();
+    const QString index = pactl({"list", "short", "sources"}).section("tamsel_src2", 0, 0).section('\n', -1).trimmed();
+    EXPECT_TRUE(pactl({"list", "short", "source-outputs"}).contains(QRegularExpression("^\\d+\\s+" + index + "\\s", QRegularExpression::MultilineOption)))
+        << pactl({"list", "short", "source-outputs"}).toStdString();
+    recorder.StopRecord();
+
+    // Line 0 and lines past the end are no line: nothing to read or change.
+    recorder.SetLine(monitor);
+    const int monitorVolume = recorder.LineVolume();
+    for (int none : {0, -1, count + 1}) {
+        recorder.SetLine(none);
+        EXPECT_EQ(recorder.LineName(), "");
+        EXPECT_FALSE(recorder.LineSelected());
+        EXPECT_EQ(recorder.LineVolume(), 0);
+        recorder.SetLineVolume(1000);
+        recorder.SetLineSelected();
+    }
+    EXPECT_EQ(pactl({"get-default-source"}).trimmed(), "tamsel_src2");
+    recorder.SetLine(monitor);
+    EXPECT_EQ(recorder.LineVolume(), monitorVolume);
+}
+
+TEST_F(PulseCapture, FormatAndSizeAreChecked)
+{
+    PulseRecorder recorder;
+    EXPECT_THROW(recorder.SetFormat(0, 2), TamselError);
+    EXPECT_THROW(recorder.SetFormat(44100, 0), TamselError);
+    EXPECT_THROW(recorder.SetFormat(44100, 64), TamselError);
+    EXPECT_THROW(recorder.SetArraySize(0), TamselError);
+    recorder.SetFormat(8000, 1);
+    EXPECT_EQ(recorder.MsToSamples(200), 1600);
+    EXPECT_EQ(recorder.SamplesToMs(12000), 1500);
+    EXPECT_EQ(recorder.SamplesToMs(int64_t{8000} * 3600 * 100), int64_t{3600} * 100 * 1000);
+
+    // Mono blocks of the odd size asked for.
+    recorder.SetArraySize(1234);
+    Collector got(recorder);
+    got.onBlock = [](const Block& block) {
+        EXPECT_EQ(block.channels, 1);
+        EXPECT_EQ(block.sampleRate, 8000);
+        EXPECT_EQ(block.frames(), 1234);
+    };
+    recorder.StartRecord();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.sizes.size() >= 2; }, 8000));
+    recorder.StopRecord();
+}
+
+TEST_F(PulseCapture, ServerGoingAwayIsReportedAndTheNextStartReconnects)
+{
+    OwnServer server;
+    server.start();
+    PulseRecorder recorder;
+    recorder.SetFormat(kRate, 2);
+    recorder.SetArraySize(recorder.MsToSamples(100));
+    Collector got(recorder);
+    QSignalSpy errors(&recorder, &TAudioRecord2::OnError);
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForFrames(1, 8000));
+
+    server.stop();
+    ASSERT_TRUE(errors.wait(5000));
+    EXPECT_TRUE(errors.at(0).at(0).toString().contains("tamsel_null.monitor"))
+        << errors.at(0).at(0).toString().toStdString();
+    const size_t blocks = got.sizes.size();
+    EXPECT_FALSE(errors.wait(300));
+    EXPECT_EQ(got.sizes.size(), blocks);
+
+    // With no server the start fails with a message and an error code.
+    try {
+        recorder.StartRecord();
+        ADD_FAILURE() << "StartRecord without a server succeeded";
+    } catch (const TamselError& e) {
+        EXPECT_TRUE(e.message().contains("sound server")) << e.message().toStdString();
+    }
+    EXPECT_NE(recorder.ErrorCode(), 0);
+
+    server.start();
+    recorder.StartRecord();
+    EXPECT_EQ(recorder.ErrorCode(), 0);
+    EXPECT_TRUE(got.waitForFrames(got.frames() + kRate / 2, 8000));
+    recorder.StopRecord();
+}
+
+}  // namespace

@@ -1,0 +1,270 @@
+// Playback through the sound server into the null sink, heard on its monitor.
+// The feeder answers the player's events the way the program's player does:
+// one block of 4100 frames per request or finished block.
+
+#include "PulseTestTools.h"
+
+#include "components/file/AudioFile.h"
+#include "components/pulse/PulsePlayer.h"
+#include "platform/Error.h"
+#include "support/TestSupport.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace pulsetest;
+
+namespace {
+
+constexpr int kBlock = 4100;
+
+struct Feeder {
+    Feeder(PulsePlayer& player, std::function<Block()> next) : player(player), next(std::move(next))
+    {
+        QObject::connect(&player, &TAudioPlayer2::OnRequestOnLoadArray, [this] { feed(); });
+        QObject::connect(&player, &TAudioPlayer2::OnEndArrayPlay, [this] {
+            ++blocksFinished;
+            feed();
+        });
+        QObject::connect(&player, &TAudioPlayer2::OnTimer,
+                         [this](qint64 count, int, int) { timerCounts.push_back(count); });
+        QObject::connect(&player, &TAudioPlayer2::OnEndPlay, [this] { ++ends; });
+    }
+    void feed()
+    {
+        const Block block = next();
+        if (!block.empty()) ++blocksFed;
+        player.PlayArray(block);
+    }
+    void play()
+    {
+        player.StartPlay();
+        feed();
+        feed();
+    }
+    // Waits for a count of at least `frames` among the ticks from `since` on.
+    bool waitForPlayed(qint64 frames, int timeoutMs, size_t since = 0)
+    {
+        return QTest::qWaitFor(
+            [&] { return timerCounts.size() > since && timerCounts.back() >= frames; }, timeoutMs);
+    }
+    bool waitForEnd(int timeoutMs)
+    {
+        return QTest::qWaitFor([&] { return ends > 0; }, timeoutMs);
+    }
+
+    PulsePlayer& player;
+    std::function<Block()> next;
+    int blocksFed = 0;
+    int blocksFinished = 0;
+    int ends = 0;
+    std::vector<qint64> timerCounts;
+};
+
+// Hands out consecutive blocks of interleaved stereo data from a position.
+struct MemorySource {
+    std::vector<float> data;
+    qint64 position = 0;
+    Block operator()()
+    {
+        Block block;
+        block.channels = 2;
+        block.sampleRate = kRate;
+        const qint64 frames = std::min<qint64>(kBlock, static_cast<qint64>(data.size()) / 2 - position);
+        if (frames > 0)
+            block.samples.assign(data.begin() + 2 * position, data.begin() + 2 * (position + frames));
+        position += std::max<qint64>(frames, 0);
+        return block;
+    }
+};
+
+class PulsePlayback : public ::testing::Test {
+protected:
+    void SetUp() override { REQUIRE_PULSE(); }
+    QTemporaryDir dir;
+};
+
+TEST_F(PulsePlayback, FileIsHeardOnTheMonitorAndEndsOnce)
+{
+    const QString tone = dir.filePath("tone.wav");
+    testsupport::makeTone(tone, 440, 2, kRate, 2);
+    AudioFile reader;
+    reader.OpenRead(tone, 0, 1);
+    const qint64 total = reader.Samples();
+    ASSERT_EQ(total, 2 * kRate);
+
+    MonitorRecorder monitor(dir.filePath("monitor.raw"));
+    ASSERT_TRUE(monitor.waitForData());
+
+    PulsePlayer player;
+    player.SetFormat(reader.ArraySampleRate(), reader.ArrayChannels());
+    Feeder feeder(player, [&] { return reader.ReadArray(kBlock); });
+    feeder.play();
+    ASSERT_TRUE(feeder.waitForEnd(10000));
+    EXPECT_FALSE(QSignalSpy(&player, &TAudioPlayer2::OnEndPlay).wait(500));
+    EXPECT_EQ(feeder.ends, 1);
+    EXPECT_EQ(feeder.blocksFinished, feeder.blocksFed);
+    player.StopPlay();
+    ASSERT_TRUE(monitor.waitForMore(kRate / 2));
+    const std::vector<float> heard = monitor.stopAndRead();
+
+    // The tone appears whole on the monitor: its length, pitch and level.
+    qint64 first = -1, last = -1, crossings = 0;
+    float peak = 0;
+    for (size_t i = 0; i < heard.size(); i += 2) {
+        if (std::fabs(heard[i]) > 0.01f) {
+            if (first < 0) first = static_cast<qint64>(i / 2);
+            last = static_cast<qint64>(i / 2);
+        }
+        peak = std::max(peak, std::fabs(heard[i]));
+        if (first >= 0 && i >= 2 && (heard[i - 2] < 0) != (heard[i] < 0)) ++crossings;
+    }
+    ASSERT_GE(first, 0) << "nothing was heard";
+    const double seconds = static_cast<double>(last - first + 1) / kRate;
+    EXPECT_LE(seconds, 2.001);
+    EXPECT_GE(seconds, 2.0 - static_cast<double>(kStartLoss) / kRate);
+    EXPECT_NEAR(crossings / 2.0 / seconds, 440, 5);
+    EXPECT_NEAR(peak, 0.5, 0.02);
+
+    // The played count runs forward only, never past what was written, and
+    // ends on the whole file.
+    ASSERT_FALSE(feeder.timerCounts.empty());
+    EXPECT_TRUE(std::is_sorted(feeder.timerCounts.begin(), feeder.timerCounts.end()));
+    EXPECT_EQ(feeder.timerCounts.back(), total);
+}
+
+TEST_F(PulsePlayback, ResumeContinuesNearThePausePointAndSeekStartsExactly)
+{
+    MemorySource source{makeRamp(6 * kRate)};
+    MonitorRecorder monitor(dir.filePath("monitor.raw"));
+    ASSERT_TRUE(monitor.waitForData());
+    PulsePlayer player;
+    player.SetFormat(kRate, 2);
+    Feeder feeder(player, std::ref(source));
+    QSignalSpy requests(&player, &TAudioPlayer2::OnRequestOnLoadArray);
+
+    feeder.play();
+    ASSERT_TRUE(feeder.waitForPlayed(kRate, 8000));
+    player.StopPlay();
+    const qint64 fedAtPause = source.position;
+    const qint64 playedAtPause = feeder.timerCounts.back();
+    const size_t requestsAtPause = requests.size();
+    QTest::qWait(500);  // the pause itself
+    EXPECT_EQ(requests.size(), requestsAtPause) << "asked for data while stopped";
+    EXPECT_EQ(source.position, fedAtPause);
+
+    // A resume is a start that feeds nothing itself: the player must ask.
+    const size_t ticksAtResume = feeder.timerCounts.size();
+    player.StartPlay();
+    ASSERT_TRUE(feeder.waitForPlayed(kRate / 2, 8000, ticksAtResume));
+    EXPECT_LT(feeder.timerCounts[ticksAtResume], playedAtPause) << "the count did not restart";
+
+    // A seek: stop, move the reader, start.
+    player.StopPlay();
+    const qint64 playedAtSeek = feeder.timerCounts.back();
+    const qint64 seekTo = 5 * kRate;
+    source.position = seekTo;
+    player.StartPlay();
+    ASSERT_TRUE(feeder.waitForEnd(8000));
+    EXPECT_EQ(feeder.ends, 1);
+    player.StopPlay();
+    ASSERT_TRUE(monitor.waitForMore(kRate / 2));
+
+    const RampScan scan = scanRamp(monitor.stopAndRead());
+    // Heard: from the start to about the pause; after the resume, from near
+    // where the feeder stood for about as long as was played; after the seek
+    // exactly the data from the new position on. A repeat would show as a
+    // jump of nearly a whole ramp period.
+    EXPECT_TRUE(scan.exact);
+    ASSERT_EQ(scan.segments.size(), 3u);
+    EXPECT_LE(scan.firstStep, kStartLoss);
+    const double tolerance = 0.1 * kRate;
+    EXPECT_NEAR(scan.firstStep + scan.segments[0], playedAtPause, tolerance);
+    EXPECT_LE(scan.jumps[0], 0.6 * kRate) << "the resume lost more than the queue";
+    EXPECT_NEAR(scan.segments[1], playedAtSeek, tolerance + kStartLoss);
+    const int seekStep = static_cast<int>(seekTo % 65536);
+    EXPECT_GE(scan.stepsAfterBreak[1], seekStep) << "stale audio played after the seek";
+    EXPECT_LE(scan.stepsAfterBreak[1], seekStep + kStartLoss);
+    EXPECT_EQ(scan.stepsAfterBreak[1] - seekStep + scan.segments[2], 6 * kRate - seekTo)
+        << "not all of the data after the seek was heard";
+}
+
+TEST_F(PulsePlayback, EmptyDataEndsAtOnceAndBlocksBeforeStartAreKept)
+{
+    PulsePlayer player;
+    player.SetFormat(kRate, 2);
+    MemorySource nothing;
+    Feeder empty(player, std::ref(nothing));
+    empty.play();
+    ASSERT_TRUE(empty.waitForEnd(8000));
+    EXPECT_EQ(empty.blocksFinished, 0);
+    EXPECT_FALSE(QSignalSpy(&player, &TAudioPlayer2::OnEndPlay).wait(300));
+    EXPECT_EQ(empty.ends, 1);
+    player.StopPlay();
+
+    // Blocks handed over before the start are played by it.
+    PulsePlayer early;
+    early.SetFormat(kRate, 2);
+    MemorySource some{makeRamp(kRate / 2)};
+    Feeder feeder(early, std::ref(some));
+    feeder.feed();
+    feeder.feed();
+    early.StartPlay();
+    ASSERT_TRUE(feeder.waitForEnd(8000));
+    EXPECT_EQ(feeder.timerCounts.back(), kRate / 2);
+    EXPECT_EQ(feeder.blocksFinished, feeder.blocksFed);
+}
+
+TEST_F(PulsePlayback, FormatsAreChecked)
+{
+    PulsePlayer player;
+    EXPECT_THROW(player.SetFormat(0, 2), TamselError);
+    EXPECT_THROW(player.SetFormat(48000, 0), TamselError);
+    player.SetFormat(48000, 1);
+    EXPECT_EQ(player.SamplesToMs(72000), 1500);
+    Block stereo;
+    stereo.channels = 2;
+    stereo.sampleRate = 48000;
+    stereo.samples.assign(200, 0.0f);
+    EXPECT_THROW(player.PlayArray(stereo), TamselError);
+    Block otherRate;
+    otherRate.channels = 1;
+    otherRate.sampleRate = 44100;
+    otherRate.samples.assign(100, 0.0f);
+    EXPECT_THROW(player.PlayArray(otherRate), TamselError);
+}
+
+TEST_F(PulsePlayback, ServerGoingAwayIsReportedAndTheNextStartReconnects)
+{
+    OwnServer server;
+    server.start();
+    MemorySource source{makeRamp(30 * kRate)};
+    PulsePlayer player;
+    player.SetFormat(kRate, 2);
+    Feeder feeder(player, std::ref(source));
+    QSignalSpy errors(&player, &TAudioPlayer2::OnError);
+    feeder.play();
+    ASSERT_TRUE(feeder.waitForPlayed(kRate / 4, 8000));
+
+    server.stop();
+    ASSERT_TRUE(errors.wait(5000));
+    EXPECT_TRUE(errors.at(0).at(0).toString().contains("tamsel_null"))
+        << errors.at(0).at(0).toString().toStdString();
+    const size_t ticks = feeder.timerCounts.size();
+    EXPECT_FALSE(errors.wait(300));
+    EXPECT_EQ(feeder.timerCounts.size(), ticks) << "timer ran on after the failure";
+    EXPECT_THROW(player.StartPlay(), TamselError);
+
+    server.start();
+    const size_t ticksBeforeRestart = feeder.timerCounts.size();
+    player.StartPlay();
+    EXPECT_TRUE(feeder.waitForPlayed(kRate / 4, 8000, ticksBeforeRestart));
+    player.StopPlay();
+    EXPECT_EQ(feeder.ends, 0);
+}
+
+}  // namespace
