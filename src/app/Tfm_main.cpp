@@ -42,7 +42,6 @@ Tfm_main::Tfm_main(MainComponents components, MainServices services)
 {
     setObjectName("fm_main");
     setWindowTitle("Tamsel");
-    setFixedSize(475, 180);
     if (components_.AudioVisualization21) {
         components_.AudioVisualization21->setParent(this);
         components_.AudioVisualization21->setGeometry(216, 71, 115, 81);

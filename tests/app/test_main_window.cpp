@@ -241,7 +241,7 @@ TEST(MainWindowCommands, GuardsOfAddSetAndTheUnlistedNames)
         *flag = false;
     }
     EXPECT_FALSE(opened);
-    QTimer::singleShot(0, p.set.get(), &QDialog::hide);
+    QTimer::singleShot(0, p.set.get(), &QDialog::reject);
     p.main->Skin1Click(&set);
     EXPECT_TRUE(opened) << "with nothing running the settings window opens";
     EXPECT_EQ(p.set->pos(), QPoint(p.main->x() + 27, p.main->y()));
