@@ -2,18 +2,19 @@
 // What the main window is built from: its component instances and the
 // platform services. The program passes the real ones; tests pass fakes.
 
+#include "components/TAudioFile2.h"
+#include "components/TAudioInformation2.h"
+#include "components/TAudioPlayer2.h"
+#include "components/TAudioRecord2.h"
+#include "components/TAudioVisualizationEx2.h"
+#include "components/TSkin.h"
+
 #include <QString>
 #include <memory>
 
 class Dialogs;
 class PowerOff;
 class Shell;
-class TAudioFile2;
-class TAudioInformation2;
-class TAudioPlayer2;
-class TAudioRecord2;
-class TAudioVisualizationEx2;
-class TSkin;
 
 struct MainComponents {
     std::unique_ptr<TSkin> Skin1;
