@@ -2,13 +2,32 @@
 
 #include "app/AppState.h"
 #include "app/Docking.h"
+#include "components/TAudioFile2.h"
 #include "components/TSkin.h"
+#include "platform/Dialogs.h"
+#include "platform/TimeText.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QTableWidget>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+const QString kOpenFilter =
+    "All Supported Files|*.mp3;*.wav;*.wma;*.ogg|MP3 Files(*.mp3)|*.mp3|WAV Files(*.wav)|*.wav"
+    "|WMA Files(*.wma)|*.wma|OGG Files(*.ogg)|*.ogg";
+
+// The full path rides on the name cell; it is never shown.
+constexpr int kPathRole = Qt::UserRole;
+
+}  // namespace
 
 Tfm_list::Tfm_list(AppState& state, TSkin& skin, QWidget* mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -40,6 +59,159 @@ Tfm_list::Tfm_list(AppState& state, TSkin& skin, QWidget* mainWindow)
     QPalette pal = lv->palette();
     pal.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
     lv->setPalette(pal);
+    // The view settles a click's selection in its own press and release
+    // handling, so the click rule runs once that is done.
+    lv->viewport()->installEventFilter(this);
+}
+
+void Tfm_list::setAudio(TAudioFile2* reader, Dialogs* dialogs)
+{
+    reader_ = reader;
+    dialogs_ = dialogs;
+}
+
+int Tfm_list::count() const { return lv->rowCount(); }
+
+QString Tfm_list::entryPath(int row) const
+{
+    const QTableWidgetItem* item = lv->item(row, 0);
+    return item ? item->data(kPathRole).toString() : QString();
+}
+
+int Tfm_list::selectedIndex() const
+{
+    int first = -1;
+    for (const QModelIndex& index : lv->selectionModel()->selectedRows())
+        if (first < 0 || index.row() < first) first = index.row();
+    return first;
+}
+
+void Tfm_list::setSelected(int row, bool selected)
+{
+    const QModelIndex index = lv->model()->index(row, 0);
+    lv->selectionModel()->select(index, (selected ? QItemSelectionModel::Select
+                                                  : QItemSelectionModel::Deselect)
+                                            | QItemSelectionModel::Rows);
+}
+
+void Tfm_list::selectOnly(int row)
+{
+    lv->clearSelection();
+    setSelected(row, true);
+}
+
+void Tfm_list::appendFile(const QString& path)
+{
+    reader_->OpenRead(path, 0, 1);
+    QString time;
+    try {
+        time = timeTextFromMs(reader_->Duration());
+        reader_->CloseFile();
+    } catch (...) {
+        try {
+            reader_->CloseFile();
+        } catch (...) {
+        }
+        throw;
+    }
+    const int row = lv->rowCount();
+    lv->insertRow(row);
+    auto* name = new QTableWidgetItem(QFileInfo(path).fileName());
+    name->setData(kPathRole, path);
+    lv->setItem(row, 0, name);
+    lv->setItem(row, 1, new QTableWidgetItem(time));
+}
+
+void Tfm_list::AddFiles()
+{
+    if (!reader_ || !dialogs_) return;
+    QStringList files;
+    if (state_.addingRecordedFile) {
+        files << state_.outputFileName;
+    } else {
+        if (state_.recording || state_.playing) return;
+        files = dialogs_->openFiles(main_, QString(), kOpenFilter);
+        if (files.isEmpty()) return;
+    }
+    const int firstAdded = lv->rowCount();
+    for (const QString& path : files) {
+        try {
+            appendFile(path);
+        } catch (const std::exception&) {
+            dialogs_->information(this, "Read " + path + " error!!");
+            continue;
+        }
+        if (state_.addingRecordedFile) {
+            selectOnly(lv->rowCount() - 1);
+            if (state_.listWindowShown) lv->setFocus();
+        } else {
+            selectOnly(firstAdded);
+        }
+    }
+}
+
+void Tfm_list::RemoveSelected()
+{
+    // A join reads the entries by position, so the list holds still under it.
+    if (state_.recording || state_.playing || state_.joining) return;
+    int row = 0;
+    while (row < lv->rowCount()) {
+        if (lv->selectionModel()->isRowSelected(row, QModelIndex()))
+            lv->removeRow(row);
+        else
+            ++row;
+    }
+    lv->setFocus();
+}
+
+// The entries take their selection with them.
+void Tfm_list::swapEntries(int a, int b)
+{
+    const bool aSelected = lv->selectionModel()->isRowSelected(a, QModelIndex());
+    const bool bSelected = lv->selectionModel()->isRowSelected(b, QModelIndex());
+    for (int column = 0; column < 2; ++column) {
+        QTableWidgetItem* first = lv->takeItem(a, column);
+        QTableWidgetItem* second = lv->takeItem(b, column);
+        lv->setItem(a, column, second);
+        lv->setItem(b, column, first);
+    }
+    setSelected(a, bSelected);
+    setSelected(b, aSelected);
+}
+
+void Tfm_list::MoveUp()
+{
+    const int i = selectedIndex();
+    if (i <= 0 || state_.joining) return;
+    swapEntries(i, i - 1);
+    lv->setFocus();
+}
+
+void Tfm_list::MoveDown()
+{
+    const int i = selectedIndex();
+    if (i < 0 || i >= lv->rowCount() - 1 || state_.joining) return;
+    swapEntries(i, i + 1);
+    lv->setFocus();
+}
+
+void Tfm_list::lvClick()
+{
+    if (lv->rowCount() == 0 || state_.playing) return;
+    const int i = selectedIndex();
+    if (i >= 0) {
+        rememberedIndex_ = i;
+        return;
+    }
+    rememberedIndex_ = std::clamp(rememberedIndex_, 0, lv->rowCount() - 1);
+    setSelected(rememberedIndex_, true);
+}
+
+bool Tfm_list::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lv->viewport() && event->type() == QEvent::MouseButtonRelease)
+        QMetaObject::invokeMethod(this, &Tfm_list::lvClick, Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
 }
 
 void Tfm_list::FormShow()

@@ -4,7 +4,9 @@
 
 #include <QWidget>
 
+class Dialogs;
 class QTableWidget;
+class TAudioFile2;
 class TSkin;
 struct AppState;
 
@@ -15,6 +17,21 @@ public:
     Tfm_list(AppState& state, TSkin& skin, QWidget* mainWindow);
 
     QTableWidget* lv;
+
+    // The reader that measures each added file and the dialogs that choose
+    // files and report failures; both are needed before AddFiles.
+    void setAudio(TAudioFile2* reader, Dialogs* dialogs);
+
+    void AddFiles();
+    void RemoveSelected();
+    void MoveUp();
+    void MoveDown();
+    void lvClick();
+
+    int count() const;
+    QString entryPath(int row) const;
+    // The first selected entry, or -1.
+    int selectedIndex() const;
 
     // Skins the window, places it under the main window and shows it.
     void FormShow();
@@ -29,10 +46,21 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Measures one file and appends it; raises when it cannot be read.
+    void appendFile(const QString& path);
+    void selectOnly(int row);
+    void setSelected(int row, bool selected);
+    void swapEntries(int a, int b);
+
     AppState& state_;
     TSkin& skin_;
     QWidget* main_;
     bool listDragIdle_ = false;
     QPoint listDragOrigin_;
+    TAudioFile2* reader_ = nullptr;
+    Dialogs* dialogs_ = nullptr;
+    int rememberedIndex_ = 0;
 };

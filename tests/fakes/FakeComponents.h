@@ -8,8 +8,10 @@
 #include "components/TAudioRecord2.h"
 #include "components/TAudioVisualizationEx2.h"
 #include "platform/Dialogs.h"
+#include "platform/Error.h"
 #include "platform/Shell.h"
 
+#include <QHash>
 #include <QStringList>
 #include <vector>
 
@@ -67,11 +69,20 @@ class FakeAudioFile : public TAudioFile2 {
 public:
     QStringList calls;
     bool open = false;
-    void OpenRead(const QString& f, int, int) override { calls << "OpenRead " + f; open = true; }
+    QString current;                   // the file last opened
+    QHash<QString, int64_t> durations; // ms by path; others read as 0
+    QStringList unreadable;            // OpenRead raises for these
+    void OpenRead(const QString& f, int, int) override
+    {
+        calls << "OpenRead " + f;
+        if (unreadable.contains(f)) throw TamselError("Cannot open " + f);
+        current = f;
+        open = true;
+    }
     bool IsOpen() const override { return open; }
     void CloseFile() override { calls << "CloseFile"; open = false; }
     int64_t Samples() const override { return 0; }
-    int64_t Duration() const override { return 0; }
+    int64_t Duration() const override { return durations.value(current, 0); }
     int SampleRate() const override { return 44100; }
     int Channels() const override { return 2; }
     int Bitrate() const override { return 1411200; }

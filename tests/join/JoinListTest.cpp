@@ -1,0 +1,215 @@
+// The join list's editing operations over a fake reader and dialogs.
+
+#include "app/AppState.h"
+#include "components/TSkin.h"
+#include "fakes/FakeComponents.h"
+#include "join/Tfm_list.h"
+
+#include <QItemSelectionModel>
+#include <QTableWidget>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+class NoSkin : public TSkin {
+public:
+    void OpenSkinFile(const QString&) override {}
+    void PrepareWindow(QWidget*) override {}
+    void ApplyFormToWindow(QWidget*, const QString&) override {}
+    ISkinnedWindow* SkinnedWindowOf(QWidget*) override { return nullptr; }
+};
+
+struct JoinList : ::testing::Test {
+    AppState state;
+    NoSkin skin;
+    QWidget mainWindow;
+    FakeAudioFile reader;
+    FakeDialogs dialogs;
+    Tfm_list list{state, skin, &mainWindow};
+
+    JoinList() { list.setAudio(&reader, &dialogs); }
+
+    void add(const QStringList& files)
+    {
+        dialogs.filesToOpen = files;
+        list.AddFiles();
+    }
+    QStringList paths() const
+    {
+        QStringList out;
+        for (int i = 0; i < list.count(); ++i) out << list.entryPath(i);
+        return out;
+    }
+    QString name(int row) const { return list.lv->item(row, 0)->text(); }
+    QString time(int row) const { return list.lv->item(row, 1)->text(); }
+    std::vector<int> selected() const
+    {
+        std::vector<int> rows;
+        for (int i = 0; i < list.count(); ++i)
+            if (list.lv->selectionModel()->isRowSelected(i, QModelIndex())) rows.push_back(i);
+        return rows;
+    }
+    void select(std::initializer_list<int> rows)
+    {
+        list.lv->clearSelection();
+        for (int r : rows)
+            list.lv->selectionModel()->select(list.lv->model()->index(r, 0),
+                                              QItemSelectionModel::Select
+                                                  | QItemSelectionModel::Rows);
+    }
+};
+
+}  // namespace
+
+TEST_F(JoinList, AddsChosenFilesWithNameTimeAndPathAndSelectsTheFirstAdded)
+{
+    reader.durations["/m/a.wav"] = 3723999;  // 1 h 2 min 3.999 s
+    reader.durations["/m/b.mp3"] = 360000000;
+    add({"/m/x.ogg"});
+    add({"/m/a.wav", "/m/b.mp3"});
+
+    EXPECT_EQ(paths(), QStringList({"/m/x.ogg", "/m/a.wav", "/m/b.mp3"}));
+    EXPECT_EQ(name(1), "a.wav");
+    EXPECT_EQ(time(0), "00:00:00");
+    EXPECT_EQ(time(1), "01:02:03");
+    EXPECT_EQ(time(2), "100:00:00");
+    EXPECT_EQ(selected(), std::vector<int>{1});
+    // Every file is closed again after it was measured.
+    EXPECT_EQ(reader.calls.count("CloseFile"), 3);
+    EXPECT_FALSE(reader.open);
+}
+
+TEST_F(JoinList, AnUnreadableFileIsReportedAndTheOthersAreStillAdded)
+{
+    reader.unreadable << "/m/bad.wma";
+    add({"/m/a.wav", "/m/bad.wma", "/m/c.wav"});
+
+    EXPECT_EQ(paths(), QStringList({"/m/a.wav", "/m/c.wav"}));
+    EXPECT_EQ(dialogs.shown, QStringList{"Read /m/bad.wma error!!"});
+    EXPECT_EQ(selected(), std::vector<int>{0});
+}
+
+TEST_F(JoinList, AddingIsRefusedWhileRecordingOrPlayingAndCancelAddsNothing)
+{
+    state.recording = true;
+    add({"/m/a.wav"});
+    state.recording = false;
+    state.playing = true;
+    add({"/m/a.wav"});
+    state.playing = false;
+    add({});
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_TRUE(reader.calls.isEmpty());
+}
+
+TEST_F(JoinList, TheRecordedFileIsAddedEvenWhileFlagsWouldRefuseTheDialog)
+{
+    add({"/m/a.wav", "/m/b.wav"});
+    select({0});
+    state.recording = true;  // the stop path adds before the flag is cleared
+    state.addingRecordedFile = true;
+    state.outputFileName = "/rec/E-1.wav";
+    reader.durations["/rec/E-1.wav"] = 5000;
+    dialogs.filesToOpen = {"/m/never.wav"};
+    list.AddFiles();
+
+    EXPECT_EQ(paths(), QStringList({"/m/a.wav", "/m/b.wav", "/rec/E-1.wav"}));
+    EXPECT_EQ(time(2), "00:00:05");
+    EXPECT_EQ(selected(), std::vector<int>{2});
+}
+
+TEST_F(JoinList, RemovesEverySelectedEntryButNotWhileRecordingPlayingOrJoining)
+{
+    add({"/m/0", "/m/1", "/m/2", "/m/3", "/m/4"});
+    select({1, 2, 4});
+    for (bool* flag : {&state.recording, &state.playing, &state.joining}) {
+        *flag = true;
+        list.RemoveSelected();
+        *flag = false;
+        EXPECT_EQ(list.count(), 5);
+    }
+    list.RemoveSelected();
+    EXPECT_EQ(paths(), QStringList({"/m/0", "/m/3"}));
+
+    list.lv->clearSelection();
+    list.RemoveSelected();
+    EXPECT_EQ(list.count(), 2);
+}
+
+TEST_F(JoinList, MoveUpAndDownCarryTheFirstSelectedEntryWithItsSelection)
+{
+    add({"/m/0", "/m/1", "/m/2", "/m/3"});
+    select({1, 3});
+    list.MoveUp();
+    EXPECT_EQ(paths(), QStringList({"/m/1", "/m/0", "/m/2", "/m/3"}));
+    EXPECT_EQ(name(0), "1");
+    EXPECT_EQ(selected(), std::vector<int>({0, 3}));
+
+    list.MoveUp();  // already first
+    EXPECT_EQ(paths(), QStringList({"/m/1", "/m/0", "/m/2", "/m/3"}));
+
+    list.MoveDown();
+    list.MoveDown();
+    EXPECT_EQ(paths(), QStringList({"/m/0", "/m/2", "/m/1", "/m/3"}));
+    EXPECT_EQ(selected(), std::vector<int>({2, 3}));
+
+    // The entry below is selected too: both keep their selection.
+    list.MoveDown();
+    EXPECT_EQ(paths(), QStringList({"/m/0", "/m/2", "/m/3", "/m/1"}));
+    EXPECT_EQ(selected(), std::vector<int>({2, 3}));
+}
+
+TEST_F(JoinList, MovesAreRefusedAtTheEndsWithoutSelectionAndWhileJoining)
+{
+    add({"/m/0", "/m/1", "/m/2"});
+    const QStringList start = paths();
+    select({2});
+    list.MoveDown();
+    list.lv->clearSelection();
+    list.MoveUp();
+    list.MoveDown();
+    select({1});
+    state.joining = true;
+    list.MoveUp();
+    list.MoveDown();
+    EXPECT_EQ(paths(), start);
+    EXPECT_EQ(time(1), "00:00:00");
+}
+
+TEST_F(JoinList, AClickNeverLeavesTheListWithoutASelection)
+{
+    add({"/m/0", "/m/1", "/m/2", "/m/3"});
+    select({3});
+    list.lvClick();
+    list.RemoveSelected();  // the remembered entry is gone
+    list.lvClick();
+    EXPECT_EQ(selected(), std::vector<int>{2});
+
+    select({1});
+    list.lvClick();
+    list.lv->clearSelection();
+    list.lvClick();
+    EXPECT_EQ(selected(), std::vector<int>{1});
+
+    // While playing the click leaves the selection alone.
+    list.lv->clearSelection();
+    state.playing = true;
+    list.lvClick();
+    EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(JoinList, AMouseClickOnEmptySpaceReselectsTheRememberedEntry)
+{
+    add({"/m/0", "/m/1"});
+    list.show();
+    QWidget* view = list.lv->viewport();
+    const QPoint onSecond = list.lv->visualRect(list.lv->model()->index(1, 0)).center();
+    QTest::mouseClick(view, Qt::LeftButton, {}, onSecond);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(selected(), std::vector<int>{1});
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(onSecond.x(), view->height() - 2));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(selected(), std::vector<int>{1});
+}
