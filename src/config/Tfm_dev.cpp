@@ -32,10 +32,15 @@ Tfm_dev::Tfm_dev(TAudioRecord2* record, QWidget* parent)
     tb_rd->setRange(0, kVolumeMax);
     tb_rd->setSingleStep(1);
     tb_rd->setTickPosition(QSlider::NoTicks);
+    // The fixed-size window's texts use a smaller face so every line fits.
+    QFont small = font();
+    small.setPointSizeF(std::max(6.0, small.pointSizeF() - 2.0));
     auto* lab1 = new QLabel("Please low the volume as possible. The lower", gbVolume);
     lab1->setGeometry(10, 52, 220, 18);
+    lab1->setFont(small);
     auto* lab2 = new QLabel(" the volume, the better the quality. ", gbVolume);
     lab2->setGeometry(10, 70, 220, 18);
+    lab2->setFont(small);
 
     dev_bt_ok = new QPushButton("Ok", this);
     dev_bt_ok->setGeometry(8, 202, 74, 28);
@@ -51,8 +56,6 @@ Tfm_dev::Tfm_dev(TAudioRecord2* record, QWidget* parent)
     lab_help->setGeometry(8, 18, 234, 176);
     lab_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lab_help->setWordWrap(false);
-    QFont small = lab_help->font();
-    small.setPointSizeF(std::max(6.0, small.pointSizeF() - 1.5));
     lab_help->setFont(small);
     bt_pre = new QPushButton("Preview", gb_help);
     bt_pre->setGeometry(8, 202, 74, 28);
