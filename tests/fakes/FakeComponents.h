@@ -90,13 +90,32 @@ public:
     int ArrayChannels() const override { return 2; }
     Block ReadArray(int) override { return {}; }
     int64_t Seek(int64_t p, int) override { return p; }
-    void SetWavFormat(int, int, int) override {}
-    void SetRawFormat(int, int, int, int) override {}
-    bool CheckOggFormat(int, int, int, int, int) override { return true; }
-    void SetOggFormat(int, int, int, int, int, int) override {}
+    bool oggAccepted = true;
+    int written = 0;  // frames passed to WriteArray
+    void SetWavFormat(int r, int c, int b) override
+    {
+        calls << QString("SetWavFormat %1 %2 %3").arg(r).arg(c).arg(b);
+    }
+    void SetRawFormat(int f, int r, int c, int b) override
+    {
+        calls << QString("SetRawFormat %1 %2 %3 %4").arg(f).arg(r).arg(c).arg(b);
+    }
+    bool CheckOggFormat(int r, int c, int n, int lo, int hi) override
+    {
+        calls << QString("CheckOggFormat %1 %2 %3 %4 %5").arg(r).arg(c).arg(n).arg(lo).arg(hi);
+        return oggAccepted;
+    }
+    void SetOggFormat(int r, int c, int n, int lo, int hi, int q) override
+    {
+        calls << QString("SetOggFormat %1 %2 %3 %4 %5 %6").arg(r).arg(c).arg(n).arg(lo).arg(hi).arg(q);
+    }
     void OpenWrite(const QString& f, int) override { calls << "OpenWrite " + f; open = true; }
-    void SetInputFormat(int, int) override {}
-    void WriteArray(const Block&) override {}
+    void SetInputFormat(int r, int c) override { calls << QString("SetInputFormat %1 %2").arg(r).arg(c); }
+    void WriteArray(const Block& b) override
+    {
+        calls << "WriteArray";
+        written += int(b.frames());
+    }
     void SetFileOption(int o) override { calls << QString("SetFileOption %1").arg(o); }
 };
 

@@ -1,0 +1,25 @@
+#pragma once
+// Builds a recording's file name from the settings, creates its folder and
+// sets the writer's format, as each new recording starts.
+
+#include <QDateTime>
+#include <QString>
+
+class SettingsFile;
+class TAudioFile2;
+
+struct OutputSetup {
+    QString fileName;
+    QString infoText;  // "File Info: ..." for the format display
+    // Set when the writer refused the format: shown instead, nothing recorded.
+    QString refusal;
+};
+
+// `continuing` marks the next file of a recording cut at its length limit:
+// that file never takes the name of an existing file, it gets "-2", "-3", ...
+// Raises TamselError when the output folder cannot be made.
+OutputSetup setUpOutput(const SettingsFile& settings, TAudioFile2& writer, const QDateTime& now,
+                        bool continuing);
+
+// "File Name:" and the part of the path from the main name on.
+QString fileNameText(const QString& outputFileName, const QString& mainName);

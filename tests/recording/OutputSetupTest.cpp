@@ -1,0 +1,164 @@
+// Output names, folders and writer formats built from the settings file.
+
+#include "config/SettingsFile.h"
+#include "fakes/FakeComponents.h"
+#include "platform/Error.h"
+#include "recording/OutputSetup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Output : ::testing::Test {
+    QTemporaryDir tmp;
+    SettingsFile settings{tmp.filePath("tamsel.ini")};
+    FakeAudioFile writer;
+    const QDateTime at{QDate(2026, 12, 7), QTime(0, 10, 7)};
+    QString dir() const { return tmp.filePath("My Recorder"); }
+
+    Output()
+    {
+        settings.writeText("output", "dir", dir());
+        settings.writeText("output", "out_name", "E");
+    }
+    OutputSetup run(bool continuing = false) { return setUpOutput(settings, writer, at, continuing); }
+};
+
+}  // namespace
+
+TEST_F(Output, DateTimeAndCustomNamesInTheCreatedFolder)
+{
+    settings.writeBool("output", "rb_cust", false);
+    OutputSetup out = run();
+    EXPECT_EQ(out.fileName, dir() + "/E-07-12-2026--00;10;07.wav");
+    EXPECT_TRUE(QDir(dir()).exists());
+    EXPECT_EQ(fileNameText(out.fileName, "E"), "File Name:E-07-12-2026--00;10;07.wav");
+
+    settings.writeBool("output", "rb_cust", true);
+    EXPECT_EQ(run().fileName, dir() + "/E.wav");
+
+    // Absent, the key means custom naming.
+    QFile::remove(settings.path());
+    settings.writeText("output", "dir", dir());
+    EXPECT_EQ(run().fileName, dir() + "/EUT.wav");
+}
+
+TEST_F(Output, NestedFoldersAreMadeAndATrailingSeparatorIsNotDoubled)
+{
+    settings.writeText("output", "dir", tmp.filePath("a/b/c/"));
+    EXPECT_EQ(run().fileName, tmp.filePath("a/b/c/E.wav"));
+}
+
+TEST_F(Output, AFolderThatCannotBeMadeIsNamedWithTheReason)
+{
+    QFile blocker(tmp.filePath("taken"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    for (const QString& bad : {tmp.filePath("taken"), tmp.filePath("taken/sub")}) {
+        settings.writeText("output", "dir", bad);
+        try {
+            run();
+            FAIL() << "no error for " << bad.toStdString();
+        } catch (const TamselError& e) {
+            EXPECT_TRUE(e.message().contains(bad)) << e.message().toStdString();
+            EXPECT_GT(e.message().size(), bad.size() + 30) << e.message().toStdString();
+        }
+    }
+    EXPECT_FALSE(writer.calls.join(' ').contains("Set")) << "no format after a failed folder";
+}
+
+TEST_F(Output, ShownNameStartsAtTheMainNameOrTheFirstDash)
+{
+    EXPECT_EQ(fileNameText("/home/u/My Recorder/Rec-07.wav", "Rec"), "File Name:Recorder/Rec-07.wav");
+    EXPECT_EQ(fileNameText("/home/u/rec/-07-12.wav", ""), "File Name:-07-12.wav");
+    EXPECT_EQ(fileNameText("/home/u/rec/x.wav", "Q"), "File Name:/home/u/rec/x.wav");
+
+    settings.writeBool("output", "rb_cust", false);
+    settings.writeText("output", "out_name", "");
+    EXPECT_EQ(run().fileName, dir() + "/-07-12-2026--00;10;07.wav");
+}
+
+TEST_F(Output, WavModesAndUnknownModesOrFormatsRecordWav)
+{
+    EXPECT_EQ(run().infoText, "File Info: stereo 16B 44100HZ");
+    settings.writeInteger("wav", "mode", 1);
+    EXPECT_EQ(run().infoText, "File Info: Mono 4B 800HZ");
+    settings.writeInteger("wav", "mode", 2);
+    settings.writeInteger("wav", "frequency", 1);
+    settings.writeInteger("wav", "channel", 0);
+    settings.writeInteger("wav", "bit", 4);
+    EXPECT_EQ(run().infoText, "File Info: Mono 8B 8000HZ");
+    settings.writeInteger("wav", "mode", 7);
+    EXPECT_EQ(run().infoText, "File Info: stereo 16B 44100HZ");
+    EXPECT_EQ(writer.calls, QStringList({"SetWavFormat 44100 2 16", "SetWavFormat 800 1 4",
+                                         "SetWavFormat 8000 1 8", "SetWavFormat 44100 2 16"}));
+
+    for (int format : {1, 2, 5, -1}) {
+        settings.writeInteger("output", "format", format);
+        OutputSetup out = run();
+        EXPECT_EQ(out.fileName, dir() + "/E.wav") << format;
+        EXPECT_EQ(writer.calls.last(), "SetWavFormat 44100 2 16") << format;
+    }
+}
+
+TEST_F(Output, PositionsOutsideTheirTablesUseTheKeysDefaults)
+{
+    settings.writeInteger("wav", "mode", 2);
+    settings.writeInteger("wav", "frequency", 10);
+    settings.writeInteger("wav", "channel", 2);
+    settings.writeInteger("wav", "bit", -1);
+    EXPECT_EQ(run().infoText, "File Info: Stereo 3B 44100HZ");
+    EXPECT_EQ(writer.calls.last(), "SetWavFormat 44100 2 3");
+
+    settings.writeInteger("output", "format", 4);
+    settings.writeInteger("raw", "f", 99);
+    settings.writeInteger("raw", "b", 7);
+    settings.writeInteger("raw", "c", 0);
+    settings.writeInteger("raw", "format", 6);
+    OutputSetup out = run();
+    EXPECT_EQ(out.fileName, dir() + "/E.raw");
+    EXPECT_EQ(out.infoText, "File Info: Mono 16B 44100HZ");
+    EXPECT_EQ(writer.calls.last(), "SetRawFormat 6 44100 1 16");
+}
+
+TEST_F(Output, OggQualityManagedAndRefused)
+{
+    settings.writeInteger("output", "format", 3);
+    OutputSetup out = run();
+    EXPECT_EQ(out.fileName, dir() + "/E.OGG");
+    EXPECT_EQ(out.infoText, "File Info: Stereo 300Q 44100HZ");
+    EXPECT_EQ(writer.calls.last(), "SetOggFormat 44100 2 256 128 128 300");
+
+    settings.writeBool("ogg", "enable quality", false);
+    settings.writeInteger("ogg", "min bitrate", 3);
+    settings.writeInteger("ogg", "max bitrate", 16);
+    out = run();
+    EXPECT_EQ(out.infoText, "File Info: Stereo 32K 44100HZ");
+    EXPECT_EQ(writer.calls.mid(writer.calls.size() - 2),
+              QStringList({"CheckOggFormat 44100 2 256 32 320", "SetOggFormat 44100 2 256 32 320 0"}));
+
+    writer.oggAccepted = false;
+    writer.calls.clear();
+    out = run();
+    EXPECT_EQ(out.refusal, "This OGG format is not supported.");
+    EXPECT_TRUE(out.infoText.isEmpty());
+    EXPECT_EQ(writer.calls, QStringList{"CheckOggFormat 44100 2 256 32 320"});
+}
+
+TEST_F(Output, AContinuingFileNeverTakesAnExistingName)
+{
+    OutputSetup first = run();
+    QFile(first.fileName).open(QIODevice::WriteOnly);
+    EXPECT_EQ(run(true).fileName, dir() + "/E-2.wav");
+    QFile(dir() + "/E-2.wav").open(QIODevice::WriteOnly);
+    EXPECT_EQ(run(true).fileName, dir() + "/E-3.wav");
+    // A new recording by the user still overwrites.
+    EXPECT_EQ(run(false).fileName, dir() + "/E.wav");
+
+    settings.writeBool("output", "rb_cust", false);
+    QFile(dir() + "/E-07-12-2026--00;10;07.wav").open(QIODevice::WriteOnly);
+    EXPECT_EQ(run(true).fileName, dir() + "/E-07-12-2026--00;10;07-2.wav");
+}
