@@ -1,0 +1,85 @@
+// The recording source window: line picking, the volume slider and the help.
+
+#include "config/RecordingSourceHelp.h"
+#include "config/Tfm_dev.h"
+#include "fakes/FakeComponents.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Window {
+    FakeRecorder rec;
+    std::unique_ptr<Tfm_dev> dev;
+    Window()
+    {
+        rec.lines = {{"Mic", true, 1000}, {"Line", false, 70000}, {"Monitor", false, 500}};
+        dev = std::make_unique<Tfm_dev>(&rec);
+        for (const auto& l : rec.lines) dev->cb_rdson->addItem(l.name);
+    }
+};
+
+}  // namespace
+
+TEST(RecordingSourceWindow, PickingALineSelectsItAndMovesTheSliderToItsVolume)
+{
+    Window w;
+    w.dev->cb_rdsonChange(2);
+    EXPECT_EQ(w.rec.currentLine, 3);
+    EXPECT_TRUE(w.rec.lines[2].selected);
+    EXPECT_FALSE(w.rec.lines[0].selected);
+    EXPECT_EQ(w.dev->tb_rd->value(), 500);
+    EXPECT_EQ(w.rec.calls.last(), "SetLineVolume 500") << "the slider sends the volume back";
+
+    // A volume beyond the slider's range is held at its end.
+    w.dev->cb_rdsonChange(1);
+    EXPECT_EQ(w.dev->tb_rd->value(), Tfm_dev::kVolumeMax);
+}
+
+TEST(RecordingSourceWindow, SliderSendsEveryPositionUpToItsRightEnd)
+{
+    Window w;
+    w.rec.SetLine(1);
+    w.dev->tb_rd->setValue(1234);
+    EXPECT_EQ(w.rec.lines[0].volume, 1234);
+    w.dev->tb_rd->setValue(w.dev->tb_rd->maximum());
+    EXPECT_EQ(w.rec.lines[0].volume, 66535);
+}
+
+TEST(RecordingSourceWindow, CancelKeepsTheNewLineActive)
+{
+    Window w;
+    w.dev->show();
+    w.dev->cb_rdsonChange(2);
+    w.dev->dev_bt_canClick();
+    EXPECT_FALSE(w.dev->isVisible());
+    EXPECT_TRUE(w.rec.lines[2].selected);
+}
+
+TEST(RecordingSourceWindow, HelpTextsCycleBothWays)
+{
+    Window w;
+    const QStringList& texts = recordingSourceHelpTexts();
+    ASSERT_EQ(texts.size(), 4);
+    EXPECT_TRUE(texts[0].startsWith("Record from Windows audio resource:"));
+    EXPECT_TRUE(texts[3].startsWith("Record from TVtuner:"));
+
+    w.dev->show();
+    w.dev->dev_bt_helpClick();
+    EXPECT_TRUE(w.dev->gb_help->isVisible());
+    EXPECT_EQ(w.dev->lab_help->text(), texts[0]);
+    w.dev->bt_preClick();
+    EXPECT_EQ(w.dev->visibleHelpText(), 3) << "Preview on the first shows the fourth";
+    EXPECT_EQ(w.dev->lab_help->text(), texts[3]);
+    w.dev->bt_nexClick();
+    EXPECT_EQ(w.dev->visibleHelpText(), 0) << "Next on the fourth shows the first";
+    w.dev->bt_nexClick();
+    EXPECT_EQ(w.dev->lab_help->text(), texts[1]);
+    w.dev->Button4Click();
+    EXPECT_FALSE(w.dev->gb_help->isVisible());
+}
