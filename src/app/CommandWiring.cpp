@@ -1,9 +1,11 @@
 #include "app/CommandWiring.h"
 
 #include "app/Tfm_main.h"
+#include "components/TSkin.h"
 #include "join/Tfm_list.h"
+#include "recording/RecordingControl.h"
 
-void wireCommands(Tfm_main& main, Tfm_list& list)
+RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list)
 {
     list.setAudio(main.components().AudioFilepaly.get(), main.services().dialogs);
     auto& c = main.commands();
@@ -11,4 +13,31 @@ void wireCommands(Tfm_main& main, Tfm_list& list)
     c.RemoveSelected = [&list] { list.RemoveSelected(); };
     c.MoveUp = [&list] { list.MoveUp(); };
     c.MoveDown = [&list] { list.MoveDown(); };
+
+    RecordingControl::Parts parts;
+    parts.state = &main.state();
+    parts.recorder = main.components().AudioRecord1.get();
+    parts.writer = main.components().AudioFileWrite.get();
+    parts.information = main.components().AudioInformation21.get();
+    parts.levels = main.components().AudioVisualization21;
+    parts.dialogs = main.services().dialogs;
+    parts.dialogParent = &main;
+    parts.settings = [&main] { return main.settings(); };
+    parts.showText = [&main](RecordingControl::Text which, const QString& text) {
+        using T = RecordingControl::Text;
+        const Tfm_main::Display& d = which == T::Time       ? main.s_time
+                                     : which == T::Size     ? main.s_sizeson
+                                     : which == T::FileName ? main.s_filename
+                                                            : main.s_mono;
+        Tfm_main::setDisplayText(d, text);
+    };
+    parts.disablePlayBar = [&main] {
+        if (main.play_bar.common) main.play_bar.common->SetElementEnabled(false);
+    };
+    parts.addRecordedFile = [&list] { list.AddFiles(); };
+    auto* recording = new RecordingControl(std::move(parts), &main);
+    c.RecordCommand = [recording] { recording->RecordCommand(); };
+    c.ToggleRecordingPause = [recording] { recording->ToggleRecordingPause(); };
+    c.StopRecording = [recording] { recording->StopRecording(); };
+    return recording;
 }

@@ -11,6 +11,7 @@
 #include "platform/Error.h"
 #include "platform/Shell.h"
 
+#include <QFile>
 #include <QHash>
 #include <QStringList>
 #include <vector>
@@ -34,8 +35,10 @@ public:
     void SetArraySize(int f) override { calls << QString("SetArraySize %1").arg(f); }
     void StartRecord() override { calls << "StartRecord"; }
     void StopRecord() override { calls << "StopRecord"; }
-    int ErrorCode() const override { return 0; }
-    Block GetArray() override { return {}; }
+    int errorCode = 0;
+    Block nextBlock;  // what GetArray hands out
+    int ErrorCode() const override { return errorCode; }
+    Block GetArray() override { return nextBlock; }
     int64_t SamplesToMs(int64_t s) const override { return s / 44; }
     int DeviceCount() override { return deviceCount; }
     void SetDevice(int i) override { currentDevice = i; calls << QString("SetDevice %1").arg(i); }
@@ -109,7 +112,16 @@ public:
     {
         calls << QString("SetOggFormat %1 %2 %3 %4 %5 %6").arg(r).arg(c).arg(n).arg(lo).arg(hi).arg(q);
     }
-    void OpenWrite(const QString& f, int) override { calls << "OpenWrite " + f; open = true; }
+    bool createOnOpenWrite = false;  // leave an empty file where OpenWrite points
+    void OpenWrite(const QString& f, int) override
+    {
+        calls << "OpenWrite " + f;
+        open = true;
+        if (createOnOpenWrite) {
+            QFile file(f);
+            if (!file.open(QIODevice::WriteOnly)) throw TamselError("Cannot create " + f);
+        }
+    }
     void SetInputFormat(int r, int c) override { calls << QString("SetInputFormat %1 %2").arg(r).arg(c); }
     void WriteArray(const Block& b) override
     {
@@ -130,8 +142,9 @@ public:
 
 class FakeInformation : public TAudioInformation2 {
 public:
+    QStringList calls;  // staged tag values and writes, in order
     void ReadInfo(const QString&) override {}
-    void WriteInfo(const QString&) override {}
+    void WriteInfo(const QString& f) override { calls << "WriteInfo " + f; }
     int infoFrequency() const override { return 0; }
     int infoBitrate() const override { return 0; }
     int64_t infoDuration() const override { return 0; }
@@ -141,20 +154,20 @@ public:
     int infoBitsPerSample() const override { return 0; }
     int infoFormatTag() const override { return 0; }
     QString infoTitle() const override { return {}; }
-    void setInfoTitle(const QString&) override {}
+    void setInfoTitle(const QString& v) override { calls << "title " + v; }
     QString infoArtist() const override { return {}; }
-    void setInfoArtist(const QString&) override {}
+    void setInfoArtist(const QString& v) override { calls << "artist " + v; }
     QString infoAlbum() const override { return {}; }
-    void setInfoAlbum(const QString&) override {}
+    void setInfoAlbum(const QString& v) override { calls << "album " + v; }
     QString infoComments() const override { return {}; }
-    void setInfoComments(const QString&) override {}
+    void setInfoComments(const QString& v) override { calls << "comment " + v; }
     int infoGenre() const override { return -1; }
     void setInfoGenre(int) override {}
-    void setInfoGenreS(const QString&) override {}
+    void setInfoGenreS(const QString& v) override { calls << "genre " + v; }
     int infoYear() const override { return 0; }
-    void setInfoYear(int) override {}
+    void setInfoYear(int v) override { calls << QString("year %1").arg(v); }
     int infoTrack() const override { return 0; }
-    void setInfoTrack(int) override {}
+    void setInfoTrack(int v) override { calls << QString("track %1").arg(v); }
     QString GenreName(int) const override { return {}; }
 };
 

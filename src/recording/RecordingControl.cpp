@@ -1,0 +1,194 @@
+#include "recording/RecordingControl.h"
+
+#include "app/AppState.h"
+#include "components/TAudioFile2.h"
+#include "components/TAudioInformation2.h"
+#include "components/TAudioRecord2.h"
+#include "components/TAudioVisualizationEx2.h"
+#include "config/SettingsFile.h"
+#include "config/SettingsKeys.h"
+#include "platform/Dialogs.h"
+#include "platform/Error.h"
+#include "platform/TimeText.h"
+#include "recording/LengthLimit.h"
+#include "recording/OutputSetup.h"
+
+#include <QDateTime>
+#include <QFile>
+
+RecordingControl::RecordingControl(Parts parts, QObject* parent)
+    : QObject(parent), p_(std::move(parts))
+{
+    connect(p_.recorder, &TAudioRecord2::OnEndArrayRecord, this,
+            &RecordingControl::AudioRecord1EndArrayRecord);
+    connect(p_.recorder, &TAudioRecord2::OnTimer, this, &RecordingControl::AudioRecord1Timer);
+    // The application's handler shows the message and stops the recording.
+    connect(p_.recorder, &TAudioRecord2::OnError, this,
+            [](const QString& message) { throw TamselError(message); });
+}
+
+SettingsFile& RecordingControl::settings() const
+{
+    SettingsFile* s = p_.settings ? p_.settings() : nullptr;
+    if (!s) throw TamselError("The settings file tamsel.ini is not open yet; try again.");
+    return *s;
+}
+
+void RecordingControl::show(Text which, const QString& text) const
+{
+    if (p_.showText) p_.showText(which, text);
+}
+
+void RecordingControl::RecordCommand()
+{
+    AppState& st = *p_.state;
+    if (st.joining) return;
+    if (!st.recording && !st.recordingPaused && p_.saveSettingsWindow) p_.saveSettingsWindow();
+    if (st.recordingPaused) {
+        st.recordingPaused = false;
+        p_.recorder->StartRecord();
+        return;
+    }
+    if (st.recording) return;
+    if (st.playing) {
+        p_.dialogs->information(p_.dialogParent, "Please stop playing first.");
+        return;
+    }
+    startNewFile();
+}
+
+void RecordingControl::startNewFile()
+{
+    AppState& st = *p_.state;
+    const bool continuing = continuing_;
+    continuing_ = false;
+    const OutputSetup out =
+        setUpOutput(settings(), *p_.writer, QDateTime::currentDateTime(), continuing);
+    st.outputFileName = out.fileName;
+    if (!out.refusal.isEmpty()) {
+        p_.dialogs->information(p_.dialogParent, out.refusal);
+        return;
+    }
+    show(Text::Info, out.infoText);
+
+    if (p_.writer->IsOpen()) p_.writer->CloseFile();
+    p_.writer->OpenWrite(st.outputFileName, 0);
+    st.positionSamples = 0;
+    st.recording = true;
+    st.recordingPaused = false;
+    if (p_.levels) p_.levels->show();
+    show(Text::FileName,
+         fileNameText(st.outputFileName, settings().readText(SettingsKeys::Output::Section,
+                                                             SettingsKeys::Output::OutName,
+                                                             SettingsKeys::Output::OutNameDefault)));
+    p_.recorder->SetFormat(p_.writer->ArraySampleRate(), p_.writer->ArrayChannels());
+    p_.recorder->SetArraySize(p_.recorder->MsToSamples(200));
+    p_.recorder->StartRecord();
+    if (p_.recorder->ErrorCode() != 0) StopRecording();
+}
+
+void RecordingControl::ToggleRecordingPause()
+{
+    AppState& st = *p_.state;
+    if (!st.recordingPaused) {
+        st.positionBase = st.positionSamples;
+        p_.recorder->StopRecord();
+    } else {
+        p_.recorder->StartRecord();
+    }
+    st.recordingPaused = !st.recordingPaused;
+}
+
+void RecordingControl::StopRecording()
+{
+    AppState& st = *p_.state;
+    if (st.joining) return;
+    st.positionBase = 0;
+    p_.recorder->StopRecord();
+    p_.writer->CloseFile();
+    st.addingRecordedFile = true;
+    auto clear = [this, &st] {
+        st.recording = false;
+        st.addingRecordedFile = false;
+        st.recordingPaused = false;
+        for (Text t : {Text::FileName, Text::Info, Text::Size, Text::Time}) show(t, QString());
+        if (p_.levels) p_.levels->hide();
+        if (p_.disablePlayBar) p_.disablePlayBar();
+    };
+    try {
+        if (st.recording || st.recordingPaused) {
+            if (p_.addRecordedFile) p_.addRecordedFile();
+            TagRecording(st.outputFileName);
+        }
+    } catch (...) {
+        clear();
+        throw;
+    }
+    clear();
+}
+
+void RecordingControl::AudioRecord1EndArrayRecord(int)
+{
+    const Block block = p_.recorder->GetArray();
+    // Fewer than two values is no block worth keeping.
+    if (block.samples.size() < 2) return;
+    p_.writer->WriteArray(block);
+    if (p_.levels) p_.levels->DisplayArray(block);
+
+    AppState& st = *p_.state;
+    if (!st.noWindowDrag) return;
+    QFile file(st.outputFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TamselError(QStringLiteral("Cannot read the size of %1: %2")
+                              .arg(st.outputFileName, file.errorString()));
+    const qint64 bytes = file.size();
+    file.close();
+    show(Text::Size, QStringLiteral("File Size: %1 KB").arg(bytes / 1024));
+}
+
+void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)
+{
+    AppState& st = *p_.state;
+    st.positionSamples = st.positionBase + currentSamples;
+    const int64_t seconds = p_.recorder->SamplesToMs(st.positionSamples) / 1000;
+    if (st.noWindowDrag) show(Text::Time, "Time:" + timeTextFromSeconds(seconds));
+
+    switch (checkLengthLimit(settings(), seconds)) {
+    case LengthLimitAction::None:
+        break;
+    case LengthLimitAction::Stop:
+        StopRecording();
+        break;
+    case LengthLimitAction::StopAndStartNext:
+        StopRecording();
+        continuing_ = true;
+        RecordCommand();
+        continuing_ = false;
+        break;
+    }
+}
+
+void RecordingControl::TagRecording(const QString& fileName)
+{
+    using namespace SettingsKeys::Info;
+    const SettingsFile& s = settings();
+    TAudioInformation2& info = *p_.information;
+    info.setInfoTitle(s.readText(Section, Title, QString()));
+    info.setInfoAlbum(s.readText(Section, Album, QString()));
+    info.setInfoArtist(s.readText(Section, Artist, QString()));
+    info.setInfoComments(s.readText(Section, Comment, QString()));
+    info.setInfoGenreS(s.readText(Section, Genre, QString()));
+    const auto year = SettingsFile::parseInteger(s.readText(Section, Year, YearDefault));
+    if (!year) {
+        p_.dialogs->plain(p_.dialogParent, "Invalid Year Value");
+        return;
+    }
+    info.setInfoYear(*year);
+    const auto track = SettingsFile::parseInteger(s.readText(Section, Track, TrackDefault));
+    if (!track) {
+        p_.dialogs->plain(p_.dialogParent, "Invalid Track Value");
+        return;
+    }
+    info.setInfoTrack(*track);
+    info.WriteInfo(fileName);
+}

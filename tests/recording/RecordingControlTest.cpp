@@ -1,0 +1,301 @@
+// Record, pause, stop, blocks, timer and tagging over component fakes.
+
+#include "app/AppState.h"
+#include "config/SettingsFile.h"
+#include "fakes/FakeComponents.h"
+#include "recording/RecordingControl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using Text = RecordingControl::Text;
+
+constexpr int64_t kFramesPerSecond = 44000;  // FakeRecorder: 44 frames per ms
+
+struct Recording : ::testing::Test {
+    QTemporaryDir tmp;
+    SettingsFile settings{tmp.filePath("tamsel.ini")};
+    AppState state;
+    FakeRecorder recorder;
+    FakeAudioFile writer;
+    FakeInformation information;
+    FakeVisualization levels;
+    FakeDialogs dialogs;
+    std::map<Text, QString> texts;
+    int saves = 0, playBarDisabled = 0;
+    QStringList added;  // files the join list was asked to add
+    std::unique_ptr<RecordingControl> control;
+
+    QString dir() const { return tmp.filePath("rec"); }
+
+    Recording()
+    {
+        settings.writeText("output", "dir", dir());
+        settings.writeText("output", "out_name", "E");
+        state.noWindowDrag = true;
+        RecordingControl::Parts p;
+        p.state = &state;
+        p.recorder = &recorder;
+        p.writer = &writer;
+        p.information = &information;
+        p.levels = &levels;
+        p.dialogs = &dialogs;
+        p.settings = [this] { return &settings; };
+        p.showText = [this](Text t, const QString& s) { texts[t] = s; };
+        p.disablePlayBar = [this] { ++playBarDisabled; };
+        p.saveSettingsWindow = [this] { ++saves; };
+        p.addRecordedFile = [this] {
+            EXPECT_TRUE(state.addingRecordedFile);
+            added << state.outputFileName;
+        };
+        control = std::make_unique<RecordingControl>(std::move(p));
+    }
+    void deliver(int values)
+    {
+        recorder.nextBlock.channels = 2;
+        recorder.nextBlock.samples.assign(std::size_t(values), 0.25f);
+        emit recorder.OnEndArrayRecord(0);
+    }
+    void tick(int64_t frames) { emit recorder.OnTimer(frames, 0, 0); }
+    void setLimit(int seconds, bool stop, bool next)
+    {
+        settings.writeBool("file", "enlength", true);
+        settings.writeBool("file", "rbtime", true);
+        settings.writeText("file", "timet", QString::number(seconds));
+        settings.writeBool("file", "limit_s", stop);
+        settings.writeBool("file", "limit_n", next);
+    }
+    void writeBytes(int n)
+    {
+        QFile f(state.outputFileName);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(n, 'x'));
+    }
+};
+
+}  // namespace
+
+TEST_F(Recording, StartSetsUpTheFileThenTheCapture)
+{
+    writer.open = true;  // left open by an earlier join
+    control->RecordCommand();
+
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(writer.calls, QStringList({"SetWavFormat 44100 2 16", "CloseFile",
+                                         "OpenWrite " + dir() + "/E.wav"}));
+    EXPECT_EQ(recorder.calls, QStringList({"SetFormat 44100 2", "SetArraySize 8800", "StartRecord"}));
+    EXPECT_TRUE(state.recording);
+    EXPECT_FALSE(state.recordingPaused);
+    EXPECT_EQ(state.outputFileName, dir() + "/E.wav");
+    EXPECT_EQ(texts[Text::Info], "File Info: stereo 16B 44100HZ");
+    EXPECT_EQ(texts[Text::FileName], "File Name:E.wav");
+    EXPECT_FALSE(levels.isHidden());
+
+    // Record while running changes nothing.
+    control->RecordCommand();
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(recorder.calls.count("StartRecord"), 1);
+}
+
+TEST_F(Recording, GuardsForPlayingAndJoining)
+{
+    state.playing = true;
+    control->RecordCommand();
+    EXPECT_EQ(saves, 1) << "the save step runs before the playing check";
+    EXPECT_EQ(dialogs.shown, QStringList{"Please stop playing first."});
+    EXPECT_TRUE(writer.calls.isEmpty());
+    EXPECT_FALSE(state.recording);
+
+    state.playing = false;
+    control->RecordCommand();
+    state.joining = true;
+    const QStringList before = recorder.calls;
+    control->RecordCommand();
+    control->StopRecording();
+    EXPECT_EQ(recorder.calls, before);
+    EXPECT_TRUE(state.recording);
+    EXPECT_TRUE(added.isEmpty());
+}
+
+TEST_F(Recording, BlocksAreWrittenShownAndSizedOnlyWhenTheyHoldAudio)
+{
+    control->RecordCommand();
+    deliver(0);
+    deliver(1);
+    EXPECT_EQ(writer.written, 0);
+    EXPECT_EQ(levels.blocks, 0);
+    EXPECT_EQ(texts.count(Text::Size), 0u);
+
+    writeBytes(1023);
+    deliver(2);
+    EXPECT_EQ(writer.written, 1);
+    EXPECT_EQ(levels.blocks, 1);
+    EXPECT_EQ(texts[Text::Size], "File Size: 0 KB");
+    writeBytes(1024);
+    deliver(8);
+    EXPECT_EQ(texts[Text::Size], "File Size: 1 KB");
+
+    // During a window drag the text keeps its last value; the block is still written.
+    state.noWindowDrag = false;
+    writeBytes(4096);
+    deliver(8);
+    EXPECT_EQ(texts[Text::Size], "File Size: 1 KB");
+    EXPECT_EQ(writer.written, 9);
+}
+
+TEST_F(Recording, PauseKeepsTheTimeAndRecordResumesWithoutSaving)
+{
+    control->RecordCommand();
+    tick(10 * kFramesPerSecond);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:10");
+    control->ToggleRecordingPause();
+    EXPECT_TRUE(state.recordingPaused);
+    EXPECT_EQ(recorder.calls.last(), "StopRecord");
+
+    control->RecordCommand();  // "recorder" while paused
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(state.recordingPaused);
+    EXPECT_EQ(recorder.calls.last(), "StartRecord");
+    EXPECT_EQ(writer.calls.count("OpenWrite " + dir() + "/E.wav"), 1);
+    tick(0);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:10");
+    tick(kFramesPerSecond);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:11");
+
+    control->ToggleRecordingPause();
+    control->ToggleRecordingPause();
+    EXPECT_EQ(recorder.calls.mid(recorder.calls.size() - 2), QStringList({"StopRecord", "StartRecord"}));
+    tick(2 * kFramesPerSecond);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:13");
+}
+
+TEST_F(Recording, TimeRunsPastThirtyTwoBitsOfFrames)
+{
+    control->RecordCommand();
+    tick(int64_t(100) * 3600 * kFramesPerSecond);
+    EXPECT_EQ(texts[Text::Time], "Time:100:00:00");
+    EXPECT_EQ(state.positionSamples, int64_t(100) * 3600 * kFramesPerSecond);
+}
+
+TEST_F(Recording, StopAddsAndTagsTheFileAndClearsTheDisplay)
+{
+    settings.writeText("info", "title", "T");
+    settings.writeText("info", "arist", "A");
+    settings.writeText("info", "year", "2026");
+    settings.writeText("info", "Track", "3");
+    settings.writeInteger("info", "genre", 17);
+    control->RecordCommand();
+    tick(kFramesPerSecond);
+    control->ToggleRecordingPause();
+    control->StopRecording();
+
+    EXPECT_EQ(added, QStringList{dir() + "/E.wav"});
+    EXPECT_EQ(information.calls, QStringList({"title T", "album ", "artist A", "comment ", "genre 17",
+                                              "year 2026", "track 3", "WriteInfo " + dir() + "/E.wav"}));
+    EXPECT_FALSE(state.recording || state.recordingPaused || state.addingRecordedFile);
+    EXPECT_EQ(state.positionBase, 0);
+    for (Text t : {Text::Time, Text::Size, Text::FileName, Text::Info})
+        EXPECT_TRUE(texts[t].isEmpty());
+    EXPECT_TRUE(levels.isHidden());
+    EXPECT_EQ(playBarDisabled, 1);
+
+    // A second stop still stops capture and writer but adds and tags nothing.
+    recorder.calls.clear();
+    writer.calls.clear();
+    control->StopRecording();
+    EXPECT_EQ(recorder.calls, QStringList{"StopRecord"});
+    EXPECT_EQ(writer.calls, QStringList{"CloseFile"});
+    EXPECT_EQ(added.size(), 1);
+    EXPECT_EQ(information.calls.count("WriteInfo " + dir() + "/E.wav"), 1);
+}
+
+TEST_F(Recording, ABadYearOrTrackLeavesTheListedFileUntagged)
+{
+    settings.writeText("info", "year", "20x6");
+    settings.writeText("info", "Track", "nope");
+    control->RecordCommand();
+    control->StopRecording();
+    EXPECT_EQ(added.size(), 1);
+    EXPECT_EQ(dialogs.shown, QStringList{"Invalid Year Value"});
+    EXPECT_FALSE(information.calls.join(',').contains("WriteInfo"));
+
+    settings.writeText("info", "year", "1999");
+    control->RecordCommand();
+    control->StopRecording();
+    EXPECT_EQ(dialogs.shown.last(), "Invalid Track Value");
+    EXPECT_FALSE(information.calls.join(',').contains("WriteInfo"));
+}
+
+TEST_F(Recording, ACaptureThatFailsToStartIsStoppedAtOnce)
+{
+    recorder.errorCode = 5;
+    control->RecordCommand();
+    EXPECT_FALSE(state.recording);
+    EXPECT_EQ(added, QStringList{dir() + "/E.wav"});
+    EXPECT_EQ(recorder.calls.last(), "StopRecord");
+}
+
+TEST_F(Recording, ARefusedOggFormatOpensNoFile)
+{
+    settings.writeInteger("output", "format", 3);
+    settings.writeBool("ogg", "enable quality", false);
+    writer.oggAccepted = false;
+    control->RecordCommand();
+    EXPECT_EQ(dialogs.shown, QStringList{"This OGG format is not supported."});
+    EXPECT_FALSE(state.recording);
+    EXPECT_EQ(state.outputFileName, dir() + "/E.OGG");
+    EXPECT_FALSE(writer.calls.join(',').contains("OpenWrite"));
+    EXPECT_TRUE(recorder.calls.isEmpty());
+}
+
+TEST_F(Recording, LimitStopsAtTheLimit)
+{
+    setLimit(2, true, false);
+    control->RecordCommand();
+    tick(kFramesPerSecond);
+    EXPECT_TRUE(state.recording);
+    tick(2 * kFramesPerSecond);
+    EXPECT_FALSE(state.recording);
+    EXPECT_EQ(added.size(), 1);
+}
+
+TEST_F(Recording, LimitCutsCustomNamedFilesWithoutOverwritingThem)
+{
+    writer.createOnOpenWrite = true;
+    setLimit(1, true, true);  // both set acts as a cut alone
+    control->RecordCommand();
+    tick(kFramesPerSecond);
+    tick(kFramesPerSecond / 2);  // the new file starts counting at 0
+    tick(kFramesPerSecond);
+    EXPECT_TRUE(state.recording);
+    EXPECT_EQ(added, QStringList({dir() + "/E.wav", dir() + "/E-2.wav"}));
+    EXPECT_EQ(state.outputFileName, dir() + "/E-3.wav");
+    EXPECT_EQ(saves, 3);
+
+    // The user's next recording overwrites as before.
+    control->StopRecording();
+    control->RecordCommand();
+    EXPECT_EQ(state.outputFileName, dir() + "/E.wav");
+}
+
+TEST_F(Recording, LimitCutsDateTimeNamedFilesIntoDistinctFiles)
+{
+    writer.createOnOpenWrite = true;
+    settings.writeBool("output", "rb_cust", false);
+    setLimit(0, false, true);  // every first tick cuts
+    control->RecordCommand();
+    for (int i = 0; i < 3; ++i) tick(0);
+    control->StopRecording();
+    ASSERT_EQ(added.size(), 4);
+    EXPECT_EQ(QSet<QString>(added.begin(), added.end()).size(), 4) << added.join(' ').toStdString();
+    for (const QString& f : added) {
+        EXPECT_TRUE(f.startsWith(dir() + "/E-")) << f.toStdString();
+        EXPECT_TRUE(QFile::exists(f)) << f.toStdString();
+    }
+}
