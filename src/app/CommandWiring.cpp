@@ -2,11 +2,13 @@
 
 #include "app/Tfm_main.h"
 #include "components/TSkin.h"
+#include "config/Tfm_set.h"
 #include "join/Tfm_list.h"
 #include "recording/RecordingControl.h"
 
-RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list)
+RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
 {
+    set.setSettings([&main] { return main.settings(); });
     list.setAudio(main.components().AudioFilepaly.get(), main.services().dialogs);
     auto& c = main.commands();
     c.AddFiles = [&list] { list.AddFiles(); };
@@ -34,6 +36,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list)
     parts.disablePlayBar = [&main] {
         if (main.play_bar.common) main.play_bar.common->SetElementEnabled(false);
     };
+    parts.saveSettingsWindow = [&set] { set.set_bt_okClick(); };
     parts.addRecordedFile = [&list] { list.AddFiles(); };
     auto* recording = new RecordingControl(std::move(parts), &main);
     c.RecordCommand = [recording] { recording->RecordCommand(); };

@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
     Tfm_dir fm_dir;
     Tfm_list fm_list(fm_main.state(), *fm_main.components().Skin1, &fm_main);
     fm_main.setWindows({&fm_sche, &fm_dev, &fm_id3, &fm_set, &fm_dir, &fm_list});
-    wireCommands(fm_main, fm_list);
+    wireCommands(fm_main, fm_list, fm_set);
 
     fm_main.move(326, 227);
     fm_main.show();

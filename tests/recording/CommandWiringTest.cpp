@@ -13,6 +13,7 @@
 #include "schedule/Tfm_sche.h"
 #include "tags/Tfm_id3.h"
 
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     s.dialogs = &dialogs;
     s.shell = &shell;
     s.settingsPath = tmp.filePath("tamsel.ini");
-    SettingsFile(s.settingsPath).writeText("output", "dir", tmp.filePath("out"));
+    SettingsFile(s.settingsPath).writeText("output", "path", tmp.filePath("out"));
 
     Tfm_main main(std::move(c), s);
     Tfm_sche sche;
@@ -70,15 +71,18 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     Tfm_dir dir;
     Tfm_list list(main.state(), *main.components().Skin1, &main);
     main.setWindows({&sche, &dev, &id3, &set, &dir, &list});
-    wireCommands(main, list);
+    wireCommands(main, list, set);
+    set.rb_cust->setChecked(true);
     main.FormShow();
 
-    const QString file = tmp.filePath("out") + "/EUT.wav";
+    const QString file = tmp.filePath("out") + "/E.wav";
     r->durations[file] = 61000;
     Element recorder("recorder"), stop("stop"), add("list_add"), del("del");
     main.Skin1Click(&recorder);
     EXPECT_TRUE(main.state().recording);
     EXPECT_TRUE(w->calls.contains("OpenWrite " + file));
+    // The start saved the settings window's controls first.
+    EXPECT_EQ(SettingsFile(s.settingsPath).readText("output", "out_name", "?"), "E");
     main.Skin1Click(&stop);
     EXPECT_FALSE(main.state().recording);
     ASSERT_EQ(list.count(), 1);
