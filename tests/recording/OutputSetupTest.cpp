@@ -1,4 +1,6 @@
-// Output names, folders and writer formats built from the settings file.
+// Output names, folders and writer formats built from the settings file. The
+// main name "@E" cannot occur in a temporary folder's name, which the shown
+// name is searched over.
 
 #include "config/SettingsFile.h"
 #include "fakes/FakeComponents.h"
@@ -22,7 +24,7 @@ struct Output : ::testing::Test {
     Output()
     {
         settings.writeText("output", "dir", dir());
-        settings.writeText("output", "out_name", "E");
+        settings.writeText("output", "out_name", "@E");
     }
     OutputSetup run(bool continuing = false) { return setUpOutput(settings, writer, at, continuing); }
 };
@@ -33,12 +35,12 @@ TEST_F(Output, DateTimeAndCustomNamesInTheCreatedFolder)
 {
     settings.writeBool("output", "rb_cust", false);
     OutputSetup out = run();
-    EXPECT_EQ(out.fileName, dir() + "/E-07-12-2026--00;10;07.wav");
+    EXPECT_EQ(out.fileName, dir() + "/@E-07-12-2026--00;10;07.wav");
     EXPECT_TRUE(QDir(dir()).exists());
-    EXPECT_EQ(fileNameText(out.fileName, "E"), "File Name:E-07-12-2026--00;10;07.wav");
+    EXPECT_EQ(fileNameText(out.fileName, "@E"), "File Name:@E-07-12-2026--00;10;07.wav");
 
     settings.writeBool("output", "rb_cust", true);
-    EXPECT_EQ(run().fileName, dir() + "/E.wav");
+    EXPECT_EQ(run().fileName, dir() + "/@E.wav");
 
     // Absent, the key means custom naming.
     QFile::remove(settings.path());
@@ -49,7 +51,7 @@ TEST_F(Output, DateTimeAndCustomNamesInTheCreatedFolder)
 TEST_F(Output, NestedFoldersAreMadeAndATrailingSeparatorIsNotDoubled)
 {
     settings.writeText("output", "dir", tmp.filePath("a/b/c/"));
-    EXPECT_EQ(run().fileName, tmp.filePath("a/b/c/E.wav"));
+    EXPECT_EQ(run().fileName, tmp.filePath("a/b/c/@E.wav"));
 }
 
 TEST_F(Output, AFolderThatCannotBeMadeIsNamedWithTheReason)
@@ -99,7 +101,7 @@ TEST_F(Output, WavModesAndUnknownModesOrFormatsRecordWav)
     for (int format : {1, 2, 5, -1}) {
         settings.writeInteger("output", "format", format);
         OutputSetup out = run();
-        EXPECT_EQ(out.fileName, dir() + "/E.wav") << format;
+        EXPECT_EQ(out.fileName, dir() + "/@E.wav") << format;
         EXPECT_EQ(writer.calls.last(), "SetWavFormat 44100 2 16") << format;
     }
 }
@@ -119,7 +121,7 @@ TEST_F(Output, PositionsOutsideTheirTablesUseTheKeysDefaults)
     settings.writeInteger("raw", "c", 0);
     settings.writeInteger("raw", "format", 6);
     OutputSetup out = run();
-    EXPECT_EQ(out.fileName, dir() + "/E.raw");
+    EXPECT_EQ(out.fileName, dir() + "/@E.raw");
     EXPECT_EQ(out.infoText, "File Info: Mono 16B 44100HZ");
     EXPECT_EQ(writer.calls.last(), "SetRawFormat 6 44100 1 16");
 }
@@ -128,7 +130,7 @@ TEST_F(Output, OggQualityManagedAndRefused)
 {
     settings.writeInteger("output", "format", 3);
     OutputSetup out = run();
-    EXPECT_EQ(out.fileName, dir() + "/E.OGG");
+    EXPECT_EQ(out.fileName, dir() + "/@E.OGG");
     EXPECT_EQ(out.infoText, "File Info: Stereo 300Q 44100HZ");
     EXPECT_EQ(writer.calls.last(), "SetOggFormat 44100 2 256 128 128 300");
 
@@ -152,13 +154,13 @@ TEST_F(Output, AContinuingFileNeverTakesAnExistingName)
 {
     OutputSetup first = run();
     QFile(first.fileName).open(QIODevice::WriteOnly);
-    EXPECT_EQ(run(true).fileName, dir() + "/E-2.wav");
-    QFile(dir() + "/E-2.wav").open(QIODevice::WriteOnly);
-    EXPECT_EQ(run(true).fileName, dir() + "/E-3.wav");
+    EXPECT_EQ(run(true).fileName, dir() + "/@E-2.wav");
+    QFile(dir() + "/@E-2.wav").open(QIODevice::WriteOnly);
+    EXPECT_EQ(run(true).fileName, dir() + "/@E-3.wav");
     // A new recording by the user still overwrites.
-    EXPECT_EQ(run(false).fileName, dir() + "/E.wav");
+    EXPECT_EQ(run(false).fileName, dir() + "/@E.wav");
 
     settings.writeBool("output", "rb_cust", false);
-    QFile(dir() + "/E-07-12-2026--00;10;07.wav").open(QIODevice::WriteOnly);
-    EXPECT_EQ(run(true).fileName, dir() + "/E-07-12-2026--00;10;07-2.wav");
+    QFile(dir() + "/@E-07-12-2026--00;10;07.wav").open(QIODevice::WriteOnly);
+    EXPECT_EQ(run(true).fileName, dir() + "/@E-07-12-2026--00;10;07-2.wav");
 }

@@ -37,7 +37,7 @@ struct Recording : ::testing::Test {
     Recording()
     {
         settings.writeText("output", "dir", dir());
-        settings.writeText("output", "out_name", "E");
+        settings.writeText("output", "out_name", "@E");
         state.noWindowDrag = true;
         RecordingControl::Parts p;
         p.state = &state;
@@ -88,13 +88,13 @@ TEST_F(Recording, StartSetsUpTheFileThenTheCapture)
 
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(writer.calls, QStringList({"SetWavFormat 44100 2 16", "CloseFile",
-                                         "OpenWrite " + dir() + "/E.wav"}));
+                                         "OpenWrite " + dir() + "/@E.wav"}));
     EXPECT_EQ(recorder.calls, QStringList({"SetFormat 44100 2", "SetArraySize 8800", "StartRecord"}));
     EXPECT_TRUE(state.recording);
     EXPECT_FALSE(state.recordingPaused);
-    EXPECT_EQ(state.outputFileName, dir() + "/E.wav");
+    EXPECT_EQ(state.outputFileName, dir() + "/@E.wav");
     EXPECT_EQ(texts[Text::Info], "File Info: stereo 16B 44100HZ");
-    EXPECT_EQ(texts[Text::FileName], "File Name:E.wav");
+    EXPECT_EQ(texts[Text::FileName], "File Name:@E.wav");
     EXPECT_FALSE(levels.isHidden());
 
     // Record while running changes nothing.
@@ -162,7 +162,7 @@ TEST_F(Recording, PauseKeepsTheTimeAndRecordResumesWithoutSaving)
     EXPECT_EQ(saves, 1);
     EXPECT_FALSE(state.recordingPaused);
     EXPECT_EQ(recorder.calls.last(), "StartRecord");
-    EXPECT_EQ(writer.calls.count("OpenWrite " + dir() + "/E.wav"), 1);
+    EXPECT_EQ(writer.calls.count("OpenWrite " + dir() + "/@E.wav"), 1);
     tick(0);
     EXPECT_EQ(texts[Text::Time], "Time:00:00:10");
     tick(kFramesPerSecond);
@@ -195,9 +195,9 @@ TEST_F(Recording, StopAddsAndTagsTheFileAndClearsTheDisplay)
     control->ToggleRecordingPause();
     control->StopRecording();
 
-    EXPECT_EQ(added, QStringList{dir() + "/E.wav"});
+    EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
     EXPECT_EQ(information.calls, QStringList({"title T", "album ", "artist A", "comment ", "genre 17",
-                                              "year 2026", "track 3", "WriteInfo " + dir() + "/E.wav"}));
+                                              "year 2026", "track 3", "WriteInfo " + dir() + "/@E.wav"}));
     EXPECT_FALSE(state.recording || state.recordingPaused || state.addingRecordedFile);
     EXPECT_EQ(state.positionBase, 0);
     for (Text t : {Text::Time, Text::Size, Text::FileName, Text::Info})
@@ -212,7 +212,7 @@ TEST_F(Recording, StopAddsAndTagsTheFileAndClearsTheDisplay)
     EXPECT_EQ(recorder.calls, QStringList{"StopRecord"});
     EXPECT_EQ(writer.calls, QStringList{"CloseFile"});
     EXPECT_EQ(added.size(), 1);
-    EXPECT_EQ(information.calls.count("WriteInfo " + dir() + "/E.wav"), 1);
+    EXPECT_EQ(information.calls.count("WriteInfo " + dir() + "/@E.wav"), 1);
 }
 
 TEST_F(Recording, ABadYearOrTrackLeavesTheListedFileUntagged)
@@ -237,7 +237,7 @@ TEST_F(Recording, ACaptureThatFailsToStartIsStoppedAtOnce)
     recorder.errorCode = 5;
     control->RecordCommand();
     EXPECT_FALSE(state.recording);
-    EXPECT_EQ(added, QStringList{dir() + "/E.wav"});
+    EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
     EXPECT_EQ(recorder.calls.last(), "StopRecord");
 }
 
@@ -249,7 +249,7 @@ TEST_F(Recording, ARefusedOggFormatOpensNoFile)
     control->RecordCommand();
     EXPECT_EQ(dialogs.shown, QStringList{"This OGG format is not supported."});
     EXPECT_FALSE(state.recording);
-    EXPECT_EQ(state.outputFileName, dir() + "/E.OGG");
+    EXPECT_EQ(state.outputFileName, dir() + "/@E.OGG");
     EXPECT_FALSE(writer.calls.join(',').contains("OpenWrite"));
     EXPECT_TRUE(recorder.calls.isEmpty());
 }
@@ -274,14 +274,14 @@ TEST_F(Recording, LimitCutsCustomNamedFilesWithoutOverwritingThem)
     tick(kFramesPerSecond / 2);  // the new file starts counting at 0
     tick(kFramesPerSecond);
     EXPECT_TRUE(state.recording);
-    EXPECT_EQ(added, QStringList({dir() + "/E.wav", dir() + "/E-2.wav"}));
-    EXPECT_EQ(state.outputFileName, dir() + "/E-3.wav");
+    EXPECT_EQ(added, QStringList({dir() + "/@E.wav", dir() + "/@E-2.wav"}));
+    EXPECT_EQ(state.outputFileName, dir() + "/@E-3.wav");
     EXPECT_EQ(saves, 3);
 
     // The user's next recording overwrites as before.
     control->StopRecording();
     control->RecordCommand();
-    EXPECT_EQ(state.outputFileName, dir() + "/E.wav");
+    EXPECT_EQ(state.outputFileName, dir() + "/@E.wav");
 }
 
 TEST_F(Recording, LimitCutsDateTimeNamedFilesIntoDistinctFiles)
@@ -295,7 +295,7 @@ TEST_F(Recording, LimitCutsDateTimeNamedFilesIntoDistinctFiles)
     ASSERT_EQ(added.size(), 4);
     EXPECT_EQ(QSet<QString>(added.begin(), added.end()).size(), 4) << added.join(' ').toStdString();
     for (const QString& f : added) {
-        EXPECT_TRUE(f.startsWith(dir() + "/E-")) << f.toStdString();
+        EXPECT_TRUE(f.startsWith(dir() + "/@E-")) << f.toStdString();
         EXPECT_TRUE(QFile::exists(f)) << f.toStdString();
     }
 }
