@@ -1,0 +1,181 @@
+// Recordings through the private sound server with the real capture, file and
+// tag components: a tone played into the null sink is recorded from its
+// monitor, named, tagged and listed.
+
+#include "app/AppState.h"
+#include "components/TSkin.h"
+#include "components/file/AudioFile.h"
+#include "components/pulse/PulseRecorder.h"
+#include "components/taglib/TagLibInformation.h"
+#include "config/SettingsFile.h"
+#include "fakes/FakeComponents.h"
+#include "join/Tfm_list.h"
+#include "recording/RecordingControl.h"
+#include "support/TestSupport.h"
+#include "PulseTestTools.h"
+
+#include <QDir>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace pulsetest;
+
+namespace {
+
+class NoSkin : public TSkin {
+public:
+    void OpenSkinFile(const QString&) override {}
+    void PrepareWindow(QWidget*) override {}
+    void ApplyFormToWindow(QWidget*, const QString&) override {}
+    ISkinnedWindow* SkinnedWindowOf(QWidget*) override { return nullptr; }
+};
+
+double seconds(const QString& file)
+{
+    return testsupport::probeAudioStream(file).value("duration").toString().toDouble();
+}
+
+struct RealRecording : ::testing::Test {
+    QTemporaryDir tmp;
+    SettingsFile settings{tmp.filePath("tamsel.ini")};
+    AppState state;
+    PulseRecorder recorder;
+    AudioFile writer, reader;
+    TagLibInformation information;
+    FakeVisualization levels;
+    FakeDialogs dialogs;
+    NoSkin skin;
+    QWidget mainWindow;
+    Tfm_list list{state, skin, &mainWindow};
+    std::unique_ptr<RecordingControl> control;
+    std::unique_ptr<Peer> player;
+    int64_t recordedFrames = 0;
+
+    QString dir() const { return tmp.filePath("out"); }
+
+    void SetUp() override
+    {
+        if (!testsupport::pulseAvailable()) GTEST_SKIP() << "no private sound server";
+        restoreDefaultSource();
+        settings.writeText("output", "dir", dir());
+        settings.writeText("output", "out_name", "@T");
+        settings.writeBool("output", "rb_cust", false);
+        settings.writeInteger("wav", "mode", 2);
+        settings.writeInteger("wav", "frequency", 5);  // 22050 Hz
+        settings.writeInteger("wav", "channel", 0);    // mono
+        settings.writeInteger("wav", "bit", 5);        // 16 bits
+        settings.writeText("info", "title", "Tone Take");
+        settings.writeText("info", "year", "2024");
+        state.noWindowDrag = true;
+        list.setAudio(&reader, &dialogs);
+
+        RecordingControl::Parts p;
+        p.state = &state;
+        p.recorder = &recorder;
+        p.writer = &writer;
+        p.information = &information;
+        p.levels = &levels;
+        p.dialogs = &dialogs;
+        p.settings = [this] { return &settings; };
+        p.addRecordedFile = [this] {
+            recordedFrames += state.positionSamples;  // the time shown when the file ended
+            list.AddFiles();
+        };
+        control = std::make_unique<RecordingControl>(std::move(p));
+
+        const QString tone = tmp.filePath("tone.wav");
+        testsupport::makeTone(tone, 1000, 30, kRate, 2);
+        player = std::make_unique<Peer>("paplay", QStringList{"-d", "tamsel_null", tone});
+        ASSERT_TRUE(waitForStreams("sink-inputs", 1));
+    }
+    void TearDown() override
+    {
+        if (state.recording) control->StopRecording();
+        player.reset();
+        if (testsupport::pulseAvailable()) restoreDefaultSource();
+    }
+    bool recordUntil(double secondsRecorded, int timeoutMs = 10000)
+    {
+        const int64_t frames = int64_t(secondsRecorded * 22050);
+        return QTest::qWaitFor([&] { return state.positionSamples >= frames; }, timeoutMs);
+    }
+};
+
+}  // namespace
+
+TEST_F(RealRecording, ADateTimeNamedToneWithAPauseIsRecordedTaggedAndListed)
+{
+    control->RecordCommand();
+    ASSERT_TRUE(state.recording);
+    ASSERT_TRUE(recordUntil(1.0));
+    control->ToggleRecordingPause();
+    QTest::qWait(700);  // time that must not reach the file
+    control->RecordCommand();
+    ASSERT_FALSE(state.recordingPaused);
+    ASSERT_TRUE(recordUntil(2.5));
+    const double recorded = state.positionSamples / 22050.0;
+    const QString file = state.outputFileName;
+    control->StopRecording();
+
+    EXPECT_TRUE(QRegularExpression(QRegularExpression::escape(dir()) +
+                                   R"(/@T-\d\d-\d\d-\d{4}--\d\d;\d\d;\d\d\.wav)")
+                    .match(file)
+                    .hasMatch())
+        << file.toStdString();
+    const QJsonObject stream = testsupport::probeAudioStream(file);
+    EXPECT_EQ(stream.value("sample_rate").toString().toInt(), 22050);
+    EXPECT_EQ(stream.value("channels").toInt(), 1);
+    EXPECT_EQ(stream.value("bits_per_sample").toInt(), 16);
+    // The file holds what the time showed, give or take the block being cut.
+    EXPECT_NEAR(seconds(file), recorded, 0.3);
+
+    const QJsonObject tags = testsupport::probe(file).value("format").toObject().value("tags").toObject();
+    QString title;
+    for (auto it = tags.begin(); it != tags.end(); ++it)
+        if (it.key().compare("title", Qt::CaseInsensitive) == 0) title = it.value().toString();
+    EXPECT_EQ(title, "Tone Take");
+
+    const QString toneOnly = tmp.filePath("tone-only.wav");
+    testsupport::runPeer("sox", {file, toneOnly, "silence", "1", "0.01", "1%"});
+    EXPECT_NEAR(testsupport::soxStat(toneOnly, "Rough   frequency"), 1000, 20);
+
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.entryPath(0), file);
+    EXPECT_EQ(list.lv->item(0, 1)->text(), "00:00:02");
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join('|').toStdString();
+}
+
+TEST_F(RealRecording, ALengthLimitCutsTheRecordingIntoListedFilesThatAddUp)
+{
+    settings.writeBool("output", "rb_cust", true);
+    settings.writeBool("file", "enlength", true);
+    settings.writeBool("file", "rbtime", true);
+    settings.writeText("file", "timet", "1");
+    settings.writeBool("file", "limit_n", true);
+    control->RecordCommand();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.count() >= 3; }, 15000));
+    // Into the fourth file, so that it holds some sound.
+    ASSERT_TRUE(recordUntil(0.5));
+    control->StopRecording();
+
+    ASSERT_GE(list.count(), 4);
+    QStringList files;
+    double total = 0;
+    for (int i = 0; i < list.count(); ++i) {
+        files << list.entryPath(i);
+        const double length = seconds(list.entryPath(i));
+        if (i + 1 < list.count()) {
+            EXPECT_NEAR(length, 1.2, 0.45) << i;
+        }
+        total += length;
+    }
+    EXPECT_EQ(files.mid(0, 3), QStringList({dir() + "/@T.wav", dir() + "/@T-2.wav", dir() + "/@T-3.wav"}));
+    EXPECT_EQ(QSet<QString>(files.begin(), files.end()).size(), files.size());
+    // Each file holds its shown time, give or take the block being cut.
+    EXPECT_NEAR(total, recordedFrames / 22050.0, 0.25 * list.count());
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join('|').toStdString();
+}
