@@ -246,7 +246,11 @@ void Tfm_main::Skin1MouseDown(ISkinObject* source, int, int, int)
 
 void Tfm_main::Skin1MouseUp(ISkinObject* source, int, int, int)
 {
-    if (source->ElementName() == "play_bar" && state_.playing) run(commands_.SeekFromBar);
+    if (source->ElementName() != "play_bar") return;
+    if (state_.playing) run(commands_.SeekFromBar);
+    // Every release lets the bar follow again, so a press while nothing
+    // plays cannot freeze it for the next playback.
+    state_.barFollows = true;
 }
 
 void Tfm_main::FormMouseDown(QPoint pos)

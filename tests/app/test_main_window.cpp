@@ -269,6 +269,16 @@ TEST(MainWindowCommands, PressMarkingSeekBarAndListToggle)
 
     p.main->Skin1MouseDown(&bar, 1, 0, 0);
     EXPECT_FALSE(s.barFollows);
+    int seeks = 0;
+    p.main->commands().SeekFromBar = [&] { ++seeks; };
+    p.main->Skin1MouseUp(&bar, 1, 0, 0);
+    EXPECT_EQ(seeks, 0) << "nothing plays, so nothing seeks";
+    EXPECT_TRUE(s.barFollows) << "a release on the bar always lets it follow again";
+    s.playing = true;
+    p.main->Skin1MouseDown(&bar, 1, 0, 0);
+    p.main->Skin1MouseUp(&bar, 1, 0, 0);
+    EXPECT_EQ(seeks, 1);
+    s.playing = false;
 
     ASSERT_TRUE(s.listWindowShown);
     p.main->Skin1Click(&list);
