@@ -129,6 +129,8 @@ void RecordingControl::StopRecording()
 
 void RecordingControl::AudioRecord1EndArrayRecord(int)
 {
+    // A block queued before the stop has no open file to go to.
+    if (!p_.state->recording) return;
     const Block block = p_.recorder->GetArray();
     // Fewer than two values is no block worth keeping.
     if (block.samples.size() < 2) return;
@@ -149,6 +151,9 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
 void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)
 {
     AppState& st = *p_.state;
+    // A tick queued before a pause or stop would count the same frames twice,
+    // or restart a stopped recording at its length limit.
+    if (!st.recording || st.recordingPaused) return;
     st.positionSamples = st.positionBase + currentSamples;
     const int64_t seconds = p_.recorder->SamplesToMs(st.positionSamples) / 1000;
     if (st.noWindowDrag) show(Text::Time, "Time:" + timeTextFromSeconds(seconds));

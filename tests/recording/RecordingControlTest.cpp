@@ -175,6 +175,28 @@ TEST_F(Recording, PauseKeepsTheTimeAndRecordResumesWithoutSaving)
     EXPECT_EQ(texts[Text::Time], "Time:00:00:13");
 }
 
+TEST_F(Recording, LateEventsAfterPauseOrStopChangeNothing)
+{
+    setLimit(0, false, true);
+    control->RecordCommand();
+    settings.writeBool("file", "enlength", false);
+    tick(5 * kFramesPerSecond);
+    control->ToggleRecordingPause();
+    tick(5 * kFramesPerSecond);  // queued before the pause took effect
+    EXPECT_EQ(state.positionSamples, 5 * kFramesPerSecond);
+    control->ToggleRecordingPause();
+    tick(kFramesPerSecond);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:06");
+
+    control->StopRecording();
+    settings.writeBool("file", "enlength", true);
+    tick(kFramesPerSecond);
+    deliver(8);
+    EXPECT_FALSE(state.recording) << "a late tick must not start the next file";
+    EXPECT_EQ(writer.written, 0);
+    EXPECT_EQ(added.size(), 1);
+}
+
 TEST_F(Recording, TimeRunsPastThirtyTwoBitsOfFrames)
 {
     control->RecordCommand();

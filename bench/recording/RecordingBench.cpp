@@ -1,0 +1,157 @@
+// CPU time and peak memory of a CD-quality recording made the way the program
+// makes it (record command, every block written, shown by the level display
+// and followed by the size text, the time text on every tick, stop with tag)
+// against parec recording the same source into a WAV file at the same time.
+// We want at most twice parec's CPU time and a peak memory that stays flat
+// however long the recording runs.
+//
+//   d=$(mktemp -d); export PULSE_SERVER=$(scripts/pulse-private start $d)
+//   build/bench/recording/bench_recording [seconds=60]
+//   scripts/pulse-private stop $d
+
+#include "app/AppState.h"
+#include "components/file/AudioFile.h"
+#include "components/kissfft/SpectrumDisplay.h"
+#include "components/pulse/PulseRecorder.h"
+#include "components/taglib/TagLibInformation.h"
+#include "config/SettingsFile.h"
+#include "platform/Dialogs.h"
+#include "recording/RecordingControl.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+struct Usage {
+    double cpuSeconds = 0;
+    long peakKiB = 0;
+};
+
+long statusKiB(const QString& file, const QByteArray& key)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+Usage selfUsage()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return {r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6,
+            statusKiB("/proc/self/status", "VmHWM:")};
+}
+
+// Read while parec still runs, before it is reaped.
+Usage processUsage(qint64 pid)
+{
+    Usage u;
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (f.open(QIODevice::ReadOnly)) {
+        const QByteArray stat = f.readAll();
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        u.cpuSeconds = (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
+    }
+    u.peakKiB = statusKiB(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM:");
+    return u;
+}
+
+// Messages go to the terminal; a benchmark has nobody to click OK.
+class PrintedDialogs : public QtDialogs {
+public:
+    void information(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    void plain(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
+    QTemporaryDir dir;
+
+    QProcess tone;
+    QProcess sinks;
+    sinks.start("pactl", {"list", "short", "sinks"});
+    sinks.waitForFinished();
+    if (sinks.readAllStandardOutput().contains("tamsel_null")) {
+        const QString file = dir.filePath("tone.wav");
+        QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", file, "synth", QString::number(seconds + 10),
+                                  "sine", "440", "vol", "0.5"});
+        tone.start("paplay", {"-d", "tamsel_null", file});
+    }
+
+    SettingsFile settings(dir.filePath("tamsel.ini"));
+    settings.writeText("output", "dir", dir.filePath("out"));
+    settings.writeText("output", "out_name", "bench");
+
+    const Usage atStart = selfUsage();
+    AppState state;
+    state.noWindowDrag = true;
+    PulseRecorder recorder;
+    AudioFile writer;
+    TagLibInformation information;
+    SpectrumDisplay display;
+    display.setLineCount(17);
+    display.resize(115, 81);
+    PrintedDialogs dialogs;
+    QString timeText, sizeText;
+
+    RecordingControl::Parts parts;
+    parts.state = &state;
+    parts.recorder = &recorder;
+    parts.writer = &writer;
+    parts.information = &information;
+    parts.levels = &display;
+    parts.dialogs = &dialogs;
+    parts.settings = [&settings] { return &settings; };
+    parts.showText = [&](RecordingControl::Text which, const QString& text) {
+        if (which == RecordingControl::Text::Time && !text.isEmpty()) timeText = text;
+        if (which == RecordingControl::Text::Size && !text.isEmpty()) sizeText = text;
+    };
+    RecordingControl control(std::move(parts));
+
+    QProcess parec;
+    parec.start("parec", {"--file-format=wav", "--format=s16le", "--rate=44100", "--channels=2",
+                          dir.filePath("parec.wav")});
+    if (!parec.waitForStarted()) {
+        std::fprintf(stderr, "cannot start parec\n");
+        return 1;
+    }
+    control.RecordCommand();
+    Usage parecUsage;
+    QString file;
+    QTimer::singleShot(seconds * 1000, [&] {
+        parecUsage = processUsage(parec.processId());
+        parec.terminate();
+        parec.waitForFinished();
+        file = state.outputFileName;
+        control.StopRecording();
+        app.quit();
+    });
+    app.exec();
+    const Usage atEnd = selfUsage();
+    tone.kill();
+    tone.waitForFinished();
+
+    std::printf("%d s recorded at 44100 Hz stereo, 16-bit WAV; last texts \"%s\", \"%s\"\n", seconds,
+                qPrintable(timeText), qPrintable(sizeText));
+    std::printf("recording: cpu %.2f s, peak RSS %.1f MiB (%.1f MiB before), %lld bytes\n",
+                atEnd.cpuSeconds - atStart.cpuSeconds, atEnd.peakKiB / 1024.0, atStart.peakKiB / 1024.0,
+                static_cast<long long>(QFileInfo(file).size()));
+    std::printf("parec: cpu %.2f s, peak RSS %.1f MiB, %lld bytes\n", parecUsage.cpuSeconds,
+                parecUsage.peakKiB / 1024.0, static_cast<long long>(QFileInfo(dir.filePath("parec.wav")).size()));
+    return 0;
+}
