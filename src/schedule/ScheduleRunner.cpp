@@ -1,0 +1,136 @@
+#include "schedule/ScheduleRunner.h"
+
+#include "config/LocaleFormats.h"
+#include "config/SettingsFile.h"
+#include "config/SettingsKeys.h"
+#include "platform/Error.h"
+#include "platform/PowerOff.h"
+#include "schedule/Tfm_sche.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QTimeEdit>
+#include <QTimer>
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+void call(const std::function<void()>& command)
+{
+    if (command) command();
+}
+
+bool holds(const std::function<bool()>& flag) { return flag && flag(); }
+
+qint64 wholeSecond(qint64 ms) { return ms >= 0 ? ms / 1000 : (ms - 999) / 1000; }
+
+}  // namespace
+
+ScheduleRunner::ScheduleRunner(Parts parts, QObject* parent)
+    : QObject(parent), p_(std::move(parts)), timer_(new QTimer(this))
+{
+    lastCheckMs_ = now().toMSecsSinceEpoch();
+    timer_->setInterval(CheckIntervalMs);
+    connect(timer_, &QTimer::timeout, this, &ScheduleRunner::RunScheduleCheck);
+    timer_->start();
+}
+
+void ScheduleRunner::setClock(std::function<QDateTime()> clock)
+{
+    p_.clock = std::move(clock);
+    lastCheckMs_ = now().toMSecsSinceEpoch();
+}
+
+QDateTime ScheduleRunner::now() const
+{
+    return p_.clock ? p_.clock() : QDateTime::currentDateTime();
+}
+
+void ScheduleRunner::RunScheduleCheck()
+{
+    const qint64 nowMs = now().toMSecsSinceEpoch();
+    const qint64 previousMs = lastCheckMs_;
+    // Taken before any action: a nested loop started by one (a message box)
+    // runs further checks, which then cover only the seconds after this one.
+    lastCheckMs_ = nowMs;
+
+    SettingsFile* settings = p_.settings ? p_.settings() : nullptr;
+    if (!settings || !p_.window) return;
+    // The stored schedule counts from start-up, not from the window's first show.
+    if (!p_.window->loaded()) p_.window->loadStored();
+    if (nowMs <= previousMs) return;  // the same moment, or the clock was set back
+
+    const qint64 last = wholeSecond(nowMs);
+    const qint64 first = std::max(wholeSecond(previousMs) + 1, last - CatchUpSeconds + 1);
+    for (qint64 second = first; second <= last; ++second)
+        checkSecond(QDateTime::fromMSecsSinceEpoch(second * 1000), *settings);
+}
+
+void ScheduleRunner::checkSecond(const QDateTime& second, SettingsFile& settings)
+{
+    const Tfm_sche& w = *p_.window;
+    const QLocale& locale = settings.locale();
+    const QString nowText = LocaleFormats::formatTime(locale, second.time());
+    const QString before = LocaleFormats::formatTime(locale, second.addSecs(-1).time());
+    // A time acts in the second its text first equals the current time's text:
+    // with a format without seconds that is the first second of its minute.
+    auto starts = [&](const QTimeEdit* picker) {
+        if (!w.holdsSetTime(picker)) return false;
+        const QString set = LocaleFormats::formatTime(locale, picker->time());
+        return nowText == set && before != set;
+    };
+
+    namespace TC = SettingsKeys::TimeClose;
+    if (settings.readBool(TC::Section, TC::BClose, false) && starts(w.dtpTime)) powerOffAction();
+
+    const int mode = w.scheduleMode;
+    if (mode != 1 && mode != 2) return;
+    for (int n = 1; n <= 3; ++n) {
+        if (!w.windowBox(n)->isChecked()) continue;
+        auto onTheDay = [&] {
+            return mode == 1
+                   || LocaleFormats::formatDate(locale, second.date())
+                          == LocaleFormats::formatDate(locale, w.date_time->date());
+        };
+        if (onTheDay() && starts(w.beginPicker(n))) beginAction();
+        if (onTheDay() && starts(w.endPicker(n)) && holds(p_.recording)) endAction();
+    }
+}
+
+void ScheduleRunner::beginAction()
+{
+    // Stopped through the command, so the finished file is listed and tagged.
+    if (holds(p_.recording)) call(p_.StopRecording);
+    if (holds(p_.playing)) call(p_.StopPlayback);
+    call(p_.RecordCommand);
+}
+
+void ScheduleRunner::endAction() { call(p_.StopRecording); }
+
+void ScheduleRunner::powerOffAction()
+{
+    // Complete the recording and stop playback first; a failure there (a tag
+    // that cannot be written) must not keep the computer on.
+    std::exception_ptr failure;
+    try {
+        if (holds(p_.recording)) call(p_.StopRecording);
+        if (holds(p_.playing)) call(p_.StopPlayback);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    ShutDownComputer();
+    if (failure) std::rethrow_exception(failure);
+}
+
+bool ScheduleRunner::ShutDownComputer()
+{
+    if (!p_.powerOff) return false;
+    // A refusal leaves the program running as before, unreported.
+    try {
+        p_.powerOff->powerOff();
+        return true;
+    } catch (const TamselError&) {
+        return false;
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Starts and stops scheduled recordings and powers the computer off at the
+// set time. A short timer drives the checks; each check looks at every whole
+// second since the previous one, so no set time passes unseen, and an action
+// runs once when its time starts to match, not again while it still matches.
+
+#include <QDateTime>
+#include <QObject>
+#include <functional>
+
+class PowerOff;
+class QTimer;
+class SettingsFile;
+class Tfm_sche;
+
+class ScheduleRunner : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        Tfm_sche* window = nullptr;
+        // The settings file exists once the main window has been shown.
+        std::function<SettingsFile*()> settings;
+        std::function<bool()> recording;
+        std::function<bool()> playing;
+        std::function<void()> RecordCommand;
+        std::function<void()> StopRecording;
+        std::function<void()> StopPlayback;
+        // None: the computer is never powered off.
+        PowerOff* powerOff = nullptr;
+        // The local time; the wall clock when empty.
+        std::function<QDateTime()> clock;
+    };
+
+    static constexpr int CheckIntervalMs = 250;
+    // Seconds a late check still looks back over (a stalled loop, a resume).
+    static constexpr int CatchUpSeconds = 60;
+
+    // Starts checking at once; the previous check counts as now.
+    explicit ScheduleRunner(Parts parts, QObject* parent = nullptr);
+
+    void RunScheduleCheck();
+    // Powers the computer off; false when that was refused.
+    bool ShutDownComputer();
+
+    QTimer* timer() const { return timer_; }
+    // Replaces the clock; its present moment counts as the previous check.
+    void setClock(std::function<QDateTime()> clock);
+
+private:
+    void checkSecond(const QDateTime& second, SettingsFile& settings);
+    void beginAction();
+    void endAction();
+    void powerOffAction();
+    QDateTime now() const;
+
+    Parts p_;
+    QTimer* timer_;
+    qint64 lastCheckMs_;
+};

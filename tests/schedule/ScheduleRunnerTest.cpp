@@ -1,0 +1,320 @@
+// The schedule runner against a clock the test moves: each begin, end and
+// power-off acts once when its second comes, also between two checks, and
+// only as the window and the settings file say.
+
+#include "config/SettingsFile.h"
+#include "platform/Error.h"
+#include "platform/PowerOff.h"
+#include "schedule/ScheduleRunner.h"
+#include "schedule/Tfm_sche.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingPowerOff : public PowerOff {
+public:
+    std::function<void()> onCall;
+    bool refuse = false;
+    int calls = 0;
+    void powerOff() override
+    {
+        ++calls;
+        if (onCall) onCall();
+        if (refuse) throw TamselError("Powering off was refused.");
+    }
+};
+
+const QDate kDay(2026, 12, 7);
+
+class Runner : public ::testing::Test {
+protected:
+    Runner()
+        : settings(tmp.filePath("tamsel.ini"), QLocale(QLocale::English, QLocale::UnitedKingdom))
+    {
+        window.setSettings([this] { return &settings; });
+        powerOff.onCall = [this] { log << QString("powerOff rec=%1 play=%2").arg(recording).arg(playing); };
+    }
+
+    // The runner starts at `start`; the stored schedule is read at its first check.
+    void start(QTime t, QDate d = kDay)
+    {
+        at(t, d);
+        ScheduleRunner::Parts p;
+        p.window = &window;
+        p.settings = [this] { return &settings; };
+        p.recording = [this] { return recording; };
+        p.playing = [this] { return playing; };
+        p.RecordCommand = [this] {
+            log << "record";
+            recording = true;
+            if (nested) nested();
+        };
+        p.StopRecording = [this] {
+            log << "stop";
+            recording = false;
+        };
+        p.StopPlayback = [this] {
+            log << "stopPlayback";
+            playing = false;
+        };
+        p.powerOff = &powerOff;
+        p.clock = [this] { return clock; };
+        runner = std::make_unique<ScheduleRunner>(std::move(p));
+        runner->timer()->stop();  // the test drives the checks
+    }
+
+    void at(QTime t, QDate d = kDay) { clock = QDateTime(d, t); }
+
+    // Checks every `stepMs` from the current clock until `until`.
+    void runUntil(QTime until, int stepMs = 250)
+    {
+        const QDateTime end(clock.date(), until);
+        while (clock < end) {
+            clock = std::min(clock.addMSecs(stepMs), end);
+            runner->RunScheduleCheck();
+        }
+    }
+
+    void storeWindow(int mode, int n, QTime begin, QTime end)
+    {
+        settings.writeInteger("autorec", "format", mode);
+        settings.writeBool("autorec", QString("cb%1").arg(n), true);
+        settings.writeTime("autorec", QString("begintime%1").arg(n), begin);
+        settings.writeTime("autorec", QString("endtime%1").arg(n), end);
+    }
+
+    void storePowerOff(bool on, QTime t)
+    {
+        settings.writeBool("timeclose", "bclose", on);
+        settings.writeTime("Time", "Time", t);
+    }
+
+    QTemporaryDir tmp;
+    SettingsFile settings;
+    Tfm_sche window;
+    RecordingPowerOff powerOff;
+    std::unique_ptr<ScheduleRunner> runner;
+    QDateTime clock;
+    bool recording = false;
+    bool playing = false;
+    std::function<void()> nested;
+    QStringList log;
+};
+
+}  // namespace
+
+TEST_F(Runner, EveryDayWindowStartsOnceAndStopsOnceFromTheStoredScheduleUnshown)
+{
+    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    start(QTime(7, 59, 58));
+    runUntil(QTime(8, 0, 3));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.scheduleMode, 1);
+    EXPECT_EQ(log, QStringList{"record"});
+
+    at(QTime(8, 59, 59, 500));
+    runner->RunScheduleCheck();
+    runUntil(QTime(9, 0, 2), 100);
+    EXPECT_EQ(log, (QStringList{"record", "stop"}));
+
+    // The next day it happens again.
+    at(QTime(7, 59, 59, 900), kDay.addDays(1));
+    runner->RunScheduleCheck();
+    runUntil(QTime(8, 0, 1));
+    EXPECT_EQ(log, (QStringList{"record", "stop", "record"}));
+}
+
+TEST_F(Runner, ASecondBetweenTwoChecksStillActsOnce)
+{
+    storeWindow(1, 2, QTime(8, 0, 0), QTime(8, 30, 0));
+    start(QTime(7, 59, 59, 900));
+    runner->RunScheduleCheck();
+    at(QTime(8, 0, 1, 100));  // all of 08:00:00 went by unchecked
+    runner->RunScheduleCheck();
+    runner->RunScheduleCheck();
+    EXPECT_EQ(log, QStringList{"record"});
+
+    // Begin and end both passed within one late check: in their order.
+    log.clear();
+    recording = false;
+    storeWindow(1, 2, QTime(8, 10, 0), QTime(8, 10, 2));
+    window.loadStored();
+    at(QTime(8, 9, 59, 900));
+    runner->RunScheduleCheck();
+    at(QTime(8, 10, 3));
+    runner->RunScheduleCheck();
+    EXPECT_EQ(log, (QStringList{"record", "stop"}));
+}
+
+TEST_F(Runner, AnUncheckedWindowOrADisabledScheduleDoesNothing)
+{
+    storeWindow(1, 1, QTime(8, 0, 0), QTime(8, 0, 2));
+    settings.writeBool("autorec", "cb1", false);
+    start(QTime(7, 59, 59));
+    runUntil(QTime(8, 0, 3));
+    EXPECT_TRUE(log.isEmpty());
+
+    storeWindow(0, 1, QTime(8, 10, 0), QTime(8, 10, 2));
+    window.loadStored();
+    EXPECT_TRUE(window.cb_rec1->isChecked());
+    at(QTime(8, 9, 59));
+    runUntil(QTime(8, 10, 3));
+    EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(Runner, SpecialDayActsOnlyOnItsDate)
+{
+    storeWindow(2, 3, QTime(8, 0, 0), QTime(8, 0, 5));
+    settings.writeDate("autorec", "date", kDay);
+    start(QTime(7, 59, 59), kDay.addDays(-1));
+    runUntil(QTime(8, 0, 6));
+    EXPECT_TRUE(log.isEmpty());
+
+    at(QTime(7, 59, 59), kDay);
+    runner->RunScheduleCheck();
+    runUntil(QTime(8, 0, 6));
+    EXPECT_EQ(log, (QStringList{"record", "stop"}));
+}
+
+TEST_F(Runner, BeginStopsAManualRecordingOrPlaybackFirst)
+{
+    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    start(QTime(7, 59, 59));
+    recording = true;
+    runUntil(QTime(8, 0, 1));
+    EXPECT_EQ(log, (QStringList{"stop", "record"}));
+
+    log.clear();
+    recording = false;
+    playing = true;
+    at(QTime(7, 59, 59), kDay.addDays(1));
+    runner->RunScheduleCheck();
+    runUntil(QTime(8, 0, 1));
+    EXPECT_EQ(log, (QStringList{"stopPlayback", "record"}));
+}
+
+TEST_F(Runner, EndWithNothingRecordingDoesNothingAndEqualTimesStartAndStop)
+{
+    storeWindow(1, 1, QTime(7, 0, 0), QTime(8, 0, 0));
+    storeWindow(1, 2, QTime(8, 30, 0), QTime(8, 30, 0));
+    start(QTime(7, 59, 59));
+    runUntil(QTime(8, 0, 1));
+    EXPECT_TRUE(log.isEmpty());
+    at(QTime(8, 29, 59, 800));
+    runner->RunScheduleCheck();
+    runUntil(QTime(8, 30, 1));
+    EXPECT_EQ(log, (QStringList{"record", "stop"}));
+}
+
+TEST_F(Runner, TheWindowsLiveControlsCountNotOnlyTheFile)
+{
+    storeWindow(0, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    start(QTime(7, 59, 58));
+    runner->RunScheduleCheck();  // loads the stored, disabled schedule
+    window.RadioButton2->setChecked(true);  // changed, then Cancel: still in force
+    window.Button3Click();
+    runUntil(QTime(8, 0, 1));
+    EXPECT_EQ(log, QStringList{"record"});
+}
+
+TEST_F(Runner, ANestedCheckDuringAnActionDoesNotRepeatIt)
+{
+    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    start(QTime(7, 59, 59, 900));
+    // A message box opened by the start runs the loop, and so further checks.
+    nested = [this] {
+        nested = nullptr;
+        clock = clock.addMSecs(300);
+        runner->RunScheduleCheck();
+    };
+    at(QTime(8, 0, 0, 100));
+    runner->RunScheduleCheck();
+    runUntil(QTime(8, 0, 2));
+    EXPECT_EQ(log, QStringList{"record"});
+}
+
+TEST_F(Runner, PowerOffOnceAtItsSecondAfterStoppingRecordingAndPlayback)
+{
+    storePowerOff(true, QTime(22, 0, 0));
+    start(QTime(21, 59, 58));
+    recording = true;
+    playing = true;
+    runUntil(QTime(21, 59, 59, 750));
+    EXPECT_EQ(powerOff.calls, 0);
+    runUntil(QTime(22, 0, 3), 100);
+    EXPECT_EQ(powerOff.calls, 1);
+    EXPECT_EQ(log, (QStringList{"stop", "stopPlayback", "powerOff rec=0 play=0"}));
+}
+
+TEST_F(Runner, PowerOffOnlyWhenSwitchedOnAndARefusalIsNotAnError)
+{
+    storePowerOff(false, QTime(22, 0, 0));
+    start(QTime(21, 59, 59));
+    runUntil(QTime(22, 0, 2));
+    EXPECT_EQ(powerOff.calls, 0);
+
+    // Whatever the schedule mode.
+    storePowerOff(true, QTime(22, 10, 0));
+    storeWindow(0, 1, QTime(1, 0, 0), QTime(2, 0, 0));
+    window.loadStored();
+    powerOff.refuse = true;
+    at(QTime(22, 9, 59));
+    EXPECT_NO_THROW(runUntil(QTime(22, 10, 2)));
+    EXPECT_EQ(powerOff.calls, 1);
+    EXPECT_FALSE(runner->ShutDownComputer());
+    powerOff.refuse = false;
+    EXPECT_TRUE(runner->ShutDownComputer());
+}
+
+TEST_F(Runner, NoPowerOffAtATimeNobodySetUntilTheWindowIsShown)
+{
+    settings.writeBool("timeclose", "bclose", true);  // no "Time" stored
+    const QDateTime now = QDateTime::currentDateTime();
+    start(now.time().addSecs(-5), now.date());
+    runUntil(now.time().addSecs(5));
+    ASSERT_TRUE(window.loaded());
+    EXPECT_EQ(powerOff.calls, 0);
+
+    // Shown, the window's time is the one the user saw and kept.
+    window.FormShow();
+    window.dtpTime->setTime(QTime(23, 0, 0));
+    at(QTime(22, 59, 59), now.date());
+    runner->RunScheduleCheck();
+    runUntil(QTime(23, 0, 1));
+    EXPECT_EQ(powerOff.calls, 1);
+}
+
+TEST_F(Runner, NothingHappensBeforeTheSettingsFileIsOpen)
+{
+    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    ScheduleRunner::Parts p;
+    p.window = &window;
+    p.settings = [] { return static_cast<SettingsFile*>(nullptr); };
+    p.RecordCommand = [this] { log << "record"; };
+    p.clock = [this] { return clock; };
+    at(QTime(7, 59, 59));
+    ScheduleRunner r(std::move(p));
+    r.timer()->stop();
+    clock = clock.addSecs(2);
+    r.RunScheduleCheck();
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_FALSE(window.loaded());
+}
+
+TEST_F(Runner, ItsTimerRunsTheChecks)
+{
+    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    start(QTime(7, 59, 59, 900));
+    EXPECT_LE(runner->timer()->interval(), 250);
+    runner->timer()->start();
+    at(QTime(8, 0, 0, 200));
+    QTRY_COMPARE_WITH_TIMEOUT(log.size(), 1, 3000);
+}

@@ -1,0 +1,270 @@
+// The schedule window: what it loads on show, what Ok, default and Cancel
+// write, and which controls each click enables.
+
+#include "config/SettingsFile.h"
+#include "schedule/Tfm_sche.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimeEdit>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ScheduleWindow : public ::testing::Test {
+protected:
+    ScheduleWindow()
+        : ini(tmp.filePath("tamsel.ini")), settings(ini, QLocale(QLocale::English, QLocale::UnitedKingdom))
+    {
+        w.setSettings([this] { return &settings; });
+    }
+
+    QByteArray fileText() const
+    {
+        QFile f(ini);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Every picker's enabled state, window 1 begin first.
+    std::vector<bool> pickersEnabled() const
+    {
+        std::vector<bool> out;
+        for (int n = 1; n <= 3; ++n) {
+            out.push_back(w.beginPicker(n)->isEnabled());
+            out.push_back(w.endPicker(n)->isEnabled());
+        }
+        return out;
+    }
+
+    void storeFullSchedule()
+    {
+        settings.writeInteger("autorec", "format", 1);
+        settings.writeBool("autorec", "cb1", true);
+        settings.writeBool("autorec", "cb2", false);
+        settings.writeBool("autorec", "cb3", true);
+        for (int n = 1; n <= 3; ++n) {
+            settings.writeTime("autorec", QString("begintime%1").arg(n), QTime(8 + n, 1, 2));
+            settings.writeTime("autorec", QString("endtime%1").arg(n), QTime(12 + n, 3, 4));
+        }
+        // Differ from the boxes on purpose: the stored states win.
+        settings.writeBool("autorec", "begintime1c", false);
+        settings.writeBool("autorec", "endtime1c", true);
+        settings.writeBool("autorec", "begintime2c", true);
+        settings.writeBool("autorec", "endtime2c", false);
+        settings.writeBool("autorec", "begintime3c", true);
+        settings.writeBool("autorec", "endtime3c", true);
+        settings.writeDate("autorec", "date", QDate(2027, 3, 14));
+        settings.writeBool("timeclose", "bclose", true);
+        settings.writeTime("Time", "Time", QTime(23, 45, 6));
+    }
+
+    QTemporaryDir tmp;
+    QString ini;
+    SettingsFile settings;
+    Tfm_sche w;
+};
+
+}  // namespace
+
+TEST_F(ScheduleWindow, StartsWithNothingCheckedAndEveryPickerOff)
+{
+    EXPECT_EQ(w.scheduleMode, 0);
+    EXPECT_FALSE(w.RadioButton1->isChecked() || w.RadioButton2->isChecked() || w.RadioButton3->isChecked());
+    EXPECT_FALSE(w.CB_SHOWD->isChecked());
+    EXPECT_FALSE(w.dtpTime->isEnabled());
+    EXPECT_EQ(pickersEnabled(), std::vector<bool>(6, false));
+    EXPECT_FALSE(w.loaded());
+    EXPECT_EQ(w.windowTitle(), "Schedule Settings");
+    EXPECT_EQ(w.gb_close->title(), "      Sechedule Close the computer");
+}
+
+TEST_F(ScheduleWindow, ShowLoadsEveryKeyAndStoredEnabledStatesOverrideTheBoxes)
+{
+    storeFullSchedule();
+    w.FormShow();
+
+    EXPECT_TRUE(w.RadioButton2->isChecked());
+    EXPECT_EQ(w.scheduleMode, 1);
+    EXPECT_FALSE(w.date_time->isEnabled());
+    EXPECT_TRUE(w.cb_rec1->isChecked());
+    EXPECT_FALSE(w.cb_rec2->isChecked());
+    EXPECT_TRUE(w.cb_rec3->isChecked());
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_TRUE(w.windowBox(n)->isEnabled());
+        EXPECT_EQ(w.beginPicker(n)->time(), QTime(8 + n, 1, 2));
+        EXPECT_EQ(w.endPicker(n)->time(), QTime(12 + n, 3, 4));
+    }
+    EXPECT_EQ(pickersEnabled(), (std::vector<bool>{false, true, true, false, true, true}));
+    EXPECT_EQ(w.date_time->date(), QDate(2027, 3, 14));
+    EXPECT_TRUE(w.CB_SHOWD->isChecked());
+    EXPECT_TRUE(w.dtpTime->isEnabled());
+    EXPECT_EQ(w.dtpTime->time(), QTime(23, 45, 6));
+    EXPECT_TRUE(w.holdsSetTime(w.dtpTime));
+}
+
+TEST_F(ScheduleWindow, EmptyFileShowsDisabledScheduleAndTheCurrentTimeAndDate)
+{
+    const QTime before = QTime::currentTime();
+    w.FormShow();
+    EXPECT_TRUE(w.RadioButton1->isChecked());
+    EXPECT_EQ(w.scheduleMode, 0);
+    EXPECT_FALSE(w.cb_rec1->isEnabled());
+    EXPECT_FALSE(w.CB_SHOWD->isChecked());
+    EXPECT_EQ(w.date_time->date(), QDate::currentDate());
+    for (QTimeEdit* t : {w.dtpTime, w.Begintime1, w.endtime3}) {
+        EXPECT_LE(std::abs(before.secsTo(t->time())), 2) << t->objectName().toStdString();
+        // Shown, the current time is what the user sees and may keep.
+        EXPECT_TRUE(w.holdsSetTime(t));
+    }
+}
+
+TEST_F(ScheduleWindow, UnknownModeChangesNothing)
+{
+    w.RadioButton3->setChecked(true);
+    settings.writeInteger("autorec", "format", 7);
+    w.FormShow();
+    EXPECT_TRUE(w.RadioButton3->isChecked());
+    EXPECT_EQ(w.scheduleMode, 2);
+}
+
+TEST_F(ScheduleWindow, OkWritesEveryKeyInOrder)
+{
+    w.FormShow();
+    w.RadioButton3->setChecked(true);
+    w.cb_rec2->setChecked(true);
+    w.begintime2->setTime(QTime(6, 7, 8));
+    w.endtime2->setTime(QTime(7, 8, 9));
+    w.date_time->setDate(QDate(2026, 12, 24));
+    w.CB_SHOWD->setChecked(true);
+    w.dtpTime->setTime(QTime(1, 2, 3));
+    w.sche_bt_okClick();
+
+    EXPECT_EQ(settings.readInteger("autorec", "format", -1), 2);
+    EXPECT_FALSE(settings.readBool("autorec", "cb1", true));
+    EXPECT_TRUE(settings.readBool("autorec", "cb2", false));
+    EXPECT_FALSE(settings.readBool("autorec", "cb3", true));
+    EXPECT_EQ(settings.readTime("autorec", "begintime2", {}), QTime(6, 7, 8));
+    EXPECT_EQ(settings.readTime("autorec", "endtime2", {}), QTime(7, 8, 9));
+    EXPECT_TRUE(settings.readBool("autorec", "begintime2c", false));
+    EXPECT_TRUE(settings.readBool("autorec", "endtime2c", false));
+    EXPECT_FALSE(settings.readBool("autorec", "begintime1c", true));
+    EXPECT_EQ(settings.readDate("autorec", "date", {}), QDate(2026, 12, 24));
+    EXPECT_TRUE(settings.readBool("timeclose", "bclose", false));
+    EXPECT_EQ(settings.readTime("Time", "Time", {}), QTime(1, 2, 3));
+
+    const QByteArray text = fileText();
+    const QList<QByteArray> order{"format=", "cb1=", "cb2=", "cb3=", "begintime1=", "begintime3=",
+                                  "endtime1=", "endtime3=", "begintime1c=", "begintime3c=",
+                                  "endtime1c=", "endtime3c=", "date=", "[timeclose]", "bclose=",
+                                  "[Time]", "Time="};
+    qsizetype at = 0;
+    for (const QByteArray& key : order) {
+        const qsizetype found = text.indexOf(key, at);
+        ASSERT_GE(found, at) << key.toStdString() << " out of order in\n" << text.toStdString();
+        at = found;
+    }
+    // A round trip gives the same window.
+    Tfm_sche again;
+    again.setSettings([this] { return &settings; });
+    again.FormShow();
+    EXPECT_EQ(again.scheduleMode, 2);
+    EXPECT_EQ(again.begintime2->time(), QTime(6, 7, 8));
+    EXPECT_TRUE(again.date_time->isEnabled());
+}
+
+TEST_F(ScheduleWindow, DisabledScheduleStoresTheBoxesAsTheyAre)
+{
+    w.FormShow();
+    w.RadioButton2->setChecked(true);
+    w.cb_rec1->setChecked(true);
+    w.cb_rec3->setChecked(true);
+    w.RadioButton1->setChecked(true);
+    EXPECT_TRUE(w.cb_rec1->isChecked());
+    EXPECT_FALSE(w.cb_rec1->isEnabled());
+    w.sche_bt_okClick();
+    EXPECT_EQ(settings.readInteger("autorec", "format", -1), 0);
+    EXPECT_TRUE(settings.readBool("autorec", "cb1", false));
+    EXPECT_TRUE(settings.readBool("autorec", "cb3", false));
+    EXPECT_FALSE(settings.readBool("autorec", "begintime1c", true));
+}
+
+TEST_F(ScheduleWindow, DefaultClearsOnlyThePowerOffBoxAndItsKey)
+{
+    storeFullSchedule();
+    w.FormShow();
+    w.RadioButton3->setChecked(true);
+    const QByteArray before = fileText();
+    w.Button2Click();
+    EXPECT_FALSE(w.CB_SHOWD->isChecked());
+    EXPECT_FALSE(w.dtpTime->isEnabled());
+    EXPECT_EQ(w.scheduleMode, 2);
+    QByteArray expected = before;
+    expected.replace("bclose=1", "bclose=0");
+    EXPECT_EQ(fileText(), expected);
+}
+
+TEST_F(ScheduleWindow, CancelWritesNothingButTheNewModeHoldsUntilShownAgain)
+{
+    storeFullSchedule();
+    w.FormShow();
+    const QByteArray before = fileText();
+    w.RadioButton3->setChecked(true);
+    w.cb_rec2->setChecked(true);
+    w.Button3Click();
+    EXPECT_EQ(fileText(), before);
+    EXPECT_EQ(w.scheduleMode, 2);
+    EXPECT_TRUE(w.cb_rec2->isChecked());
+    w.FormShow();
+    EXPECT_EQ(w.scheduleMode, 1);
+    EXPECT_FALSE(w.cb_rec2->isChecked());
+}
+
+TEST_F(ScheduleWindow, ClickRules)
+{
+    w.CB_SHOWD->setChecked(true);
+    EXPECT_TRUE(w.dtpTime->isEnabled());
+    w.CB_SHOWD->setChecked(false);
+    EXPECT_FALSE(w.dtpTime->isEnabled());
+
+    w.cb_rec2->setChecked(true);
+    w.RadioButton2->setChecked(true);
+    EXPECT_EQ(w.scheduleMode, 1);
+    EXPECT_FALSE(w.date_time->isEnabled());
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(w.windowBox(n)->isEnabled());
+    EXPECT_EQ(pickersEnabled(), (std::vector<bool>{false, false, true, true, false, false}));
+
+    w.cb_rec3->setChecked(true);
+    w.cb_rec2->setChecked(false);
+    EXPECT_EQ(pickersEnabled(), (std::vector<bool>{false, false, false, false, true, true}));
+
+    w.RadioButton3->setChecked(true);
+    EXPECT_EQ(w.scheduleMode, 2);
+    EXPECT_TRUE(w.date_time->isEnabled());
+    EXPECT_EQ(pickersEnabled(), (std::vector<bool>{false, false, false, false, true, true}));
+
+    w.RadioButton1->setChecked(true);
+    EXPECT_EQ(w.scheduleMode, 0);
+    EXPECT_FALSE(w.date_time->isEnabled());
+    EXPECT_TRUE(w.cb_rec3->isChecked());
+    for (int n = 1; n <= 3; ++n) EXPECT_FALSE(w.windowBox(n)->isEnabled());
+    EXPECT_EQ(pickersEnabled(), std::vector<bool>(6, false));
+}
+
+TEST_F(ScheduleWindow, LoadedUnseenAMissingTimeIsNoTimeTheUserSet)
+{
+    settings.writeBool("timeclose", "bclose", true);
+    settings.writeTime("autorec", "begintime1", QTime(8, 0, 0));
+    w.loadStored();
+    EXPECT_TRUE(w.loaded());
+    EXPECT_TRUE(w.CB_SHOWD->isChecked());
+    EXPECT_FALSE(w.holdsSetTime(w.dtpTime));
+    EXPECT_FALSE(w.holdsSetTime(w.endtime1));
+    EXPECT_TRUE(w.holdsSetTime(w.Begintime1));
+    EXPECT_EQ(w.Begintime1->time(), QTime(8, 0, 0));
+    w.FormShow();
+    EXPECT_TRUE(w.holdsSetTime(w.dtpTime));
+}
