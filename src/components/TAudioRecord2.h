@@ -24,6 +24,9 @@ public:
     // The block just completed; valid inside OnEndArrayRecord.
     virtual Block GetArray() = 0;
     virtual int64_t SamplesToMs(int64_t samples) const = 0;
+    // After StopRecord: the frames captured but not yet delivered in a full
+    // block, so that the end of a recording is written too. Empties them.
+    virtual Block TakeRemainder() { return {}; }
 
     // Devices are numbered 0..DeviceCount() (DeviceCount() + 1 entries).
     virtual int DeviceCount() = 0;

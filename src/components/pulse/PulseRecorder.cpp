@@ -272,6 +272,21 @@ void PulseRecorder::StopRecord()
 
 int PulseRecorder::ErrorCode() const { return d->errorCode; }
 
+Block PulseRecorder::TakeRemainder()
+{
+    takeCaptured();
+    Block rest;
+    rest.channels = d->channels;
+    rest.sampleRate = d->sampleRate;
+    const auto first = d->pending.begin() + static_cast<ptrdiff_t>(d->pendingStart);
+    // Whole frames only; a torn frame cannot occur, but never hand one out.
+    const size_t whole = (d->pending.size() - d->pendingStart) / d->channels * d->channels;
+    rest.samples.assign(first, first + static_cast<ptrdiff_t>(whole));
+    d->pending.clear();
+    d->pendingStart = 0;
+    return rest;
+}
+
 Block PulseRecorder::GetArray() { return d->current; }
 
 int64_t PulseRecorder::SamplesToMs(int64_t samples) const { return samples * 1000 / d->sampleRate; }

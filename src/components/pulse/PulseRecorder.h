@@ -39,6 +39,7 @@ public:
     int ErrorCode() const override;
     Block GetArray() override;
     int64_t SamplesToMs(int64_t samples) const override;
+    Block TakeRemainder() override;
 
     int DeviceCount() override;
     void SetDevice(int index) override;

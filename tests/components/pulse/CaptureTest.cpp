@@ -170,6 +170,35 @@ TEST_F(PulseCapture, PauseAndResumeLoseAndRepeatNoFrame)
     EXPECT_NEAR(countBeforePause + got.timerCounts.back(), got.frames(), 2 * 8820);
 }
 
+TEST_F(PulseCapture, RemainderAfterStopContinuesTheLastBlock)
+{
+    auto player = playRamp(20);
+    PulseRecorder recorder;
+    recorder.SetFormat(kRate, 2);
+    const int blockFrames = recorder.MsToSamples(200);
+    recorder.SetArraySize(blockFrames);
+    Collector got(recorder);
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForRamp(8000));
+    ASSERT_TRUE(got.waitForFrames(got.frames() + kRate / 2, 5000));
+    // Stop between two blocks, so part of a block is still being cut.
+    QTest::qWait(90);
+    recorder.StopRecord();
+    const qint64 delivered = got.frames();
+    const qint64 counted = got.timerCounts.back();
+
+    const Block rest = recorder.TakeRemainder();
+    EXPECT_EQ(rest.channels, 2);
+    EXPECT_EQ(rest.sampleRate, kRate);
+    EXPECT_LT(rest.frames(), 2 * blockFrames);
+    got.samples.insert(got.samples.end(), rest.samples.begin(), rest.samples.end());
+    const RampScan scan = scanRamp(got.samples);
+    EXPECT_TRUE(scan.exact);
+    EXPECT_TRUE(scan.jumps.empty()) << "the remainder continues the last block without a gap";
+    EXPECT_GE(delivered + rest.frames(), counted) << "everything the timer counted is written";
+    EXPECT_TRUE(recorder.TakeRemainder().empty()) << "a remainder is handed out once";
+}
+
 TEST_F(PulseCapture, StalledUserInterfaceLosesNoFrame)
 {
     auto player = playRamp(20);
