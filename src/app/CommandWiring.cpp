@@ -1,5 +1,6 @@
 #include "app/CommandWiring.h"
 
+#include "app/TagWiring.h"
 #include "app/Tfm_main.h"
 #include "components/TSkin.h"
 #include "config/Tfm_set.h"
@@ -10,6 +11,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
 {
     set.setSettings([&main] { return main.settings(); });
     list.setAudio(main.components().AudioFilepaly.get(), main.services().dialogs);
+    wireTagWindow(main, list);
     auto& c = main.commands();
     c.AddFiles = [&list] { list.AddFiles(); };
     c.RemoveSelected = [&list] { list.RemoveSelected(); };

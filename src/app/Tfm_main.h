@@ -37,6 +37,7 @@ public:
     };
     // The other six windows, created after this one.
     void setWindows(const Windows& windows) { windows_ = windows; }
+    const Windows& windows() const { return windows_; }
 
     AppState& state() { return state_; }
     SettingsFile* settings() const { return settings_.get(); }

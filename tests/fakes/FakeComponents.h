@@ -142,33 +142,54 @@ public:
 
 class FakeInformation : public TAudioInformation2 {
 public:
-    QStringList calls;  // staged tag values and writes, in order
-    void ReadInfo(const QString&) override {}
-    void WriteInfo(const QString& f) override { calls << "WriteInfo " + f; }
-    int infoFrequency() const override { return 0; }
-    int infoBitrate() const override { return 0; }
-    int64_t infoDuration() const override { return 0; }
-    int infoChannels() const override { return 0; }
-    int64_t infoSamples() const override { return 0; }
-    int64_t infoSize() const override { return 0; }
-    int infoBitsPerSample() const override { return 0; }
-    int infoFormatTag() const override { return 0; }
-    QString infoTitle() const override { return {}; }
-    void setInfoTitle(const QString& v) override { calls << "title " + v; }
-    QString infoArtist() const override { return {}; }
-    void setInfoArtist(const QString& v) override { calls << "artist " + v; }
-    QString infoAlbum() const override { return {}; }
-    void setInfoAlbum(const QString& v) override { calls << "album " + v; }
-    QString infoComments() const override { return {}; }
-    void setInfoComments(const QString& v) override { calls << "comment " + v; }
-    int infoGenre() const override { return -1; }
-    void setInfoGenre(int) override {}
+    struct Tag {
+        QString title, artist, album, comments;
+        int genre = -1, year = 0, track = 0;
+    };
+    struct Technical {
+        int frequency = 0, bitrate = 0, channels = 0, bitsPerSample = 0, formatTag = 0;
+        int64_t duration = 0, samples = 0, size = 0;
+    };
+    QStringList calls;  // reads, staged tag values and writes, in order
+    Tag tag;            // the tag properties
+    Technical technical;
+    QHash<QString, Tag> files;  // a file's tag: ReadInfo loads it, WriteInfo stores it
+    QString readError;          // ReadInfo throws it when set
+    void ReadInfo(const QString& f) override
+    {
+        calls << "ReadInfo " + f;
+        if (!readError.isEmpty()) throw TamselError(readError);
+        if (files.contains(f)) tag = files.value(f);
+    }
+    void WriteInfo(const QString& f) override { calls << "WriteInfo " + f; files[f] = tag; }
+    int infoFrequency() const override { return technical.frequency; }
+    int infoBitrate() const override { return technical.bitrate; }
+    int64_t infoDuration() const override { return technical.duration; }
+    int infoChannels() const override { return technical.channels; }
+    int64_t infoSamples() const override { return technical.samples; }
+    int64_t infoSize() const override { return technical.size; }
+    int infoBitsPerSample() const override { return technical.bitsPerSample; }
+    int infoFormatTag() const override { return technical.formatTag; }
+    QString infoTitle() const override { return tag.title; }
+    void setInfoTitle(const QString& v) override { calls << "title " + v; tag.title = v; }
+    QString infoArtist() const override { return tag.artist; }
+    void setInfoArtist(const QString& v) override { calls << "artist " + v; tag.artist = v; }
+    QString infoAlbum() const override { return tag.album; }
+    void setInfoAlbum(const QString& v) override { calls << "album " + v; tag.album = v; }
+    QString infoComments() const override { return tag.comments; }
+    void setInfoComments(const QString& v) override { calls << "comment " + v; tag.comments = v; }
+    int infoGenre() const override { return tag.genre; }
+    void setInfoGenre(int v) override { calls << QString("genreIndex %1").arg(v); tag.genre = v; }
     void setInfoGenreS(const QString& v) override { calls << "genre " + v; }
-    int infoYear() const override { return 0; }
-    void setInfoYear(int v) override { calls << QString("year %1").arg(v); }
-    int infoTrack() const override { return 0; }
-    void setInfoTrack(int v) override { calls << QString("track %1").arg(v); }
-    QString GenreName(int) const override { return {}; }
+    int infoYear() const override { return tag.year; }
+    void setInfoYear(int v) override { calls << QString("year %1").arg(v); tag.year = v; }
+    int infoTrack() const override { return tag.track; }
+    void setInfoTrack(int v) override { calls << QString("track %1").arg(v); tag.track = v; }
+    // "Genre 0" to "Genre 147"; nothing outside.
+    QString GenreName(int i) const override
+    {
+        return i >= 0 && i < 148 ? QString("Genre %1").arg(i) : QString();
+    }
 };
 
 class FakeVisualization : public TAudioVisualizationEx2 {

@@ -1,0 +1,431 @@
+// The tag window over a fake information component and a scratch settings
+// file: both modes, its three buttons, the key filters and the genre list.
+
+#include "config/SettingsFile.h"
+#include "fakes/FakeComponents.h"
+#include "platform/Error.h"
+#include "tags/Tfm_id3.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kSong = "/music/Side A/song.mp3";
+
+class TagWindow : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    SettingsFile settings{dir.filePath("tamsel.ini")};
+    FakeInformation info;
+    FakeDialogs dialogs;
+    QString selected;  // the join list's selected entry
+    Tfm_id3 window;
+
+    void SetUp() override
+    {
+        window.setInformation(&info);
+        window.setSettings([this] { return &settings; });
+        window.setDialogs(&dialogs);
+        window.setSelectedEntry([this] { return selected; });
+    }
+
+    QByteArray iniBytes() const
+    {
+        QFile f(settings.path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Shows the window modally and runs `act` once it is up. A window that
+    // `act` leaves open is cancelled afterwards and reported in stillOpen.
+    struct Run {
+        int result = -1;
+        bool stillOpen = false;
+    };
+    Run showAndDo(const std::function<void()>& act)
+    {
+        Run run;
+        QTimer::singleShot(0, &window, [&] {
+            act();
+            if (window.isVisible()) {
+                run.stillOpen = true;
+                window.reject();
+            }
+        });
+        run.result = window.exec();
+        return run;
+    }
+
+    void selectFileWithTag()
+    {
+        selected = kSong;
+        FakeInformation::Tag tag;
+        tag.title = "Blue Train";
+        tag.artist = "J. Coltrane";
+        tag.album = "Blue Train";
+        tag.comments = "mono master";
+        tag.genre = 8;
+        tag.year = 1957;
+        tag.track = 1;
+        info.files[kSong] = tag;
+        info.technical = {44100, 128000, 2, 16, 1, 61234, 2700419, 987654};
+    }
+};
+
+}  // namespace
+
+TEST_F(TagWindow, GenreListHoldsTheComponentsGenresByIndexAndStartsWithNone)
+{
+    ASSERT_EQ(window.infoGenre->count(), 148);
+    for (int i : {0, 17, 147}) EXPECT_EQ(window.infoGenre->itemText(i), info.GenreName(i));
+    EXPECT_EQ(window.infoGenre->currentIndex(), -1);
+    EXPECT_FALSE(window.infoGenre->isEditable());
+    EXPECT_EQ(window.infoYear->text(), "0");
+    EXPECT_EQ(window.infoTrack->text(), "0");
+    EXPECT_FALSE(window.gb_technical->isEnabled());
+    EXPECT_TRUE(window.infoFrequency->isReadOnly());
+    EXPECT_EQ(window.size(), QSize(434, 274));
+
+    // A second component replaces the list rather than growing it.
+    window.setInformation(&info);
+    EXPECT_EQ(window.infoGenre->count(), 148);
+}
+
+TEST_F(TagWindow, FileModeShowsTheSelectedFilesTagAndTechnicalData)
+{
+    selectFileWithTag();
+    const Run run = showAndDo([&] {
+        EXPECT_FALSE(window.editingDefaults);
+        EXPECT_EQ(window.infoFileName->text(), "song.mp3");
+        EXPECT_EQ(window.infoTitle->text(), "Blue Train");
+        EXPECT_EQ(window.infoArtist->text(), "J. Coltrane");
+        EXPECT_EQ(window.infoAlbum->text(), "Blue Train");
+        EXPECT_EQ(window.infoGenre->currentIndex(), 8);
+        EXPECT_EQ(window.infoComment->text(), "mono master");
+        EXPECT_EQ(window.infoYear->text(), "1957");
+        EXPECT_EQ(window.infoTrack->text(), "1");
+        EXPECT_EQ(window.infoFrequency->text(), "44100 Hz");
+        EXPECT_EQ(window.infoBitrate->text(), "128000 bps");
+        EXPECT_EQ(window.infoDuration->text(), "61234 ms");
+        EXPECT_EQ(window.infoChannels->text(), "2");
+        EXPECT_EQ(window.infoSamples->text(), "2700419");
+        EXPECT_EQ(window.infoSize->text(), "987654");
+        EXPECT_EQ(window.infoBitsPerSample->text(), "16");
+        EXPECT_EQ(window.infoFormatTag->text(), "1");
+        window.Button2->click();
+    });
+    EXPECT_FALSE(run.stillOpen);
+    EXPECT_EQ(run.result, QDialog::Rejected);
+    EXPECT_EQ(info.calls, QStringList{"ReadInfo " + kSong}) << "Cancel stages and writes nothing";
+    EXPECT_EQ(info.files[kSong].title, "Blue Train");
+    EXPECT_TRUE(iniBytes().isEmpty());
+}
+
+TEST_F(TagWindow, FileModeOkStagesTheTagInOrderThenWritesTheFile)
+{
+    selectFileWithTag();
+    const Run run = showAndDo([&] {
+        window.infoTitle->setText("Moment's Notice");
+        window.infoArtist->setText("John Coltrane");
+        window.infoAlbum->setText("Blue Train (RVG)");
+        window.infoGenre->setCurrentIndex(147);
+        window.infoComment->setText("");
+        window.infoYear->setText("2003");
+        window.infoTrack->setText("+2");
+        window.btnApply->click();
+    });
+    EXPECT_FALSE(run.stillOpen);
+    EXPECT_EQ(run.result, QDialog::Accepted);
+    EXPECT_EQ(info.calls, QStringList({"ReadInfo " + kSong, "title Moment's Notice",
+                                       "artist John Coltrane", "album Blue Train (RVG)",
+                                       "genreIndex 147", "comment ", "year 2003", "track 2",
+                                       "WriteInfo " + kSong}));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(iniBytes().isEmpty()) << "file mode leaves the default tag alone";
+}
+
+TEST_F(TagWindow, GenreOutsideTheListShowsNoneAndIsWrittenAsMinusOne)
+{
+    selectFileWithTag();
+    info.files[kSong].genre = 148;
+    const Run run = showAndDo([&] {
+        EXPECT_EQ(window.infoGenre->currentIndex(), -1);
+        window.btnApply->click();
+    });
+    EXPECT_EQ(run.result, QDialog::Accepted);
+    EXPECT_TRUE(info.calls.contains("genreIndex -1"));
+    EXPECT_EQ(info.files[kSong].genre, -1);
+}
+
+TEST_F(TagWindow, InvalidYearOrTrackKeepsTheWindowOpenAndWritesNothing)
+{
+    struct Case {
+        QString year, track, message;
+        QLineEdit* Tfm_id3::*focus;
+        QString lastStaged;
+    };
+    const Case cases[] = {
+        {"", "1", "Invalid Year Value", &Tfm_id3::infoYear, "comment mono master"},
+        {"19 57", "1", "Invalid Year Value", &Tfm_id3::infoYear, "comment mono master"},
+        {"99999999999", "1", "Invalid Year Value", &Tfm_id3::infoYear, "comment mono master"},
+        {"-", "1", "Invalid Year Value", &Tfm_id3::infoYear, "comment mono master"},
+        {"1957", "", "Invalid Track Value", &Tfm_id3::infoTrack, "year 1957"},
+        {"1957", "0x1", "Invalid Track Value", &Tfm_id3::infoTrack, "year 1957"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(("year '" + c.year + "' track '" + c.track + "'").toStdString());
+        info.calls.clear();
+        dialogs.shown.clear();
+        selectFileWithTag();
+        bool focused = false;
+        const Run run = showAndDo([&] {
+            window.infoYear->setText(c.year);
+            window.infoTrack->setText(c.track);
+            window.btnApply->click();
+            focused = window.focusWidget() == window.*c.focus;
+        });
+        EXPECT_TRUE(run.stillOpen);
+        EXPECT_TRUE(focused);
+        EXPECT_EQ(dialogs.shown, QStringList{c.message});
+        EXPECT_EQ(info.calls.last(), c.lastStaged);
+        EXPECT_FALSE(info.calls.contains("WriteInfo " + kSong));
+        EXPECT_EQ(info.files[kSong].year, 1957);
+    }
+}
+
+TEST_F(TagWindow, OkAfterACorrectedYearWritesWhatWasStaged)
+{
+    selectFileWithTag();
+    const Run run = showAndDo([&] {
+        window.infoTitle->setText("Locomotion");
+        window.infoYear->setText("");
+        window.btnApply->click();
+        EXPECT_TRUE(window.isVisible());
+        window.infoYear->setText("1958");
+        window.btnApply->click();
+    });
+    EXPECT_FALSE(run.stillOpen);
+    EXPECT_EQ(dialogs.shown, QStringList{"Invalid Year Value"});
+    EXPECT_EQ(info.calls.count("WriteInfo " + kSong), 1);
+    EXPECT_EQ(info.files[kSong].title, "Locomotion");
+    EXPECT_EQ(info.files[kSong].year, 1958);
+}
+
+TEST_F(TagWindow, DefaultsModeShowsTheStoredDefaultTag)
+{
+    settings.writeText("info", "title", "Morning Show");
+    settings.writeText("info", "arist", "Radio One");
+    settings.writeText("info", "album", "Tapes");
+    settings.writeInteger("info", "genre", 12);
+    settings.writeText("info", "year", "2026");
+    settings.writeText("info", "Track", "3");
+    settings.writeText("info", "comment", "off air");
+    const Run run = showAndDo([&] {
+        EXPECT_TRUE(window.editingDefaults);
+        EXPECT_EQ(window.infoFileName->text(), "");
+        EXPECT_EQ(window.infoTitle->text(), "Morning Show");
+        EXPECT_EQ(window.infoArtist->text(), "Radio One");
+        EXPECT_EQ(window.infoAlbum->text(), "Tapes");
+        EXPECT_EQ(window.infoGenre->currentIndex(), 12);
+        EXPECT_EQ(window.infoYear->text(), "2026");
+        EXPECT_EQ(window.infoTrack->text(), "3");
+        EXPECT_EQ(window.infoComment->text(), "off air");
+        window.Button2->click();
+    });
+    EXPECT_FALSE(run.stillOpen);
+    EXPECT_TRUE(info.calls.isEmpty()) << "no file is read in defaults mode";
+}
+
+TEST_F(TagWindow, DefaultsModeWithoutStoredKeysShowsTheReadersDefaults)
+{
+    // A file shown first leaves its tag in the fields; the defaults replace it.
+    selectFileWithTag();
+    showAndDo([&] { window.Button2->click(); });
+    selected.clear();
+    showAndDo([&] {
+        EXPECT_TRUE(window.editingDefaults);
+        EXPECT_EQ(window.infoFileName->text(), "");
+        EXPECT_EQ(window.infoTitle->text(), "");
+        EXPECT_EQ(window.infoArtist->text(), "");
+        EXPECT_EQ(window.infoAlbum->text(), "");
+        EXPECT_EQ(window.infoGenre->currentIndex(), -1);
+        EXPECT_EQ(window.infoYear->text(), "0");
+        EXPECT_EQ(window.infoTrack->text(), "0");
+        EXPECT_EQ(window.infoComment->text(), "");
+        // The technical fields keep the last file's data.
+        EXPECT_EQ(window.infoFrequency->text(), "44100 Hz");
+        EXPECT_EQ(window.infoSize->text(), "987654");
+        window.Button2->click();
+    });
+    EXPECT_TRUE(iniBytes().isEmpty()) << "showing and cancelling writes nothing";
+}
+
+TEST_F(TagWindow, DefaultsModeOkStoresTheSevenKeysInOrderWithoutValidation)
+{
+    const Run run = showAndDo([&] {
+        window.infoTitle->setText("Night Desk");
+        window.infoArtist->setText("Studio 2");
+        window.infoAlbum->setText("Archive");
+        window.infoGenre->setCurrentIndex(-1);
+        window.infoYear->setText("");
+        window.infoTrack->setText("x");
+        window.infoComment->setText("auto");
+        window.btnApply->click();
+    });
+    EXPECT_FALSE(run.stillOpen);
+    EXPECT_EQ(run.result, QDialog::Accepted);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(info.calls.isEmpty()) << "no file is written in defaults mode";
+    const QList<QByteArray> lines = iniBytes().trimmed().split('\n');
+    QList<QByteArray> trimmed;
+    for (const QByteArray& l : lines) trimmed << l.trimmed();
+    EXPECT_EQ(trimmed, QList<QByteArray>({"[info]", "Track=x", "year=", "title=Night Desk",
+                                          "arist=Studio 2", "album=Archive", "genre=-1",
+                                          "comment=auto"}));
+    EXPECT_EQ(settings.readText("info", "year", "?"), "");
+
+    // Shown again, the window reads back what it stored.
+    showAndDo([&] {
+        EXPECT_EQ(window.infoTrack->text(), "x");
+        EXPECT_EQ(window.infoArtist->text(), "Studio 2");
+        window.infoGenre->setCurrentIndex(20);
+        window.btnApply->click();
+    });
+    EXPECT_EQ(settings.readInteger("info", "genre", -7), 20);
+}
+
+TEST_F(TagWindow, CancelInDefaultsModeLeavesTheSettingsFileAsItWas)
+{
+    settings.writeText("info", "title", "Kept");
+    const QByteArray before = iniBytes();
+    const Run run = showAndDo([&] {
+        window.infoTitle->setText("Changed");
+        window.infoYear->setText("1");
+        window.Button2->click();
+    });
+    EXPECT_EQ(run.result, QDialog::Rejected);
+    EXPECT_EQ(iniBytes(), before);
+    showAndDo([&] {
+        EXPECT_EQ(window.infoTitle->text(), "Kept") << "each showing re-reads the settings";
+        window.Button2->click();
+    });
+}
+
+TEST_F(TagWindow, ClearEmptiesTheTagButKeepsNameModeAndTechnicalData)
+{
+    selectFileWithTag();
+    const Run run = showAndDo([&] {
+        // The component's values may move after the read; Clear shows its current ones.
+        info.tag.genre = 40;
+        info.technical.frequency = 22050;
+        window.btnReset->click();
+        EXPECT_EQ(window.infoTitle->text(), "");
+        EXPECT_EQ(window.infoArtist->text(), "");
+        EXPECT_EQ(window.infoAlbum->text(), "");
+        EXPECT_EQ(window.infoComment->text(), "");
+        EXPECT_EQ(window.infoYear->text(), "0");
+        EXPECT_EQ(window.infoTrack->text(), "0");
+        EXPECT_EQ(window.infoGenre->currentIndex(), 40);
+        EXPECT_EQ(window.infoFileName->text(), "song.mp3");
+        EXPECT_EQ(window.infoFrequency->text(), "22050 Hz");
+        EXPECT_EQ(window.infoSize->text(), "987654");
+        EXPECT_FALSE(window.editingDefaults);
+        EXPECT_EQ(info.calls, QStringList{"ReadInfo " + kSong}) << "Clear writes nothing";
+        window.btnApply->click();
+    });
+    EXPECT_FALSE(run.stillOpen);
+    EXPECT_EQ(info.calls.last(), "WriteInfo " + kSong) << "the mode stays file mode";
+    EXPECT_EQ(info.files[kSong].title, "");
+    EXPECT_EQ(info.files[kSong].year, 0);
+    EXPECT_TRUE(iniBytes().isEmpty());
+}
+
+TEST_F(TagWindow, ClearInDefaultsModeWritesNothingUntilOk)
+{
+    settings.writeText("info", "title", "Kept");
+    settings.writeText("info", "year", "1999");
+    const QByteArray before = iniBytes();
+    showAndDo([&] {
+        window.btnReset->click();
+        EXPECT_EQ(window.infoTitle->text(), "");
+        EXPECT_EQ(window.infoYear->text(), "0");
+        EXPECT_TRUE(window.editingDefaults);
+        EXPECT_EQ(iniBytes(), before);
+        window.btnApply->click();
+    });
+    EXPECT_EQ(settings.readText("info", "title", "?"), "");
+    EXPECT_EQ(settings.readText("info", "year", "?"), "0");
+}
+
+TEST_F(TagWindow, UnreadableFileRaisesAndTheWindowStaysClosed)
+{
+    selected = "/gone/away.wav";
+    info.readError = "Cannot read the tag of /gone/away.wav";
+    bool shown = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &window, [&] {
+        shown = true;
+        window.reject();
+    });
+    guard.start(0);
+    try {
+        window.exec();
+        ADD_FAILURE() << "the read error must reach the caller";
+    } catch (const TamselError& e) {
+        EXPECT_EQ(e.message(), info.readError);
+    }
+    guard.stop();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(shown) << "the window is not shown for a file it cannot read";
+}
+
+TEST_F(TagWindow, YearAndTrackTakeDigitsAndALetterDeletesTheDigitBeforeTheCaret)
+{
+    for (QLineEdit* field : {window.infoYear, window.infoTrack}) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        field->clear();
+        QTest::keyClicks(field, "19");
+        QTest::keyClick(field, Qt::Key_A);
+        EXPECT_EQ(field->text(), "1");
+        QTest::keyClicks(field, "984");
+        field->setCursorPosition(2);
+        QTest::keyClick(field, Qt::Key_Space);
+        EXPECT_EQ(field->text(), "184") << "the character before the caret goes";
+        EXPECT_EQ(field->cursorPosition(), 1);
+        QTest::keyClicks(field, "-.");
+        EXPECT_EQ(field->text(), "84") << "two more backspaces, the first deletes the '1'";
+        // Keys that type no character keep their usual meaning.
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClick(field, Qt::Key_Left);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        EXPECT_EQ(field->text(), "4");
+    }
+    // Other edits are not filtered.
+    QTest::keyClicks(window.infoTitle, "a1-");
+    EXPECT_EQ(window.infoTitle->text(), "a1-");
+}
+
+TEST_F(TagWindow, KeyFilterPassesOnlyTheTenAsciiDigits)
+{
+    for (char16_t c = u'0'; c <= u'9'; ++c) {
+        QChar key(c);
+        window.infoYearKeyPress(key);
+        EXPECT_EQ(key, QChar(c));
+    }
+    for (char16_t c : {u'a', u'Z', u' ', u'-', u'+', u'/', u':', u'\u0663', u'\u00B2'}) {
+        QChar year(c), track(c);
+        window.infoYearKeyPress(year);
+        window.infoTrackKeyPress(track);
+        EXPECT_EQ(year, QChar(u'\b')) << int(c);
+        EXPECT_EQ(track, QChar(u'\b')) << int(c);
+    }
+}
