@@ -27,6 +27,11 @@ public:
     void MoveUp();
     void MoveDown();
     void lvClick();
+    // The same operations under their button names.
+    void btn_addClick() { AddFiles(); }
+    void btn_removeClick() { RemoveSelected(); }
+    void btn_upClick() { MoveUp(); }
+    void btn_downClick() { MoveDown(); }
 
     int count() const;
     QString entryPath(int row) const;

@@ -22,9 +22,12 @@ RecordingControl::RecordingControl(Parts parts, QObject* parent)
     connect(p_.recorder, &TAudioRecord2::OnEndArrayRecord, this,
             &RecordingControl::AudioRecord1EndArrayRecord);
     connect(p_.recorder, &TAudioRecord2::OnTimer, this, &RecordingControl::AudioRecord1Timer);
-    // The application's handler shows the message and stops the recording.
-    connect(p_.recorder, &TAudioRecord2::OnError, this,
-            [](const QString& message) { throw TamselError(message); });
+    // The application's handler shows the message and stops the recording;
+    // the error is raised from an event of its own, never inside the recorder.
+    connect(p_.recorder, &TAudioRecord2::OnError, this, [this](const QString& message) {
+        QMetaObject::invokeMethod(
+            this, [message] { throw TamselError(message); }, Qt::QueuedConnection);
+    });
 }
 
 SettingsFile& RecordingControl::settings() const
