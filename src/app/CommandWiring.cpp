@@ -1,5 +1,7 @@
 #include "app/CommandWiring.h"
 
+#include "app/DirectoryWiring.h"
+#include "app/ScheduleWiring.h"
 #include "app/TagWiring.h"
 #include "app/Tfm_main.h"
 #include "components/TSkin.h"
@@ -44,5 +46,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     c.RecordCommand = [recording] { recording->RecordCommand(); };
     c.ToggleRecordingPause = [recording] { recording->ToggleRecordingPause(); };
     c.StopRecording = [recording] { recording->StopRecording(); };
+    wireSchedule(main);
+    wireOutputDirectory(main, set);
     return recording;
 }

@@ -1,0 +1,29 @@
+#include "app/ScheduleWiring.h"
+
+#include "app/Tfm_main.h"
+#include "schedule/ScheduleRunner.h"
+#include "schedule/Tfm_sche.h"
+
+ScheduleRunner* wireSchedule(Tfm_main& main)
+{
+    Tfm_sche* sche = main.windows().sche;
+    if (!sche) return nullptr;
+    sche->setSettings([&main] { return main.settings(); });
+
+    // Commands are looked up when used: some are registered after this runs.
+    auto command = [&main](std::function<void()> Tfm_main::Commands::*which) {
+        return [&main, which] {
+            if (const auto& f = main.commands().*which) f();
+        };
+    };
+    ScheduleRunner::Parts parts;
+    parts.window = sche;
+    parts.settings = [&main] { return main.settings(); };
+    parts.recording = [&main] { return main.state().recording; };
+    parts.playing = [&main] { return main.state().playing; };
+    parts.RecordCommand = command(&Tfm_main::Commands::RecordCommand);
+    parts.StopRecording = command(&Tfm_main::Commands::StopRecording);
+    parts.StopPlayback = command(&Tfm_main::Commands::StopPlayback);
+    parts.powerOff = main.services().powerOff;
+    return new ScheduleRunner(std::move(parts), &main);
+}
