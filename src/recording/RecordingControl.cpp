@@ -76,6 +76,7 @@ void RecordingControl::startNewFile()
 
     if (p_.writer->IsOpen()) p_.writer->CloseFile();
     p_.writer->OpenWrite(st.outputFileName, 0);
+    framesWritten_ = 0;
     st.positionSamples = 0;
     st.recording = true;
     st.recordingPaused = false;
@@ -108,6 +109,15 @@ void RecordingControl::StopRecording()
     if (st.joining) return;
     st.positionBase = 0;
     p_.recorder->StopRecord();
+    // The frames after the last full block end the file where the user
+    // stopped, not up to a block earlier.
+    if (st.recording && p_.writer->IsOpen()) {
+        const Block rest = p_.recorder->TakeRemainder();
+        if (rest.samples.size() >= 2) {
+            p_.writer->WriteArray(rest);
+            framesWritten_ += rest.frames();
+        }
+    }
     p_.writer->CloseFile();
     st.addingRecordedFile = true;
     auto clear = [this, &st] {
@@ -121,7 +131,9 @@ void RecordingControl::StopRecording()
     try {
         if (st.recording || st.recordingPaused) {
             if (p_.addRecordedFile) p_.addRecordedFile();
-            TagRecording(st.outputFileName);
+            // A file without audio has nothing to tag, and tag chunks behind
+            // its empty data chunk would be read as audio by some players.
+            if (framesWritten_ > 0) TagRecording(st.outputFileName);
         }
     } catch (...) {
         clear();
@@ -138,6 +150,7 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
     // Fewer than two values is no block worth keeping.
     if (block.samples.size() < 2) return;
     p_.writer->WriteArray(block);
+    framesWritten_ += block.frames();
     if (p_.levels) p_.levels->DisplayArray(block);
 
     AppState& st = *p_.state;

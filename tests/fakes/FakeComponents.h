@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QHash>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 class FakeRecorder : public TAudioRecord2 {
@@ -39,6 +40,8 @@ public:
     Block nextBlock;  // what GetArray hands out
     int ErrorCode() const override { return errorCode; }
     Block GetArray() override { return nextBlock; }
+    Block remainder;  // what TakeRemainder hands out, once
+    Block TakeRemainder() override { return std::exchange(remainder, Block{}); }
     int64_t SamplesToMs(int64_t s) const override { return s / 44; }
     int DeviceCount() override { return deviceCount; }
     void SetDevice(int i) override { currentDevice = i; calls << QString("SetDevice %1").arg(i); }

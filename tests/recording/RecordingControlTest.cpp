@@ -212,10 +212,16 @@ TEST_F(Recording, StopAddsAndTagsTheFileAndClearsTheDisplay)
     settings.writeText("info", "year", "2026");
     settings.writeText("info", "Track", "3");
     settings.writeInteger("info", "genre", 17);
+    writer.createOnOpenWrite = true;
     control->RecordCommand();
+    deliver(8);
     tick(kFramesPerSecond);
     control->ToggleRecordingPause();
+    // What was captured after the last full block ends the file.
+    recorder.remainder.channels = 2;
+    recorder.remainder.samples.assign(6, 0.5f);
     control->StopRecording();
+    EXPECT_EQ(writer.written, 4 + 3);
 
     EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
     EXPECT_EQ(information.calls, QStringList({"title T", "album ", "artist A", "comment ", "genre 17",
@@ -241,7 +247,9 @@ TEST_F(Recording, ABadYearOrTrackLeavesTheListedFileUntagged)
 {
     settings.writeText("info", "year", "20x6");
     settings.writeText("info", "Track", "nope");
+    writer.createOnOpenWrite = true;
     control->RecordCommand();
+    deliver(8);
     control->StopRecording();
     EXPECT_EQ(added.size(), 1);
     EXPECT_EQ(dialogs.shown, QStringList{"Invalid Year Value"});
@@ -249,9 +257,22 @@ TEST_F(Recording, ABadYearOrTrackLeavesTheListedFileUntagged)
 
     settings.writeText("info", "year", "1999");
     control->RecordCommand();
+    deliver(8);
     control->StopRecording();
     EXPECT_EQ(dialogs.shown.last(), "Invalid Track Value");
     EXPECT_FALSE(information.calls.join(',').contains("WriteInfo"));
+}
+
+TEST_F(Recording, ARecordingWithoutAudioIsListedButNotTagged)
+{
+    settings.writeText("info", "title", "T");
+    control->RecordCommand();
+    tick(100);
+    control->StopRecording();
+    EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
+    EXPECT_FALSE(information.calls.join(',').contains("WriteInfo"))
+        << "tag chunks behind an empty data chunk would be read as audio";
+    EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
 TEST_F(Recording, ACaptureThatFailsToStartIsStoppedAtOnce)
