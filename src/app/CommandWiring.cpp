@@ -1,6 +1,7 @@
 #include "app/CommandWiring.h"
 
 #include "app/DirectoryWiring.h"
+#include "app/JoinWiring.h"
 #include "app/ScheduleWiring.h"
 #include "app/TagWiring.h"
 #include "app/Tfm_main.h"
@@ -19,6 +20,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     c.RemoveSelected = [&list] { list.RemoveSelected(); };
     c.MoveUp = [&list] { list.MoveUp(); };
     c.MoveDown = [&list] { list.MoveDown(); };
+    wireJoin(main, list);
 
     RecordingControl::Parts parts;
     parts.state = &main.state();

@@ -65,22 +65,13 @@ QString firstFreeName(const QString& stem, const QString& extension)
 
 QString setWav(const SettingsFile& s, TAudioFile2& writer)
 {
-    using namespace K::Wav;
-    const int mode = s.readInteger(Section, Mode, ModeDefault);
-    if (mode == 1) {
-        writer.SetWavFormat(800, 1, 4);
-        return QStringLiteral("File Info: Mono 4B 800HZ");
-    }
-    if (mode == 2) {
-        const int rate = tableValue(T::SampleRates, s.readInteger(Section, Frequency, FrequencyDefault),
-                                    FrequencyDefault);
-        const int channels = channelCount(s.readInteger(Section, Channel, ChannelDefault), ChannelDefault);
-        const int bits = tableValue(T::BitDepths, s.readInteger(Section, Bit, BitDefault), BitDefault);
-        writer.SetWavFormat(rate, channels, bits);
-        return QStringLiteral("File Info: %1 %2B %3HZ").arg(channelName(channels)).arg(bits).arg(rate);
-    }
-    // CD quality, also for a mode this program does not know.
-    writer.SetWavFormat(44100, 2, 16);
+    const WavFormat f = configuredWavFormat(s);
+    writer.SetWavFormat(f.sampleRate, f.channels, f.bitsPerSample);
+    const int mode = s.readInteger(K::Wav::Section, K::Wav::Mode, K::Wav::ModeDefault);
+    if (mode == 1) return QStringLiteral("File Info: Mono 4B 800HZ");
+    if (mode == 2)
+        return QStringLiteral("File Info: %1 %2B %3HZ")
+            .arg(channelName(f.channels)).arg(f.bitsPerSample).arg(f.sampleRate);
     return QStringLiteral("File Info: stereo 16B 44100HZ");
 }
 
@@ -122,6 +113,20 @@ QString setRaw(const SettingsFile& s, TAudioFile2& writer)
 }
 
 }  // namespace
+
+WavFormat configuredWavFormat(const SettingsFile& s)
+{
+    using namespace K::Wav;
+    const int mode = s.readInteger(Section, Mode, ModeDefault);
+    if (mode == 1) return {800, 1, 4};
+    if (mode == 2)
+        return {tableValue(T::SampleRates, s.readInteger(Section, Frequency, FrequencyDefault),
+                           FrequencyDefault),
+                channelCount(s.readInteger(Section, Channel, ChannelDefault), ChannelDefault),
+                tableValue(T::BitDepths, s.readInteger(Section, Bit, BitDefault), BitDefault)};
+    // CD quality, also for a mode this program does not know.
+    return {44100, 2, 16};
+}
 
 OutputSetup setUpOutput(const SettingsFile& s, TAudioFile2& writer, const QDateTime& now,
                         bool continuing)

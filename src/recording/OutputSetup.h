@@ -15,6 +15,15 @@ struct OutputSetup {
     QString refusal;
 };
 
+struct WavFormat {
+    int sampleRate;
+    int channels;
+    int bitsPerSample;
+};
+
+// The WAV format "wav"/"mode" selects; recordings and joins are written in it.
+WavFormat configuredWavFormat(const SettingsFile& settings);
+
 // `continuing` marks the next file of a recording cut at its length limit:
 // that file never takes the name of an existing file, it gets "-2", "-3", ...
 // Raises TamselError when the output folder cannot be made.

@@ -1,0 +1,20 @@
+#include "app/JoinWiring.h"
+
+#include "app/Tfm_main.h"
+#include "join/JoinEngine.h"
+
+JoinEngine* wireJoin(Tfm_main& main, Tfm_list& list)
+{
+    JoinEngine::Parts parts;
+    parts.state = &main.state();
+    parts.list = &list;
+    parts.writer = main.components().AudioFileWrite.get();
+    parts.reader = main.components().AudioFilepaly.get();
+    parts.dialogs = main.services().dialogs;
+    parts.shell = main.services().shell;
+    parts.settings = [&main] { return main.settings(); };
+    parts.skin = main.components().Skin1.get();
+    auto* engine = new JoinEngine(std::move(parts), &main);
+    main.commands().JoinFiles = [engine] { engine->JoinFiles(); };
+    return engine;
+}

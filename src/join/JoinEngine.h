@@ -1,0 +1,63 @@
+#pragma once
+// Joins the files of the join list, in list order, into one WAV file in the
+// configured WAV format. The run stays on the UI thread and pumps the event
+// loop between blocks, so the windows stay live; clearing AppState::joining
+// (the "stopj" element) stops it and keeps what was joined so far.
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class Dialogs;
+class SettingsFile;
+class Shell;
+class TAudioFile2;
+class TSkin;
+class Tfm_list;
+struct AppState;
+
+class JoinEngine : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        AppState* state = nullptr;
+        Tfm_list* list = nullptr;
+        TAudioFile2* writer = nullptr;
+        TAudioFile2* reader = nullptr;
+        Dialogs* dialogs = nullptr;
+        Shell* shell = nullptr;
+        // The settings file exists once the main window has been shown.
+        std::function<SettingsFile*()> settings;
+        // Shows the run's progress on the list window's face; may be null.
+        TSkin* skin = nullptr;
+    };
+
+    explicit JoinEngine(Parts parts, QObject* parent = nullptr);
+
+    // The whole run. A failure during the run closes the output (a valid WAV
+    // of what was joined), clears joining and raises TamselError naming the
+    // file it happened on.
+    void JoinFiles();
+
+signals:
+    // After every block written: the entry being read, its frames done and
+    // its length in frames.
+    void blockJoined(int entry, qint64 framesDone, qint64 frames);
+
+private:
+    bool refused(const QString& output, int count);
+    void joinEntry(int entry, int count);
+    void readEntry(int entry, int count, const QString& path);
+    void reopenAt(const QString& path, int64_t position);
+    void finishEntry();
+    // Closes what is open, clears joining and puts the list back as it was.
+    void abandonRun() noexcept;
+    void setStatusCaption(const QString& caption);
+    void showProgress(int position);
+    void information(const QString& text);
+
+    Parts p_;
+    int current_ = -1;     // the entry showing "Converting", or -1
+    QString keptTime_;     // its time text
+};

@@ -1,0 +1,388 @@
+// Join runs with the real file reader and writer over inputs made by sox and
+// ffmpeg; the outputs are checked with ffprobe and sox.
+
+#include "app/AppState.h"
+#include "components/file/AudioFile.h"
+#include "config/SettingsFile.h"
+#include "fakes/FakeComponents.h"
+#include "join/JoinEngine.h"
+#include "join/JoinTestSupport.h"
+#include "join/Tfm_list.h"
+#include "platform/Error.h"
+#include "support/TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using jointest::pitchAt;
+using jointest::probeWav;
+
+namespace {
+
+class SaveDialogs : public FakeDialogs {
+public:
+    int saves = 0;
+    QString saveDirectory, saveFilter;
+    QString saveFile(QWidget*, const QString& dir, const QString& filter) override
+    {
+        ++saves;
+        saveDirectory = dir;
+        saveFilter = filter;
+        return fileToSave;
+    }
+};
+
+QByteArray digest(const QString& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+}
+
+struct JoinRun : ::testing::Test {
+    QTemporaryDir tmp;
+    AppState state;
+    jointest::ProgressSkin skin;
+    QWidget mainWindow;
+    AudioFile reader;
+    AudioFile writer;
+    SaveDialogs dialogs;
+    FakeShell shell;
+    SettingsFile settings{tmp.filePath("tamsel.ini")};
+    Tfm_list list{state, skin, &mainWindow};
+    JoinEngine engine{parts()};
+
+    JoinRun()
+    {
+        list.setAudio(&reader, &dialogs);
+        settings.writeText("output", "dir", outDir());
+    }
+    JoinEngine::Parts parts()
+    {
+        JoinEngine::Parts p;
+        p.state = &state;
+        p.list = &list;
+        p.writer = &writer;
+        p.reader = &reader;
+        p.dialogs = &dialogs;
+        p.shell = &shell;
+        p.settings = [this] { return &settings; };
+        p.skin = &skin;
+        return p;
+    }
+    QString outDir() const { return tmp.filePath("out"); }
+    QString out(const QString& name) const { return QDir(outDir()).filePath(name); }
+    QString tone(const QString& name, double hz, double seconds, int rate = 44100, int channels = 2)
+    {
+        return jointest::wavTone(tmp.path(), name, hz, seconds, rate, channels);
+    }
+    void add(const QStringList& files)
+    {
+        dialogs.filesToOpen = files;
+        list.AddFiles();
+        ASSERT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join('\n').toStdString();
+    }
+    void join(const QString& chosen)
+    {
+        QDir().mkpath(outDir());
+        dialogs.fileToSave = chosen;
+        engine.JoinFiles();
+    }
+    QString time(int row) const { return list.lv->item(row, 1)->text(); }
+    QString caption() const { return list.lv->horizontalHeaderItem(1)->text(); }
+    // Runs f from the event loop the join pumps, after the given block.
+    template <typename F>
+    void afterBlock(int entry, int block, F f)
+    {
+        auto count = std::make_shared<int>(0);
+        QObject::connect(&engine, &JoinEngine::blockJoined, &engine,
+                         [=, this](int e, qint64, qint64) {
+                             if (e == entry && ++*count == block)
+                                 QMetaObject::invokeMethod(&engine, f, Qt::QueuedConnection);
+                         });
+    }
+};
+
+}  // namespace
+
+TEST_F(JoinRun, MixedFormatsBecomeOneCdQualityWavOfTheirSummedLength)
+{
+    settings.writeInteger("wav", "frequency", 1);  // custom keys are ignored in mode 0
+    settings.writeInteger("wav", "channel", 0);
+    add({tone("stereo.wav", 440, 1), tone("mono.wav", 440, 1, 22050, 1),
+         jointest::encodedTone(tmp.path(), "t.mp3", 440, 1),
+         jointest::encodedTone(tmp.path(), "t.wma", 440, 1),
+         jointest::encodedTone(tmp.path(), "t.ogg", 440, 1)});
+    const QStringList times{time(0), time(1), time(2), time(3), time(4)};
+    QDir(outDir()).removeRecursively();
+
+    dialogs.fileToSave = out("all.wav");
+    engine.JoinFiles();
+
+    // The save dialog opened in the output folder, which the run made.
+    EXPECT_EQ(dialogs.saveDirectory, outDir());
+    EXPECT_EQ(dialogs.saveFilter, "WAV Files(*.wav)|*.wav");
+    const auto facts = probeWav(out("all.wav"));
+    EXPECT_EQ(facts.codec, "pcm_s16le");
+    EXPECT_EQ(facts.sampleRate, 44100);
+    EXPECT_EQ(facts.channels, 2);
+    // WMA drops its first 2048 frames and pads its end.
+    EXPECT_NEAR(facts.frames, 5 * 44100, 4096);
+    EXPECT_NEAR(pitchAt(out("all.wav"), 3.2, 0.6), 440, 20);
+
+    EXPECT_FALSE(state.joining);
+    EXPECT_EQ(QStringList({time(0), time(1), time(2), time(3), time(4)}), times);
+    EXPECT_EQ(caption(), "Time");
+    EXPECT_EQ(shell.opened, QStringList{"folder " + outDir() + "/"});
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_FALSE(reader.IsOpen());
+
+    // The list window's bar moved forward through the run and was emptied after it.
+    const auto& p = skin.bar.positions;
+    ASSERT_GE(p.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(p.begin(), p.end() - 1));
+    EXPECT_EQ(p[p.size() - 2], 980);
+    EXPECT_EQ(p.back(), 0);
+    EXPECT_GE(skin.bar.redraws, int(p.size()));
+}
+
+TEST_F(JoinRun, WavModesGiveTheirFormats)
+{
+    add({tone("a.wav", 440, 1, 22050, 1)});
+    struct Case {
+        int mode, frequency, channel, bit;
+        const char* codec;
+        int rate, channels;
+    };
+    const Case cases[] = {
+        {2, 1, 0, 4, "pcm_u8", 8000, 1},   // custom: 8000 Hz, mono, 8 bits
+        {2, 9, 1, 6, "pcm_s32le", 48000, 2},
+        {1, 0, 0, 0, "pcm_u8", 800, 1},    // as recording does: 800 Hz mono, 4 bits in 8
+        {7, 1, 0, 4, "pcm_s16le", 44100, 2},  // unknown modes give CD quality
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        settings.writeInteger("wav", "mode", c.mode);
+        settings.writeInteger("wav", "frequency", c.frequency);
+        settings.writeInteger("wav", "channel", c.channel);
+        settings.writeInteger("wav", "bit", c.bit);
+        join(out("m.wav"));
+        const auto facts = probeWav(out("m.wav"));
+        EXPECT_EQ(facts.codec, c.codec);
+        EXPECT_EQ(facts.sampleRate, c.rate);
+        EXPECT_EQ(facts.channels, c.channels);
+        EXPECT_NEAR(facts.frames, c.rate, c.rate / 50);
+    }
+}
+
+TEST_F(JoinRun, ListOrderIsOutputOrder)
+{
+    add({tone("low.wav", 300, 1), jointest::encodedTone(tmp.path(), "mid.ogg", 1000, 1),
+         tone("high.wav", 2500, 1, 22050, 1)});
+    list.lv->selectRow(0);
+    list.MoveDown();  // mid, low, high
+
+    join(out("order.wav"));
+
+    const QString o = out("order.wav");
+    EXPECT_NEAR(probeWav(o).frames, 3 * 44100, 64);
+    EXPECT_NEAR(pitchAt(o, 0.1, 0.8), 1000, 50);
+    EXPECT_NEAR(pitchAt(o, 1.1, 0.8), 300, 15);
+    EXPECT_NEAR(pitchAt(o, 2.1, 0.8), 2500, 125);
+}
+
+namespace {
+
+// Hands out blocks of a constant level for files of given lengths; a file
+// may hold fewer frames than it claims.
+class ScriptedReader : public FakeAudioFile {
+public:
+    QHash<QString, int64_t> claimed, held;
+    QHash<QString, int> reads;
+    int64_t left = 0;
+    void OpenRead(const QString& f, int a, int b) override
+    {
+        FakeAudioFile::OpenRead(f, a, b);
+        left = held.value(f, claimed.value(f));
+    }
+    int64_t Samples() const override { return claimed.value(current); }
+    Block ReadArray(int count) override
+    {
+        ++reads[current];
+        const int64_t n = std::min<int64_t>(count, left);
+        left -= n;
+        Block b;
+        b.channels = 2;
+        b.sampleRate = 44100;
+        b.samples.assign(std::size_t(n * 2), 0.25f);
+        return b;
+    }
+};
+
+}  // namespace
+
+TEST_F(JoinRun, EmptyAndShortEntriesGiveWhatTheyHold)
+{
+    ScriptedReader scripted;
+    scripted.claimed = {{"/a.wav", 44100}, {"/empty.wav", 0}, {"/short.mp3", 88200}, {"/b.wav", 44100}};
+    scripted.held = {{"/short.mp3", 22050}};
+    scripted.durations["/short.mp3"] = 2000;
+    list.setAudio(&scripted, &dialogs);
+    add({"/a.wav", "/empty.wav", "/short.mp3", "/b.wav"});
+    JoinEngine::Parts p = parts();
+    p.reader = &scripted;
+    JoinEngine scriptedEngine(p);
+    QDir().mkpath(outDir());
+    dialogs.fileToSave = out("s.wav");
+
+    scriptedEngine.JoinFiles();
+
+    EXPECT_EQ(probeWav(out("s.wav")).frames, 44100 + 22050 + 44100);
+    EXPECT_EQ(scripted.reads.value("/empty.wav"), 0);
+    EXPECT_EQ(scripted.reads.value("/short.mp3"), 2);  // the empty read ends it
+    EXPECT_EQ(scripted.reads.value("/b.wav"), 1);
+    EXPECT_EQ(time(1), "00:00:00");
+    EXPECT_EQ(time(2), "00:00:02");
+    EXPECT_FALSE(state.joining);
+}
+
+TEST_F(JoinRun, AStopDuringTheSecondFileKeepsWhatWasJoined)
+{
+    // 8000 Hz mono is read 4 s at a time, so the second file takes five blocks.
+    add({tone("first.wav", 300, 1), tone("second.wav", 1000, 20, 8000, 1), tone("third.wav", 2500, 1)});
+    afterBlock(1, 1, [this] { state.joining = false; });
+
+    join(out("part.wav"));
+
+    const QString o = out("part.wav");
+    const auto facts = probeWav(o);
+    EXPECT_EQ(facts.codec, "pcm_s16le");
+    EXPECT_NEAR(facts.frames, 5 * 44100, 441);  // 1 s of the first, 4 s of the second
+    EXPECT_NEAR(pitchAt(o, 0.1, 0.8), 300, 30);
+    EXPECT_NEAR(pitchAt(o, 1.5, 3), 1000, 100);
+    EXPECT_EQ(time(1), "00:00:20");
+    EXPECT_EQ(time(2), "00:00:01");
+    EXPECT_FALSE(state.joining);
+    EXPECT_EQ(caption(), "Time");
+    EXPECT_EQ(shell.opened, QStringList{"folder " + outDir() + "/"});
+    EXPECT_FALSE(writer.IsOpen());
+}
+
+TEST_F(JoinRun, ChosenNamesAreWrittenAsWav)
+{
+    add({tone("a.wav", 440, 1)});
+    join(out("song.mp3"));
+    join(out("plain"));
+    join(out("two.dots.WAV"));
+    EXPECT_EQ(probeWav(out("song.wav")).frames, 44100);
+    EXPECT_FALSE(QFile::exists(out("song.mp3")));
+    EXPECT_EQ(probeWav(out("plain.wav")).frames, 44100);
+    EXPECT_EQ(probeWav(out("two.dots.wav")).frames, 44100);
+    EXPECT_EQ(QDir(outDir()).entryList(QDir::Files).size(), 3);
+}
+
+TEST_F(JoinRun, RefusalsLeaveEverythingAsItWas)
+{
+    state.playing = true;
+    join(out("x.wav"));
+    EXPECT_EQ(dialogs.shown, QStringList{"Please add file!"});  // even while playing
+    dialogs.shown.clear();
+
+    const QString input = tone("in.wav", 440, 1);
+    state.playing = false;
+    add({input});
+    state.playing = true;
+    const QByteArray before = digest(input);
+    join(out("x.wav"));
+    state.playing = false;
+    state.recording = true;
+    state.recordingPaused = true;
+    join(out("x.wav"));
+    state.recording = state.recordingPaused = false;
+    EXPECT_EQ(dialogs.shown, QStringList({"Please stop playing first.", "Please stop recording first."}));
+
+    state.joining = true;
+    join(out("x.wav"));
+    state.joining = false;
+    dialogs.fileToSave.clear();  // cancelled
+    engine.JoinFiles();
+    EXPECT_EQ(dialogs.shown.size(), 2);
+    EXPECT_EQ(dialogs.saves, 1);
+
+    // The input itself, also when chosen under another extension or through a link.
+    QFile::link(tmp.path(), tmp.filePath("link"));
+    for (const QString& chosen : {input, tmp.filePath("in.mp3"), tmp.filePath("link/in.wav")}) {
+        dialogs.shown.clear();
+        join(chosen);
+        ASSERT_EQ(dialogs.shown.size(), 1) << chosen.toStdString();
+        EXPECT_TRUE(dialogs.shown[0].contains("is one of the files to join")) << chosen.toStdString();
+    }
+    EXPECT_EQ(digest(input), before);
+    EXPECT_FALSE(state.joining);
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(caption(), "Time:");
+    EXPECT_TRUE(shell.opened.isEmpty());
+    EXPECT_TRUE(QDir(outDir()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(JoinRun, AnInputThatFailsEndsTheRunWithAValidPartialFile)
+{
+    for (const bool vanish : {true, false}) {
+        SCOPED_TRACE(vanish ? "removed" : "garbled");
+        list.lv->setRowCount(0);
+        const QString third = tone("third.wav", 2500, 1);
+        add({tone("first.wav", 300, 1), tone("second.wav", 1000, 1), third});
+        QObject::disconnect(&engine, &JoinEngine::blockJoined, nullptr, nullptr);
+        afterBlock(1, 1, [third, vanish] {
+            QFile::remove(third);
+            if (!vanish) {
+                QFile f(third);
+                if (f.open(QIODevice::WriteOnly)) f.write(QByteArray(4000, 'x'));
+            }
+        });
+
+        try {
+            join(out("broken.wav"));
+            ADD_FAILURE() << "the run did not report the failing file";
+        } catch (const TamselError& e) {
+            EXPECT_TRUE(e.message().contains(third)) << e.message().toStdString();
+        }
+
+        const auto facts = probeWav(out("broken.wav"));
+        EXPECT_EQ(facts.frames, 2 * 44100);
+        EXPECT_NEAR(pitchAt(out("broken.wav"), 1.1, 0.8), 1000, 100);
+        EXPECT_FALSE(state.joining);
+        EXPECT_EQ(time(2), "00:00:01");
+        EXPECT_EQ(caption(), "Time");
+        EXPECT_EQ(skin.bar.BarPosition(), 0);
+        EXPECT_FALSE(writer.IsOpen());
+        EXPECT_FALSE(reader.IsOpen());
+        EXPECT_TRUE(shell.opened.isEmpty());
+    }
+}
+
+TEST_F(JoinRun, AddingToTheListDuringARunDoesNotDisturbIt)
+{
+    // 44100 Hz stereo is read 8 s at a time: three blocks.
+    add({tone("long.wav", 440, 20), tone("short.wav", 1000, 1)});
+    const QString later = tone("later.wav", 2500, 1);
+    afterBlock(0, 1, [this, later] { add({later}); });
+
+    join(out("whole.wav"));
+
+    EXPECT_EQ(probeWav(out("whole.wav")).frames, 21 * 44100);
+    EXPECT_NEAR(pitchAt(out("whole.wav"), 7.5, 1), 440, 20);
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_EQ(time(2), "00:00:01");
+    EXPECT_FALSE(reader.IsOpen());
+}
