@@ -1,17 +1,20 @@
 #include "config/Tfm_set.h"
 
-#include "config/SettingsFile.h"
+#include "config/RecordingSourceHelp.h"
 #include "config/SettingsKeys.h"
 #include "config/ValueTables.h"
-#include "platform/Error.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
@@ -35,12 +38,33 @@ Button* button(QWidget* parent, const char* name, const QString& text, QRect whe
     return b;
 }
 
+QLabel* label(QWidget* parent, const QString& text, QRect where, const QFont* font = nullptr)
+{
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(where);
+    if (font) l->setFont(*font);
+    return l;
+}
+
+QGroupBox* group(QWidget* parent, const QString& caption, QRect where)
+{
+    auto* g = new QGroupBox(caption, parent);
+    g->setGeometry(where);
+    return g;
+}
+
 QGroupBox* page(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* group = new QGroupBox(caption, parent);
-    group->setObjectName(name);
-    group->setGeometry(128, 4, 257, 268);
-    return group;
+    auto* g = group(parent, caption, {128, 4, 257, 268});
+    g->setObjectName(name);
+    return g;
+}
+
+QFont smaller(const QFont& base, double by)
+{
+    QFont f = base;
+    f.setPointSizeF(std::max(6.0, f.pointSizeF() - by));
+    return f;
 }
 
 }  // namespace
@@ -54,87 +78,192 @@ Tfm_set::Tfm_set(QWidget* parent)
     setWindowTitle("Settings");
     setFixedSize(388, 279);
 
-    pn_file = page(this, "pn_file", "File Length Limitation");
+    // Stacked in this order, the last on top: until a page is chosen the
+    // About group is the one in view.
+    buildFilePage();
+    buildWavPage();
+    buildFormatPage();
+    buildSourcePage();
+    buildAboutPage();
+    buildTree();
+
+    set_bt_ok = button<QPushButton>(this, "set_bt_ok", "OK", {2, 248, 60, 26});
+    set_bt_default = button<QPushButton>(this, "set_bt_default", "Default", {66, 248, 60, 26});
+    connect(set_bt_ok, &QPushButton::clicked, this, &Tfm_set::set_bt_okClick);
+    connect(set_bt_default, &QPushButton::clicked, this, &Tfm_set::set_bt_defaultClick);
+    connectRules();
+}
+
+void Tfm_set::buildFilePage()
+{
+    pn_file = page(this, "pn_file",
+                   "--------------------------File Length Limitation---------------------");
+    const QFont small = smaller(font(), 1.5);
     length_en = button<QCheckBox>(pn_file, "length_en", "Enable File Length Limitation System",
-                                  {8, 20, 240, 20});
-    auto* limit1 = new QGroupBox("File Limitation", pn_file);
-    limit1->setGeometry(8, 44, 240, 56);
-    file_rb_time = button<QRadioButton>(limit1, "file_rb_time", "Time: ", {8, 24, 60, 20});
+                                  {8, 22, 243, 22});
+    length_en->setFont(small);
+    auto* limit1 = group(pn_file, "File Limitation", {6, 50, 245, 60});
+    limit1->setObjectName("file_limit_1");
+    file_rb_time = button<QRadioButton>(limit1, "file_rb_time", "Time: ", {10, 26, 62, 22});
     file_rb_time->setChecked(true);
     file_time = new QLineEdit("120", limit1);
     file_time->setObjectName("file_time");
-    file_time->setGeometry(72, 22, 80, 22);
-    new QLabel("Seconds", limit1);
-    auto* limit2 = new QGroupBox(pn_file);
-    limit2->setGeometry(8, 104, 240, 64);
+    file_time->setGeometry(74, 25, 80, 24);
+    file_time->installEventFilter(this);
+    label(limit1, "Seconds", {160, 26, 70, 22});
+    auto* limit2 = group(pn_file, QString(), {6, 118, 245, 66});
+    limit2->setObjectName("file_limit_2");
+    const QFont smallest = smaller(font(), 2);
     file_limit_stop = button<QCheckBox>(limit2, "file_limit_stop",
-                                        "Stop recording when the limit is reached ", {8, 10, 228, 20});
+                                        "Stop recording when the limit is reached ", {8, 10, 233, 22});
+    file_limit_stop->setFont(smallest);
     file_limit_stop->setChecked(true);
     file_limit_new = button<QCheckBox>(limit2, "file_limit_new",
-                                       "Record a new file when the limit is reached", {8, 34, 228, 20});
-
-    pn_wav = page(this, "pn_wav", "WAV");
-    cb_wav_frequency = comboBox(pn_wav, "cb_wav_frequency", ValueTables::sampleRateTexts(), 8,
-                                {110, 24, 130, 22});
-    cb_wav_frequency->setMaxVisibleItems(18);
-    cb_wav_channel = comboBox(pn_wav, "cb_wav_channel", ValueTables::channelTexts(), 1,
-                              {110, 52, 130, 22});
-    cb_wav_bit = comboBox(pn_wav, "cb_wav_bit", ValueTables::bitDepthTexts(), 5, {110, 80, 130, 22});
-    // Only the custom mode lets the format be chosen; no mode is checked yet.
-    for (QComboBox* box : {cb_wav_frequency, cb_wav_channel, cb_wav_bit}) box->setEnabled(false);
-    auto* mode = new QGroupBox("Mode", pn_wav);
-    mode->setGeometry(8, 112, 240, 90);
-    rb_cdquality = button<QRadioButton>(mode, "rb_cdquality", "CD quality WAV format .(For audio CD) ",
-                                        {8, 18, 228, 20});
-    rb_bestsuited = button<QRadioButton>(mode, "rb_bestsuited", "Best suited WAV format",
-                                         {8, 40, 228, 20});
-    rb_custom = button<QRadioButton>(mode, "rb_custom", "Custom format", {8, 62, 228, 20});
-
-    pn_format = page(this, "pn_format", "Output Format");
-    ed_dir = new QLineEdit(SettingsKeys::Output::directoryDefault(), pn_format);
-    ed_dir->setObjectName("ed_dir");
-    ed_dir->setGeometry(8, 36, 200, 24);
-    cb_format = comboBox(pn_format, "cb_format", {"WAV File (*.wav)", QString()}, 0, {110, 72, 130, 22});
-    out_name = new QLineEdit("E", pn_format);
-    out_name->setObjectName("out_name");
-    out_name->setGeometry(110, 100, 130, 22);
-    auto* naming = new QGroupBox("Output Name:", pn_format);
-    naming->setGeometry(8, 128, 240, 80);
-    rb_time = button<QRadioButton>(naming, "rb_time", "Date_Time Mode", {8, 18, 228, 20});
-    rb_time->setChecked(true);
-    rb_cust = button<QRadioButton>(naming, "rb_cust", "Custom Name", {8, 46, 228, 20});
-
-    set_bt_ok = button<QPushButton>(this, "set_bt_ok", "OK", {8, 248, 54, 24});
-    connect(set_bt_ok, &QPushButton::clicked, this, &Tfm_set::set_bt_okClick);
+                                       "Record a new file when the limit is reached", {8, 36, 233, 22});
+    file_limit_new->setFont(smallest);
 }
 
-void Tfm_set::set_bt_okClick()
+void Tfm_set::buildWavPage()
 {
-    SettingsFile* s = settings_ ? settings_() : nullptr;
-    if (!s) throw TamselError("The settings file tamsel.ini is not open; the settings were not saved.");
-    namespace K = SettingsKeys;
-    s->writeBool(K::File::Section, K::File::EnLength, length_en->isChecked());
-    s->writeBool(K::File::Section, K::File::RbTime, file_rb_time->isChecked());
-    s->writeBool(K::File::Section, K::File::RbTimeE, file_rb_time->isEnabled());
-    s->writeText(K::File::Section, K::File::TimeT, file_time->text());
-    s->writeBool(K::File::Section, K::File::Time, file_time->isEnabled());
-    s->writeBool(K::File::Section, K::File::LimitS, file_limit_stop->isChecked());
-    s->writeBool(K::File::Section, K::File::LimitN, file_limit_new->isChecked());
+    pn_wav = page(this, "pn_wav",
+                  "----------------------------------WAV-------------------------------------");
+    auto* general = group(pn_wav, "General Options", {6, 20, 245, 100});
+    label(general, "Frequency:", {10, 22, 96, 24});
+    label(general, "Channel:", {10, 48, 96, 24});
+    label(general, "Bit Per Sample:", {10, 74, 96, 24});
+    cb_wav_frequency = comboBox(general, "cb_wav_frequency", ValueTables::sampleRateTexts(), 8,
+                                {110, 22, 120, 24});
+    cb_wav_frequency->setMaxVisibleItems(18);
+    cb_wav_channel = comboBox(general, "cb_wav_channel", ValueTables::channelTexts(), 1,
+                              {110, 48, 120, 24});
+    cb_wav_bit = comboBox(general, "cb_wav_bit", ValueTables::bitDepthTexts(), 5, {110, 74, 120, 24});
+    // Only the custom mode lets the format be chosen; no mode is checked yet.
+    for (QComboBox* box : {cb_wav_frequency, cb_wav_channel, cb_wav_bit}) box->setEnabled(false);
+    auto* mode = group(pn_wav, "Mode", {6, 124, 245, 92});
+    const QFont small = smaller(font(), 1.5);
+    rb_cdquality = button<QRadioButton>(mode, "rb_cdquality", "CD quality WAV format .(For audio CD) ",
+                                        {8, 18, 233, 22});
+    rb_cdquality->setFont(small);
+    rb_bestsuited = button<QRadioButton>(mode, "rb_bestsuited", "Best suited WAV format",
+                                         {8, 42, 228, 22});
+    rb_custom = button<QRadioButton>(mode, "rb_custom", "Custom format", {8, 66, 228, 22});
+    const QFont note = smaller(font(), 2);
+    label(pn_wav, "To small created file, Low frequency bit per sample", {10, 222, 242, 18}, &note);
+    label(pn_wav, "But quality will be lowed  accordingly", {10, 242, 242, 18}, &note);
+}
 
-    s->writeInteger(K::Output::Section, K::Output::Format, cb_format->currentIndex());
-    s->writeText(K::Output::Section, K::Output::OutName, out_name->text());
-    s->writeBool(K::Output::Section, K::Output::RbTime, rb_time->isChecked());
-    s->writeBool(K::Output::Section, K::Output::RbCust, rb_cust->isChecked());
-    s->writeText(K::Output::Section, K::Output::Dir, ed_dir->text());
+void Tfm_set::buildFormatPage()
+{
+    pn_format = page(this, "pn_format",
+                     "------------------------------Output Format----------------------------");
+    auto* dir = group(pn_format, "Output Directory:", {6, 18, 245, 50});
+    ed_dir = new QLineEdit(SettingsKeys::Output::directoryDefault(), dir);
+    ed_dir->setObjectName("ed_dir");
+    ed_dir->setGeometry(8, 20, 199, 24);
+    Button2 = button<QPushButton>(dir, "Button2", "...", {211, 20, 26, 24});
 
-    if (rb_cdquality->isChecked())
-        s->writeInteger(K::Wav::Section, K::Wav::Mode, 0);
-    else if (rb_bestsuited->isChecked())
-        s->writeInteger(K::Wav::Section, K::Wav::Mode, 1);
-    else if (rb_custom->isChecked())
-        s->writeInteger(K::Wav::Section, K::Wav::Mode, 2);
-    s->writeInteger(K::Wav::Section, K::Wav::Bit, cb_wav_bit->currentIndex());
-    s->writeInteger(K::Wav::Section, K::Wav::Channel, cb_wav_channel->currentIndex());
-    s->writeInteger(K::Wav::Section, K::Wav::Frequency, cb_wav_frequency->currentIndex());
-    hide();
+    QFont bold = font();
+    bold.setBold(true);
+    label(pn_format, "Output Format:", {8, 72, 108, 24}, &bold);
+    cb_format = comboBox(pn_format, "cb_format", {"WAV File (*.wav)", QString()}, 0,
+                         {118, 72, 132, 24});
+    label(pn_format, "Main name:", {8, 98, 108, 24}, &bold);
+    out_name = new QLineEdit("E", pn_format);
+    out_name->setObjectName("out_name");
+    out_name->setGeometry(118, 98, 132, 24);
+    out_name->installEventFilter(this);
+
+    auto* naming = group(pn_format, "Output Name:", {6, 124, 245, 100});
+    const QFont example = smaller(font(), 2);
+    rb_time = button<QRadioButton>(naming, "rb_time", "Date_Time Mode", {8, 18, 226, 20});
+    rb_time->setChecked(true);
+    out_labe_dat = label(naming, "Example: E-19-05-2006--00;08;04.MP3", {26, 38, 210, 16}, &example);
+    out_labe_dat->setObjectName("out_labe_dat");
+    rb_cust = button<QRadioButton>(naming, "rb_cust", "Custom Name", {8, 58, 226, 20});
+    out_labe_cus = label(naming, "Example: E.MP3", {26, 78, 210, 16}, &example);
+    out_labe_cus->setObjectName("out_labe_cus");
+    label(pn_format, "If the filename already exists, the file will be ", {10, 228, 242, 17}, &example);
+    label(pn_format, "overwritten automatically.  ", {10, 245, 242, 17}, &example);
+}
+
+void Tfm_set::buildSourcePage()
+{
+    pn_source = page(this, "pn_source",
+                     "----------------------Recording Source----------------------------");
+    auto* help = group(pn_source, "Help", {6, 18, 245, 246});
+    lab_help = new QLabel(help);
+    lab_help->setObjectName("lab_help");
+    lab_help->setGeometry(6, 18, 235, 190);
+    lab_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lab_help->setFont(smaller(font(), 2.5));
+    bt_pre = button<QPushButton>(help, "bt_pre", "Preview", {6, 214, 74, 26});
+    bt_nex = button<QPushButton>(help, "bt_nex", "Next", {85, 214, 74, 26});
+    Button1 = button<QPushButton>(help, "Button1", "Set", {164, 214, 74, 26});
+    showHelpText(0);
+}
+
+void Tfm_set::buildAboutPage()
+{
+    pn_about = page(this, "pn_about",
+                    "---------------------------------About-------------------------------------");
+    auto* icon = label(pn_about, QString(), {18, 34, 56, 56});
+    icon->setPixmap(QIcon(":/tamsel/tamsel.svg").pixmap(56, 56));
+    QFont big = font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() + 4);
+    label(pn_about, "Tamsel", {88, 36, 150, 28}, &big);
+    label(pn_about, "Version: 1.02", {88, 66, 150, 22});
+    for (auto [text, y] : {std::pair{"Recorder to WAV file. ", 112}, {"Join/Merge WAV file. ", 136}}) {
+        QLabel* line = label(pn_about, text, {18, y, 220, 22});
+        QPalette blue = line->palette();
+        blue.setColor(QPalette::WindowText, Qt::blue);
+        line->setPalette(blue);
+    }
+}
+
+void Tfm_set::buildTree()
+{
+    tv = new QTreeWidget(this);
+    tv->setObjectName("tv");
+    tv->setGeometry(1, 4, 126, 238);
+    tv->setHeaderHidden(true);
+    tv->setColumnCount(1);
+    tv->setIndentation(10);
+    tv->setFont(smaller(font(), 1.5));
+    tv->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto node = [this](QTreeWidgetItem* parent, const char* text, Page position) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tv);
+        item->setText(0, text);
+        item->setData(0, Qt::UserRole, int(position));
+        return item;
+    };
+    node(nullptr, "Recording Source", SourcePage);
+    node(nullptr, "File Length Limitation", FilePage);
+    node(nullptr, "Schedule", SchedulePage);
+    QTreeWidgetItem* format = node(nullptr, "Output Format", FormatPage);
+    node(format, "WAV", WavPage);
+    node(nullptr, "About", AboutPage);
+    tv->setCurrentItem(nullptr);
+    // A selected node opens; the page itself changes only with a mouse click.
+    connect(tv, &QTreeWidget::currentItemChanged, this, [](QTreeWidgetItem* current) {
+        if (current) current->setExpanded(true);
+    });
+    tv->viewport()->installEventFilter(this);
+}
+
+void Tfm_set::showHelpText(int index)
+{
+    helpIndex_ = index;
+    lab_help->setText(recordingSourceHelpTexts().at(index));
+}
+
+void Tfm_set::bt_nexClick()
+{
+    showHelpText((helpIndex_ + 1) % recordingSourceHelpTexts().size());
+}
+
+void Tfm_set::bt_preClick()
+{
+    const int n = recordingSourceHelpTexts().size();
+    showHelpText((helpIndex_ + n - 1) % n);
 }

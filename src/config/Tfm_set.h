@@ -1,5 +1,6 @@
 #pragma once
-// Settings window: length limit, WAV format, output format, folder and naming.
+// Settings window: length limit, WAV format, output format, folder and naming,
+// with a tree of pages on the left and one group per page on the right.
 
 #include <QDialog>
 #include <functional>
@@ -7,10 +8,13 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTreeWidget;
 class SettingsFile;
+class Tfm_dev;
 
 class Tfm_set : public QDialog {
     Q_OBJECT
@@ -19,6 +23,15 @@ public:
 
     // Where the save step writes; the file opens with the main window.
     void setSettings(std::function<SettingsFile*()> source) { settings_ = std::move(source); }
+    // The windows the pages and buttons open, all shown without waiting.
+    void setRecordingSourceWindow(Tfm_dev* window) { dev_ = window; }
+    void setOutputDirectoryWindow(QWidget* window) { dir_ = window; }
+    void setScheduleWindow(QWidget* window) { sche_ = window; }
+
+    // Page positions in the tree, "WAV" being the child of "Output Format".
+    enum Page { SourcePage, FilePage, SchedulePage, FormatPage, WavPage, AboutPage };
+
+    QTreeWidget* tv;
 
     QGroupBox* pn_file;
     QCheckBox* length_en;
@@ -37,17 +50,69 @@ public:
 
     QGroupBox* pn_format;
     QLineEdit* ed_dir;
+    QPushButton* Button2;
     QComboBox* cb_format;
     QLineEdit* out_name;
     QRadioButton* rb_time;
+    QLabel* out_labe_dat;
     QRadioButton* rb_cust;
+    QLabel* out_labe_cus;
+
+    QGroupBox* pn_source;
+    QLabel* lab_help;
+    QPushButton* bt_pre;
+    QPushButton* bt_nex;
+    QPushButton* Button1;
+
+    QGroupBox* pn_about;
 
     QPushButton* set_bt_ok;
+    QPushButton* set_bt_default;
 
+    int visibleHelpText() const { return helpIndex_; }
+
+    // Loads every control from the settings file; runs on each showing.
+    void FormShow();
     // The save step: every control to the settings file, then the window hides.
     // Every recording start from idle runs it too.
     void set_bt_okClick();
+    void set_bt_defaultClick();
+
+    void tvClick();
+    void ShowPage(int position);
+    void Button1Click();
+    void Button2Click();
+    void bt_nexClick();
+    void bt_preClick();
+
+    void length_enClick();
+    void file_rb_timeClick();
+    void rb_modeClick();
+    void rb_timeClick();
+    void rb_custClick();
+    void out_nameExit();
+    // Digits pass; every other typed character becomes Backspace.
+    static QChar file_timeKeyPress(QChar key);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildFilePage();
+    void buildWavPage();
+    void buildFormatPage();
+    void buildSourcePage();
+    void buildAboutPage();
+    void buildTree();
+    void connectRules();
+    void refreshExamples();
+    void showHelpText(int index);
+    void showBeside(QWidget* window, int dx, int dy);
+
     std::function<SettingsFile*()> settings_;
+    Tfm_dev* dev_ = nullptr;
+    QWidget* dir_ = nullptr;
+    QWidget* sche_ = nullptr;
+    int helpIndex_ = 0;
 };

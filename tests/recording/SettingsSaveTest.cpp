@@ -25,10 +25,9 @@ struct SettingsSave : ::testing::Test {
 
 TEST_F(SettingsSave, UntouchedControlsSaveTheirInitialValues)
 {
+    // Never shown, so nothing was loaded: the controls hold their first values.
     set.ed_dir->setText("/music/out");
-    set.show();
     set.set_bt_okClick();
-    EXPECT_FALSE(set.isVisible());
 
     const std::vector<std::tuple<const char*, const char*, const char*>> expected{
         {"file", "enlength", "0"}, {"file", "rbtime", "1"},   {"file", "rbtimee", "1"},

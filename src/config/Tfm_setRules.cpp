@@ -1,0 +1,271 @@
+// The settings window's behaviour: loading, saving, defaults, the rules that
+// tie controls together, and the pages with the windows they open.
+
+#include "config/SettingsFile.h"
+#include "config/SettingsKeys.h"
+#include "config/Tfm_dev.h"
+#include "config/Tfm_set.h"
+#include "platform/Error.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QWindow>
+
+namespace {
+
+constexpr char16_t kBackspace = u'\b';
+
+// A radio button in a group cannot be unchecked by Qt alone; the file may ask
+// for neither naming option, or for the lone "Time: " option unchecked.
+void setRadio(QRadioButton* button, bool checked)
+{
+    if (checked || !button->isChecked()) {
+        button->setChecked(checked);
+        return;
+    }
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+// A stored position outside the list shows, and so saves, the key's default.
+void setPosition(QComboBox* box, int stored, int defaultPosition)
+{
+    box->setCurrentIndex(stored >= 0 && stored < box->count() ? stored : defaultPosition);
+}
+
+void onChecked(QRadioButton* button, Tfm_set* window, void (Tfm_set::*rule)())
+{
+    QObject::connect(button, &QRadioButton::toggled, window, [window, rule](bool checked) {
+        if (checked) (window->*rule)();
+    });
+}
+
+}  // namespace
+
+void Tfm_set::connectRules()
+{
+    connect(length_en, &QCheckBox::toggled, this, &Tfm_set::length_enClick);
+    onChecked(file_rb_time, this, &Tfm_set::file_rb_timeClick);
+    for (QRadioButton* mode : {rb_cdquality, rb_bestsuited, rb_custom})
+        onChecked(mode, this, &Tfm_set::rb_modeClick);
+    onChecked(rb_time, this, &Tfm_set::rb_timeClick);
+    onChecked(rb_cust, this, &Tfm_set::rb_custClick);
+    connect(Button1, &QPushButton::clicked, this, &Tfm_set::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &Tfm_set::Button2Click);
+    connect(bt_pre, &QPushButton::clicked, this, &Tfm_set::bt_preClick);
+    connect(bt_nex, &QPushButton::clicked, this, &Tfm_set::bt_nexClick);
+}
+
+void Tfm_set::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // A window restored from the task bar is not a new showing.
+    if (!event->spontaneous()) FormShow();
+}
+
+void Tfm_set::FormShow()
+{
+    SettingsFile* s = settings_ ? settings_() : nullptr;
+    if (!s) return;
+    namespace K = SettingsKeys;
+    length_en->setChecked(s->readBool(K::File::Section, K::File::EnLength, false));
+    setRadio(file_rb_time, s->readBool(K::File::Section, K::File::RbTime, false));
+    // These enabled states are stored window state; they override the rules above.
+    file_rb_time->setEnabled(s->readBool(K::File::Section, K::File::RbTimeE, false));
+    file_time->setText(s->readText(K::File::Section, K::File::TimeT, K::File::TimeTDefault));
+    file_time->setEnabled(s->readBool(K::File::Section, K::File::Time, false));
+    file_limit_stop->setChecked(s->readBool(K::File::Section, K::File::LimitS, false));
+    file_limit_new->setChecked(s->readBool(K::File::Section, K::File::LimitN, false));
+
+    setPosition(cb_format, s->readInteger(K::Output::Section, K::Output::Format, K::Output::FormatDefault),
+                K::Output::FormatDefault);
+    out_name->setText(s->readText(K::Output::Section, K::Output::OutName, K::Output::OutNameDefault));
+    // Both true leaves the custom option checked, both false neither.
+    setRadio(rb_time, s->readBool(K::Output::Section, K::Output::RbTime, K::Output::RbTimeDefault));
+    setRadio(rb_cust, s->readBool(K::Output::Section, K::Output::RbCust, K::Output::RbCustWindowDefault));
+    ed_dir->setText(s->readText(K::Output::Section, K::Output::Dir, K::Output::directoryDefault()));
+
+    // Any other mode leaves the options as they are, and the save step then
+    // writes no mode, so a hand-edited value stays in the file.
+    switch (s->readInteger(K::Wav::Section, K::Wav::Mode, K::Wav::ModeDefault)) {
+    case 0: rb_cdquality->setChecked(true); break;
+    case 1: rb_bestsuited->setChecked(true); break;
+    case 2: rb_custom->setChecked(true); break;
+    default: break;
+    }
+    setPosition(cb_wav_bit, s->readInteger(K::Wav::Section, K::Wav::Bit, K::Wav::BitDefault),
+                K::Wav::BitDefault);
+    setPosition(cb_wav_channel, s->readInteger(K::Wav::Section, K::Wav::Channel, K::Wav::ChannelDefault),
+                K::Wav::ChannelDefault);
+    setPosition(cb_wav_frequency,
+                s->readInteger(K::Wav::Section, K::Wav::Frequency, K::Wav::FrequencyDefault),
+                K::Wav::FrequencyDefault);
+    rb_modeClick();
+}
+
+void Tfm_set::set_bt_okClick()
+{
+    SettingsFile* s = settings_ ? settings_() : nullptr;
+    if (!s) throw TamselError("The settings file tamsel.ini is not open; the settings were not saved.");
+    namespace K = SettingsKeys;
+    s->writeBool(K::File::Section, K::File::EnLength, length_en->isChecked());
+    s->writeBool(K::File::Section, K::File::RbTime, file_rb_time->isChecked());
+    s->writeBool(K::File::Section, K::File::RbTimeE, file_rb_time->isEnabled());
+    s->writeText(K::File::Section, K::File::TimeT, file_time->text());
+    s->writeBool(K::File::Section, K::File::Time, file_time->isEnabled());
+    s->writeBool(K::File::Section, K::File::LimitS, file_limit_stop->isChecked());
+    s->writeBool(K::File::Section, K::File::LimitN, file_limit_new->isChecked());
+
+    s->writeInteger(K::Output::Section, K::Output::Format, cb_format->currentIndex());
+    s->writeText(K::Output::Section, K::Output::OutName, out_name->text());
+    s->writeBool(K::Output::Section, K::Output::RbTime, rb_time->isChecked());
+    s->writeBool(K::Output::Section, K::Output::RbCust, rb_cust->isChecked());
+    s->writeText(K::Output::Section, K::Output::Dir, ed_dir->text());
+
+    if (rb_cdquality->isChecked())
+        s->writeInteger(K::Wav::Section, K::Wav::Mode, 0);
+    else if (rb_bestsuited->isChecked())
+        s->writeInteger(K::Wav::Section, K::Wav::Mode, 1);
+    else if (rb_custom->isChecked())
+        s->writeInteger(K::Wav::Section, K::Wav::Mode, 2);
+    s->writeInteger(K::Wav::Section, K::Wav::Bit, cb_wav_bit->currentIndex());
+    s->writeInteger(K::Wav::Section, K::Wav::Channel, cb_wav_channel->currentIndex());
+    s->writeInteger(K::Wav::Section, K::Wav::Frequency, cb_wav_frequency->currentIndex());
+    hide();
+}
+
+void Tfm_set::set_bt_defaultClick()
+{
+    namespace K = SettingsKeys;
+    length_en->setChecked(false);
+    file_limit_stop->setChecked(true);
+    cb_format->setCurrentIndex(K::Output::FormatDefault);
+    out_name->setText(K::Output::OutNameDefault);
+    rb_time->setChecked(true);
+    rb_cdquality->setChecked(true);
+    cb_wav_bit->setCurrentIndex(K::Wav::BitDefault);
+    cb_wav_channel->setCurrentIndex(K::Wav::ChannelDefault);
+    cb_wav_frequency->setCurrentIndex(K::Wav::FrequencyDefault);
+    for (QComboBox* box : {cb_wav_frequency, cb_wav_channel, cb_wav_bit}) box->setEnabled(false);
+}
+
+void Tfm_set::length_enClick()
+{
+    file_rb_time->setEnabled(length_en->isChecked());
+    file_time->setEnabled(length_en->isChecked());
+}
+
+void Tfm_set::file_rb_timeClick()
+{
+    file_time->setEnabled(file_rb_time->isEnabled() && file_rb_time->isChecked());
+}
+
+void Tfm_set::rb_modeClick()
+{
+    for (QComboBox* box : {cb_wav_frequency, cb_wav_channel, cb_wav_bit})
+        box->setEnabled(rb_custom->isChecked());
+}
+
+void Tfm_set::rb_timeClick() { refreshExamples(); }
+
+void Tfm_set::rb_custClick()
+{
+    if (out_name->text().isEmpty()) out_name->setText(SettingsKeys::Output::OutNameDefault);
+    refreshExamples();
+}
+
+void Tfm_set::out_nameExit() { refreshExamples(); }
+
+void Tfm_set::refreshExamples()
+{
+    // Fixed examples: neither the chosen format nor the clock changes them.
+    const QString name = out_name->text();
+    out_labe_dat->setText("Example: " + name + "-19-05-2006--00;08;04.MP3");
+    out_labe_cus->setText("Example: " + name + ".MP3");
+}
+
+QChar Tfm_set::file_timeKeyPress(QChar key)
+{
+    return key >= QLatin1Char('0') && key <= QLatin1Char('9') ? key : QChar(kBackspace);
+}
+
+bool Tfm_set::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == file_time && event->type() == QEvent::KeyPress) {
+        const QString typed = static_cast<QKeyEvent*>(event)->text();
+        // Keys that type nothing (arrows, Delete) keep their usual meaning.
+        if (typed.size() == 1 && file_timeKeyPress(typed.at(0)) == QChar(kBackspace)) {
+            file_time->backspace();
+            return true;
+        }
+    } else if (watched == out_name && event->type() == QEvent::FocusOut) {
+        out_nameExit();
+    } else if (watched == tv->viewport() && event->type() == QEvent::MouseButtonRelease
+               && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // After the tree has taken the click, so the page is the one now selected.
+        QMetaObject::invokeMethod(this, &Tfm_set::tvClick, Qt::QueuedConnection);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Tfm_set::tvClick()
+{
+    if (QTreeWidgetItem* node = tv->currentItem()) ShowPage(node->data(0, Qt::UserRole).toInt());
+}
+
+void Tfm_set::ShowPage(int position)
+{
+    QGroupBox* shown = nullptr;
+    switch (position) {
+    case SourcePage: shown = pn_source; break;
+    case FilePage: shown = pn_file; break;
+    case FormatPage: shown = pn_format; break;
+    case WavPage: shown = pn_wav; break;
+    // Once the schedule window closes, the About page is in view.
+    case SchedulePage:
+    case AboutPage: shown = pn_about; break;
+    default: return;
+    }
+    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_source, pn_about}) g->setVisible(g == shown);
+    if (dev_ && position != SourcePage) dev_->hide();
+    if (sche_ && position != SchedulePage) sche_->hide();
+    if (dev_ && position == SourcePage) {
+        showBeside(dev_, 133, 31);
+        // The page shows the same help texts itself.
+        dev_->dev_bt_help->setEnabled(false);
+    }
+    if (sche_ && position == SchedulePage) showBeside(sche_, 0, 0);
+}
+
+void Tfm_set::Button1Click()
+{
+    if (dev_) showBeside(dev_, 133, 31);
+}
+
+void Tfm_set::Button2Click()
+{
+    if (dir_) showBeside(dir_, 0, 0);
+}
+
+void Tfm_set::showBeside(QWidget* window, int dx, int dy)
+{
+    window->move(x() + dx, y() + dy);
+    // This window usually runs modal; a window it opens must take input
+    // beside it, so it becomes this window's transient child.
+    if (!window->parentWidget()) {
+        window->winId();
+        if (QWindow* handle = window->windowHandle(); handle && windowHandle())
+            handle->setTransientParent(windowHandle());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

@@ -1,0 +1,182 @@
+// The settings window's page tree, its help texts and the windows it opens.
+
+#include "config/RecordingSourceHelp.h"
+#include "config/Tfm_dev.h"
+#include "config/Tfm_set.h"
+#include "fakes/FakeComponents.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SettingsPages : ::testing::Test {
+    FakeRecorder rec;
+    Tfm_dev dev{&rec};
+    QDialog sche, dir;
+    Tfm_set set;
+    SettingsPages()
+    {
+        set.setRecordingSourceWindow(&dev);
+        set.setScheduleWindow(&sche);
+        set.setOutputDirectoryWindow(&dir);
+        set.move(200, 150);
+    }
+    QGroupBox* groupInView()
+    {
+        QGroupBox* shown = nullptr;
+        for (QGroupBox* g : {set.pn_file, set.pn_wav, set.pn_format, set.pn_source, set.pn_about})
+            if (g->isVisible()) {
+                if (shown) return nullptr;  // more than one
+                shown = g;
+            }
+        return shown;
+    }
+    QTreeWidgetItem* node(const char* text)
+    {
+        const auto found = set.tv->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+    void clickNode(QTreeWidgetItem* item)
+    {
+        const QPoint at = set.tv->visualItemRect(item).center();
+        QTest::mouseClick(set.tv->viewport(), Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+TEST_F(SettingsPages, TheTreeHoldsThePagesInOrder)
+{
+    QStringList texts;
+    for (QTreeWidgetItemIterator it(set.tv); *it; ++it) texts << (*it)->text(0);
+    EXPECT_EQ(texts, (QStringList{"Recording Source", "File Length Limitation", "Schedule", "Output Format",
+                                  "WAV", "About"}));
+    ASSERT_NE(node("WAV"), nullptr);
+    EXPECT_EQ(node("WAV")->parent(), node("Output Format"));
+}
+
+TEST_F(SettingsPages, EachPageShowsItsGroupAndOnlyTheWindowItOpens)
+{
+    set.show();
+    const std::vector<std::pair<int, QGroupBox*>> pages{{Tfm_set::FilePage, set.pn_file},
+                                                        {Tfm_set::FormatPage, set.pn_format},
+                                                        {Tfm_set::WavPage, set.pn_wav},
+                                                        {Tfm_set::AboutPage, set.pn_about}};
+    for (const auto& [position, group] : pages) {
+        set.ShowPage(Tfm_set::SourcePage);
+        ASSERT_TRUE(dev.isVisible());
+        set.ShowPage(position);
+        EXPECT_EQ(groupInView(), group) << position;
+        EXPECT_FALSE(dev.isVisible()) << position;
+        EXPECT_FALSE(sche.isVisible()) << position;
+    }
+}
+
+TEST_F(SettingsPages, RecordingSourceOpensTheSourceWindowWithoutItsHelpButton)
+{
+    set.show();
+    dev.dev_bt_help->setEnabled(true);
+    set.ShowPage(Tfm_set::SourcePage);
+    EXPECT_EQ(groupInView(), set.pn_source);
+    EXPECT_TRUE(dev.isVisible());
+    EXPECT_FALSE(dev.isModal());
+    EXPECT_EQ(dev.pos(), set.pos() + QPoint(133, 31));
+    EXPECT_FALSE(dev.dev_bt_help->isEnabled());
+
+    // "Set" opens the same window and leaves its Help button as it is.
+    dev.hide();
+    dev.dev_bt_help->setEnabled(true);
+    set.Button1->click();
+    EXPECT_TRUE(dev.isVisible());
+    EXPECT_EQ(dev.pos(), set.pos() + QPoint(133, 31));
+    EXPECT_TRUE(dev.dev_bt_help->isEnabled());
+}
+
+TEST_F(SettingsPages, ScheduleCoversTheWindowAndLeavesTheAboutPageBehind)
+{
+    set.show();
+    set.ShowPage(Tfm_set::SourcePage);
+    set.ShowPage(Tfm_set::SchedulePage);
+    EXPECT_TRUE(sche.isVisible());
+    EXPECT_EQ(sche.pos(), set.pos());
+    EXPECT_FALSE(dev.isVisible());
+    EXPECT_EQ(groupInView(), set.pn_about);
+
+    sche.hide();
+    set.ShowPage(Tfm_set::SourcePage);
+    EXPECT_EQ(groupInView(), set.pn_source);
+}
+
+TEST_F(SettingsPages, OnlyAMouseClickOnTheTreeChangesThePage)
+{
+    set.show();
+    clickNode(node("File Length Limitation"));
+    EXPECT_EQ(groupInView(), set.pn_file);
+
+    // The arrow keys move the selection but keep the page.
+    set.tv->setFocus();
+    QTest::keyClick(set.tv, Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(set.tv->currentItem(), node("Schedule"));
+    EXPECT_EQ(groupInView(), set.pn_file);
+    EXPECT_FALSE(sche.isVisible());
+
+    clickNode(node("Output Format"));
+    EXPECT_EQ(groupInView(), set.pn_format);
+    EXPECT_TRUE(node("Output Format")->isExpanded()) << "a selected node opens";
+    clickNode(node("WAV"));
+    EXPECT_EQ(groupInView(), set.pn_wav);
+
+    // Clicking the selected node again shows its page again.
+    set.ShowPage(Tfm_set::AboutPage);
+    clickNode(node("WAV"));
+    EXPECT_EQ(groupInView(), set.pn_wav);
+}
+
+TEST_F(SettingsPages, HelpTextsCycleBothWays)
+{
+    const QStringList& texts = recordingSourceHelpTexts();
+    ASSERT_EQ(texts.size(), 4);
+    EXPECT_EQ(set.visibleHelpText(), 0);
+    EXPECT_EQ(set.lab_help->text(), texts[0]);
+    set.bt_pre->click();
+    EXPECT_EQ(set.visibleHelpText(), 3);
+    EXPECT_TRUE(set.lab_help->text().startsWith("Record from TVtuner:"));
+    set.bt_nex->click();
+    EXPECT_EQ(set.lab_help->text(), texts[0]);
+    set.bt_nex->click();
+    set.bt_nex->click();
+    EXPECT_EQ(set.lab_help->text(), texts[2]);
+}
+
+TEST_F(SettingsPages, TheFolderButtonOpensTheDirectoryWindowWithoutWaiting)
+{
+    set.show();
+    set.Button2->click();
+    EXPECT_TRUE(dir.isVisible());
+    EXPECT_FALSE(dir.isModal());
+    EXPECT_TRUE(set.isVisible());
+}
+
+TEST_F(SettingsPages, OpenedWindowsTakeClicksWhileTheSettingsWindowRunsModal)
+{
+    bool sourceClosedByItsOwnButton = false;
+    QTimer::singleShot(0, &set, [&] {
+        set.ShowPage(Tfm_set::SourcePage);
+        // Through the window system, which drops input to windows a modal one blocks.
+        const QPoint ok = dev.dev_bt_ok->mapTo(&dev, dev.dev_bt_ok->rect().center());
+        QTest::mouseClick(dev.windowHandle(), Qt::LeftButton, {}, ok);
+        sourceClosedByItsOwnButton = !dev.isVisible();
+        set.reject();
+    });
+    set.exec();
+    EXPECT_TRUE(sourceClosedByItsOwnButton);
+}

@@ -1,0 +1,352 @@
+// The settings window's loading, saving, Default and the rules between its
+// controls, against a settings file in a temporary folder.
+
+#include "config/SettingsFile.h"
+#include "config/SettingsKeys.h"
+#include "config/Tfm_set.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SettingsWindow : ::testing::Test {
+    QTemporaryDir tmp;
+    SettingsFile settings{tmp.filePath("tamsel.ini")};
+    Tfm_set set;
+    SettingsWindow() { set.setSettings([this] { return &settings; }); }
+
+    QString text(const char* section, const char* key) { return settings.readText(section, key, "absent"); }
+    QByteArray fileBytes()
+    {
+        QFile f(settings.path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void write(const char* section, const char* key, const QString& value)
+    {
+        settings.writeText(section, key, value);
+    }
+    // Every key the save step writes, as a user might have saved them.
+    void writeCustomFile()
+    {
+        for (auto [key, value] : {std::pair{"enlength", "1"}, {"rbtime", "1"}, {"rbtimee", "1"},
+                                  {"timet", "300"}, {"time", "1"}, {"limit_s", "0"}, {"limit_n", "1"}})
+            write("file", key, value);
+        for (auto [key, value] : {std::pair{"format", "1"}, {"out_name", "Show"}, {"rb_time", "0"},
+                                  {"rb_cust", "1"}, {"dir", "/srv/rec"}})
+            write("output", key, value);
+        for (auto [key, value] : {std::pair{"mode", "2"}, {"bit", "3"}, {"channel", "0"}, {"frequency", "2"}})
+            write("wav", key, value);
+    }
+    // A new showing; the window loads again.
+    void reopen()
+    {
+        set.hide();
+        set.show();
+    }
+    bool wavBoxesEnabled(bool expected)
+    {
+        return set.cb_wav_frequency->isEnabled() == expected && set.cb_wav_channel->isEnabled() == expected
+               && set.cb_wav_bit->isEnabled() == expected;
+    }
+};
+
+}  // namespace
+
+TEST_F(SettingsWindow, ShowingWithNoFileLoadsEveryDefault)
+{
+    set.show();
+    EXPECT_FALSE(set.length_en->isChecked());
+    EXPECT_FALSE(set.file_rb_time->isChecked());
+    EXPECT_FALSE(set.file_rb_time->isEnabled());
+    EXPECT_EQ(set.file_time->text(), "120");
+    EXPECT_FALSE(set.file_time->isEnabled());
+    EXPECT_FALSE(set.file_limit_stop->isChecked());
+    EXPECT_FALSE(set.file_limit_new->isChecked());
+    EXPECT_EQ(set.cb_format->currentText(), "WAV File (*.wav)");
+    EXPECT_EQ(set.out_name->text(), "EUT");
+    EXPECT_TRUE(set.rb_time->isChecked());
+    EXPECT_FALSE(set.rb_cust->isChecked());
+    EXPECT_EQ(set.ed_dir->text(), SettingsKeys::Output::directoryDefault());
+    EXPECT_TRUE(set.rb_cdquality->isChecked());
+    EXPECT_EQ(set.cb_wav_bit->currentText(), "3 bps");
+    EXPECT_EQ(set.cb_wav_channel->currentText(), "Stereo");
+    EXPECT_EQ(set.cb_wav_frequency->currentText(), "44100 Hz");
+    EXPECT_TRUE(wavBoxesEnabled(false));
+
+    // Date-and-time naming was already checked, so the examples keep the first name.
+    EXPECT_EQ(set.out_labe_dat->text(), "Example: E-19-05-2006--00;08;04.MP3");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: E.MP3");
+    // No page has been chosen: the About group is the one in view.
+    EXPECT_EQ(set.tv->currentItem(), nullptr);
+    EXPECT_TRUE(set.pn_about->isVisible());
+    EXPECT_TRUE(QFile::exists(settings.path()) == false) << "loading writes nothing";
+}
+
+TEST_F(SettingsWindow, SaveWritesEveryKeyInItsOrder)
+{
+    set.show();
+    set.out_name->setText("Take");
+    set.rb_custom->click();
+    set.cb_wav_frequency->setCurrentIndex(9);
+    set.set_bt_okClick();
+    EXPECT_FALSE(set.isVisible());
+    const QStringList expected{"[file]", "enlength=0", "rbtime=0", "rbtimee=0", "timet=120", "time=0",
+                               "limit_s=0", "limit_n=0", "[output]", "format=0", "out_name=Take",
+                               "rb_time=1", "rb_cust=0", "dir=" + SettingsKeys::Output::directoryDefault(),
+                               "[wav]", "mode=2", "bit=1", "channel=1", "frequency=9"};
+    const QStringList lines = QString::fromUtf8(fileBytes()).remove('\r').split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.join(' ').toStdString(), expected.join(' ').toStdString());
+}
+
+TEST_F(SettingsWindow, AStoredFileLoadsAndSavesBackUnchanged)
+{
+    writeCustomFile();
+    const QByteArray before = fileBytes();
+    set.show();
+    EXPECT_TRUE(set.length_en->isChecked());
+    EXPECT_TRUE(set.file_rb_time->isChecked());
+    EXPECT_EQ(set.file_time->text(), "300");
+    EXPECT_TRUE(set.file_limit_new->isChecked());
+    EXPECT_EQ(set.cb_format->currentIndex(), 1);
+    EXPECT_EQ(set.out_name->text(), "Show");
+    EXPECT_TRUE(set.rb_cust->isChecked());
+    EXPECT_FALSE(set.rb_time->isChecked());
+    EXPECT_EQ(set.ed_dir->text(), "/srv/rec");
+    EXPECT_TRUE(set.rb_custom->isChecked());
+    EXPECT_TRUE(wavBoxesEnabled(true));
+    EXPECT_EQ(set.cb_wav_bit->currentText(), "5 bps");
+    EXPECT_EQ(set.cb_wav_channel->currentText(), "Mono");
+    EXPECT_EQ(set.cb_wav_frequency->currentText(), "11025 Hz");
+    set.set_bt_okClick();
+    EXPECT_EQ(fileBytes(), before);
+}
+
+TEST_F(SettingsWindow, EachShowingDiscardsUnsavedChanges)
+{
+    set.show();
+    set.out_name->setText("Unsaved");
+    set.length_en->click();
+    set.close();
+    EXPECT_FALSE(QFile::exists(settings.path())) << "the close box saves nothing";
+    set.show();
+    EXPECT_EQ(set.out_name->text(), "EUT");
+    EXPECT_FALSE(set.length_en->isChecked());
+}
+
+TEST_F(SettingsWindow, DefaultResetsItsControlsAndSavesNothing)
+{
+    writeCustomFile();
+    write("file", "limit_s", "0");
+    set.show();
+    const QByteArray before = fileBytes();
+    set.set_bt_defaultClick();
+
+    EXPECT_FALSE(set.length_en->isChecked());
+    EXPECT_TRUE(set.file_limit_stop->isChecked());
+    EXPECT_EQ(set.cb_format->currentIndex(), 0);
+    EXPECT_EQ(set.out_name->text(), "EUT");
+    EXPECT_TRUE(set.rb_time->isChecked());
+    EXPECT_FALSE(set.rb_cust->isChecked());
+    EXPECT_TRUE(set.rb_cdquality->isChecked());
+    EXPECT_EQ(set.cb_wav_bit->currentIndex(), 1);
+    EXPECT_EQ(set.cb_wav_channel->currentIndex(), 1);
+    EXPECT_EQ(set.cb_wav_frequency->currentIndex(), 8);
+    EXPECT_TRUE(wavBoxesEnabled(false));
+    // Untouched: the new-file option, the time option's check, the seconds and the folder.
+    EXPECT_TRUE(set.file_limit_new->isChecked());
+    EXPECT_TRUE(set.file_rb_time->isChecked());
+    EXPECT_EQ(set.file_time->text(), "300");
+    EXPECT_EQ(set.ed_dir->text(), "/srv/rec");
+    // The limitation was on, so switching it off disables the time controls.
+    EXPECT_FALSE(set.file_rb_time->isEnabled());
+    EXPECT_FALSE(set.file_time->isEnabled());
+    // Date naming became checked, so the examples follow the new name.
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.MP3");
+
+    set.close();
+    EXPECT_EQ(fileBytes(), before) << "Default then the close box saves nothing";
+    set.set_bt_okClick();
+    EXPECT_EQ(text("output", "out_name"), "EUT");
+    EXPECT_EQ(text("wav", "mode"), "0");
+    EXPECT_EQ(text("wav", "frequency"), "8");
+}
+
+TEST_F(SettingsWindow, DefaultLeavesTheTimeControlsWhenTheLimitationWasOff)
+{
+    write("file", "rbtimee", "1");
+    set.show();
+    ASSERT_FALSE(set.length_en->isChecked());
+    ASSERT_FALSE(set.file_time->isEnabled());
+    set.set_bt_defaultClick();
+    EXPECT_TRUE(set.file_rb_time->isEnabled());
+    EXPECT_FALSE(set.file_time->isEnabled());
+}
+
+TEST_F(SettingsWindow, DependentControlRules)
+{
+    set.show();
+    set.length_en->click();
+    EXPECT_TRUE(set.file_rb_time->isEnabled());
+    EXPECT_TRUE(set.file_time->isEnabled());
+    set.length_en->click();
+    EXPECT_FALSE(set.file_rb_time->isEnabled());
+    EXPECT_FALSE(set.file_time->isEnabled());
+
+    // Checking "Time: " enables the seconds only while the option itself is enabled.
+    set.length_en->click();
+    set.file_time->setEnabled(false);
+    set.file_rb_time->click();
+    EXPECT_TRUE(set.file_time->isEnabled());
+
+    set.rb_custom->click();
+    EXPECT_TRUE(wavBoxesEnabled(true));
+    set.rb_bestsuited->click();
+    EXPECT_TRUE(wavBoxesEnabled(false));
+    set.rb_custom->click();
+    set.rb_cdquality->click();
+    EXPECT_TRUE(wavBoxesEnabled(false));
+}
+
+TEST_F(SettingsWindow, LoadedEnabledStatesOverrideTheLimitationRule)
+{
+    write("file", "enlength", "0");
+    write("file", "rbtime", "1");
+    write("file", "rbtimee", "1");
+    write("file", "time", "1");
+    set.show();
+    EXPECT_FALSE(set.length_en->isChecked());
+    EXPECT_TRUE(set.file_rb_time->isChecked());
+    EXPECT_TRUE(set.file_rb_time->isEnabled());
+    EXPECT_TRUE(set.file_time->isEnabled());
+
+    write("file", "enlength", "1");
+    write("file", "rbtimee", "0");
+    write("file", "time", "0");
+    reopen();
+    EXPECT_TRUE(set.length_en->isChecked());
+    EXPECT_TRUE(set.file_rb_time->isChecked());
+    EXPECT_FALSE(set.file_rb_time->isEnabled());
+    EXPECT_FALSE(set.file_time->isEnabled());
+}
+
+TEST_F(SettingsWindow, TheTimeOptionCanLoadUnchecked)
+{
+    write("file", "rbtime", "0");
+    set.show();
+    EXPECT_FALSE(set.file_rb_time->isChecked());
+    set.set_bt_okClick();
+    EXPECT_EQ(text("file", "rbtime"), "0");
+}
+
+TEST_F(SettingsWindow, AnUnknownModeChecksNothingAndStaysInTheFile)
+{
+    write("wav", "mode", "7");
+    set.show();
+    EXPECT_FALSE(set.rb_cdquality->isChecked());
+    EXPECT_FALSE(set.rb_bestsuited->isChecked());
+    EXPECT_FALSE(set.rb_custom->isChecked());
+    EXPECT_TRUE(wavBoxesEnabled(false));
+    set.set_bt_okClick();
+    EXPECT_EQ(text("wav", "mode"), "7");
+    EXPECT_EQ(text("wav", "bit"), "1");
+}
+
+TEST_F(SettingsWindow, PositionsOutsideTheirListsShowAndSaveTheDefault)
+{
+    write("output", "format", "3");
+    write("wav", "bit", "7");
+    write("wav", "channel", "-1");
+    write("wav", "frequency", "10");
+    set.show();
+    EXPECT_EQ(set.cb_format->currentIndex(), 0);
+    EXPECT_EQ(set.cb_wav_bit->currentText(), "3 bps");
+    EXPECT_EQ(set.cb_wav_channel->currentText(), "Stereo");
+    EXPECT_EQ(set.cb_wav_frequency->currentText(), "44100 Hz");
+    set.set_bt_okClick();
+    EXPECT_EQ(text("output", "format"), "0");
+    EXPECT_EQ(text("wav", "bit"), "1");
+    EXPECT_EQ(text("wav", "channel"), "1");
+    EXPECT_EQ(text("wav", "frequency"), "8");
+
+    // The last entry of each list is still inside it.
+    write("wav", "bit", "6");
+    write("wav", "frequency", "9");
+    reopen();
+    EXPECT_EQ(set.cb_wav_bit->currentText(), "32 bps");
+    EXPECT_EQ(set.cb_wav_frequency->currentText(), "48000 Hz");
+}
+
+TEST_F(SettingsWindow, NamingOptionsFromTheFile)
+{
+    write("output", "rb_time", "1");
+    write("output", "rb_cust", "1");
+    write("output", "out_name", "Both");
+    set.show();
+    EXPECT_TRUE(set.rb_cust->isChecked());
+    EXPECT_FALSE(set.rb_time->isChecked());
+    // Loading checked the custom option, so the examples follow the loaded name.
+    EXPECT_EQ(set.out_labe_dat->text(), "Example: Both-19-05-2006--00;08;04.MP3");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: Both.MP3");
+
+    write("output", "rb_time", "0");
+    write("output", "rb_cust", "0");
+    reopen();
+    EXPECT_FALSE(set.rb_cust->isChecked());
+    EXPECT_FALSE(set.rb_time->isChecked());
+    set.set_bt_okClick();
+    EXPECT_EQ(text("output", "rb_time"), "0");
+    EXPECT_EQ(text("output", "rb_cust"), "0");
+}
+
+TEST_F(SettingsWindow, ExampleLabelsFollowTheName)
+{
+    set.show();
+    set.out_name->clear();
+    set.rb_cust->click();
+    EXPECT_EQ(set.out_name->text(), "EUT") << "an empty name becomes the default";
+    EXPECT_EQ(set.out_labe_dat->text(), "Example: EUT-19-05-2006--00;08;04.MP3");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.MP3");
+
+    // Typing alone changes nothing; leaving the box refreshes both.
+    set.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&set));
+    set.out_name->setFocus();
+    set.out_name->setText("Night");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.MP3");
+    set.ed_dir->setFocus();
+    EXPECT_EQ(set.out_labe_dat->text(), "Example: Night-19-05-2006--00;08;04.MP3");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: Night.MP3");
+
+    set.out_name->setText("Day");
+    set.rb_time->click();
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: Day.MP3");
+    set.out_name->clear();
+    set.rb_time->click();  // already checked: no refresh
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: Day.MP3");
+}
+
+TEST_F(SettingsWindow, TheSecondsBoxTakesDigitsAndTurnsAnythingElseIntoBackspace)
+{
+    set.file_time->clear();
+    QTest::keyClicks(set.file_time, "12a");
+    EXPECT_EQ(set.file_time->text(), "1");
+
+    set.file_time->setText("1234");
+    set.file_time->setCursorPosition(2);
+    QTest::keyClicks(set.file_time, "x 9");
+    EXPECT_EQ(set.file_time->text(), "934") << "two removed before the caret, then a digit typed";
+    QTest::keyClick(set.file_time, Qt::Key_Delete);
+    EXPECT_EQ(set.file_time->text(), "94") << "keys that type nothing keep their meaning";
+    QTest::keyClick(set.file_time, Qt::Key_Backspace);
+    EXPECT_EQ(set.file_time->text(), "4");
+}
