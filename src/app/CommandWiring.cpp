@@ -2,6 +2,7 @@
 
 #include "app/DirectoryWiring.h"
 #include "app/JoinWiring.h"
+#include "app/PlaybackWiring.h"
 #include "app/ScheduleWiring.h"
 #include "app/TagWiring.h"
 #include "app/Tfm_main.h"
@@ -48,6 +49,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     c.RecordCommand = [recording] { recording->RecordCommand(); };
     c.ToggleRecordingPause = [recording] { recording->ToggleRecordingPause(); };
     c.StopRecording = [recording] { recording->StopRecording(); };
+    wirePlayback(main, list);
     wireSchedule(main);
     wireOutputDirectory(main, set);
     return recording;

@@ -1,0 +1,388 @@
+// The player with fake components: the order of its calls, its texts and
+// seek bar, its guards, pause, seek and stop, and files at the edges (no
+// frames, more than 2^31 frames, more than two channels).
+
+#include "PlaybackFakes.h"
+#include "app/AppState.h"
+#include "playback/PlaybackControl.h"
+
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Text = PlaybackControl::Text;
+
+class PlaybackTest : public ::testing::Test {
+protected:
+    PlaybackTest() : reader(log), player(log)
+    {
+        state.noWindowDrag = true;
+        state.barFollows = true;
+        PlaybackControl::Parts p;
+        p.state = &state;
+        p.reader = &reader;
+        p.player = &player;
+        p.levels = &levels;
+        p.dialogs = &dialogs;
+        p.showText = [this](Text t, const QString& s) {
+            texts[t] = s;
+            textOrder << s;
+        };
+        p.bar.setPosition = [this](int pos) {
+            bar = pos;
+            barWrites << pos;
+        };
+        p.bar.position = [this] { return bar; };
+        p.bar.setEnabled = [this](bool e) { barEnabled = e; };
+        p.entries.count = [this] { return int(entries.size()); };
+        p.entries.selected = [this] { return selected; };
+        p.entries.select = [this](int row) { selected = row; };
+        p.entries.path = [this](int row) { return entries.value(row); };
+        control = std::make_unique<PlaybackControl>(std::move(p));
+    }
+
+    // A file on disk of the given size, listed as an entry.
+    QString addEntry(const QString& name, int bytes = 5000)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(bytes, 'x'));
+        entries << path;
+        return path;
+    }
+
+    void play()
+    {
+        control->PlayCommand();
+        log.clear();
+    }
+
+    QTemporaryDir dir;
+    QStringList log;
+    PlaybackReaderFake reader;
+    PlaybackPlayerFake player;
+    FakeVisualization levels;
+    FakeDialogs dialogs;
+    AppState state;
+    QMap<Text, QString> texts;
+    QStringList textOrder;
+    int bar = 555;  // where an earlier file left it
+    QList<int> barWrites;
+    bool barEnabled = false;
+    QStringList entries;
+    int selected = -1;
+    std::unique_ptr<PlaybackControl> control;
+};
+
+TEST_F(PlaybackTest, PlayOpensTheFileShowsItsTextsAndQueuesTwoBlocks)
+{
+    addEntry("first.mp3");
+    const QString path = addEntry("Song.Name.wav", 5000);
+    selected = 1;
+    reader.open = true;  // left open by the join list's reading
+    control->PlayCommand();
+
+    EXPECT_EQ(log, QStringList({"CloseFile", "OpenRead " + path, "Seek 0 3", "SetFormat 44100 2",
+                                "StartPlay", "ReadArray 4100", "PlayArray 4100", "ReadArray 4100",
+                                "PlayArray 4100"}));
+    EXPECT_EQ(textOrder, QStringList({"File Size: 4 KB", "Time:.wav",
+                                      "File Info: Stereo 1411K 44100HZ",
+                                      "File Name:Song.Name.wav"}));
+    EXPECT_TRUE(state.playing);
+    EXPECT_FALSE(state.playbackPaused);
+    EXPECT_EQ(state.positionSamples, 0);
+    EXPECT_FALSE(levels.isHidden());
+    EXPECT_EQ(levels.blocks, 2);
+    EXPECT_TRUE(barEnabled);
+    EXPECT_EQ(bar, 0);
+    EXPECT_EQ(selected, 1);
+}
+
+TEST_F(PlaybackTest, WithoutSelectionTheLastEntryIsSelectedAndPlayed)
+{
+    addEntry("a.wav");
+    const QString last = addEntry("b.ogg");
+    control->PlayCommand();
+    EXPECT_EQ(selected, 1);
+    EXPECT_TRUE(log.contains("OpenRead " + last));
+    EXPECT_EQ(texts[Text::Time], "Time:.ogg");
+}
+
+TEST_F(PlaybackTest, GuardsRefuseWhileJoiningRecordingPlayingOrWithAnEmptyList)
+{
+    control->PlayCommand();  // empty list
+    EXPECT_FALSE(state.playing);
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+
+    addEntry("a.wav");
+    state.joining = true;
+    control->PlayCommand();
+    EXPECT_FALSE(state.playing);
+    EXPECT_TRUE(log.isEmpty());
+
+    state.joining = false;
+    state.recording = true;
+    control->PlayCommand();
+    EXPECT_FALSE(state.playing);
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_EQ(dialogs.shown, QStringList({"Please stop recording first."}));
+
+    state.recording = false;
+    play();
+    control->PlayCommand();  // already playing
+    EXPECT_TRUE(log.isEmpty());
+
+    // A stop while a join runs leaves the playback alone.
+    state.joining = true;
+    control->StopPlayback();
+    EXPECT_TRUE(state.playing);
+    EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(PlaybackTest, EveryRequestAndFinishedBlockIsAnsweredWithOneBlockUntilTheEnd)
+{
+    reader.length = 4100 * 2 + 100;
+    addEntry("a.wav");
+    play();
+    emit player.OnRequestOnLoadArray();
+    emit player.OnEndArrayPlay();
+    emit player.OnEndArrayPlay();
+    EXPECT_EQ(log, QStringList({"ReadArray 4100", "PlayArray 100", "ReadArray 4100", "PlayArray 0",
+                                "ReadArray 4100", "PlayArray 0"}));
+    EXPECT_EQ(levels.blocks, 5);
+    EXPECT_TRUE(state.playing) << "only the end of output ends playback";
+
+    emit player.OnEndPlay();
+    EXPECT_FALSE(state.playing);
+    log.clear();
+    // Late events of a finished playback touch nothing.
+    emit player.OnEndPlay();
+    emit player.OnRequestOnLoadArray();
+    emit player.OnTimer(1000, 0, 0);
+    EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(PlaybackTest, TimerShowsTimeAndMovesTheBarWhenAllowed)
+{
+    addEntry("a.wav");
+    play();
+    emit player.OnTimer(44100 * 5 + 30, 0, 0);
+    EXPECT_EQ(state.positionSamples, 44100 * 5 + 30);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:05");
+    EXPECT_EQ(bar, 490);
+
+    state.barFollows = false;  // the user holds the bar
+    emit player.OnTimer(44100 * 7, 0, 0);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:07");
+    EXPECT_EQ(bar, 490);
+
+    state.barFollows = true;
+    state.noWindowDrag = false;  // a window drag runs: position only
+    emit player.OnTimer(44100 * 8, 0, 0);
+    EXPECT_EQ(state.positionSamples, 44100 * 8);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:07");
+    EXPECT_EQ(bar, 490);
+}
+
+TEST_F(PlaybackTest, BarRoundsToNearestAndStopsAtTheEnd)
+{
+    EXPECT_EQ(PlaybackControl::barFromPosition(1, 1960), 1);   // 0.5 rounds up
+    EXPECT_EQ(PlaybackControl::barFromPosition(1, 1961), 0);
+    EXPECT_EQ(PlaybackControl::barFromPosition(1000, 1000), 980);
+    EXPECT_EQ(PlaybackControl::barFromPosition(5000, 1000), 980);
+    EXPECT_EQ(PlaybackControl::positionFromBar(978, 441000), 440100);
+    EXPECT_EQ(PlaybackControl::positionFromBar(1, 1960), 2);
+    EXPECT_EQ(PlaybackControl::positionFromBar(1, 490), 1);  // 0.5 rounds up
+}
+
+TEST_F(PlaybackTest, AFileOfNoFramesKeepsTheBarAtZero)
+{
+    reader.length = 0;
+    addEntry("empty.wav", 44);
+    control->PlayCommand();
+    EXPECT_EQ(log.count("PlayArray 0"), 2);
+    log.clear();
+    emit player.OnTimer(0, 0, 0);
+    emit player.OnTimer(4100, 0, 0);  // a player that counts what it never had
+    EXPECT_EQ(bar, 0);
+    EXPECT_EQ(barWrites.last(), 0);
+
+    bar = 500;
+    control->SeekFromBar();
+    EXPECT_EQ(log.mid(0, 3), QStringList({"StopPlay", "Seek 0 3", "StartPlay"}));
+    EXPECT_EQ(state.positionBase, 0);
+    EXPECT_EQ(PlaybackControl::barFromPosition(0, 0), 0);
+    EXPECT_EQ(PlaybackControl::positionFromBar(980, 0), 0);
+}
+
+TEST_F(PlaybackTest, FilesBeyondTwoToThe31FramesShowTheirTrueTimeAndBar)
+{
+    reader.length = int64_t(1) << 34;  // about 108 hours at 44100 Hz
+    addEntry("long.wav");
+    play();
+    emit player.OnTimer(5'000'000'000LL, 0, 0);
+    EXPECT_EQ(state.positionSamples, 5'000'000'000LL);
+    EXPECT_EQ(texts[Text::Time], "Time:31:29:38");
+    EXPECT_EQ(bar, 285);
+
+    // Hours beyond 99 print in full.
+    emit player.OnTimer(44100LL * 3600 * 100 + 44100 * 61, 0, 0);
+    EXPECT_EQ(texts[Text::Time], "Time:100:01:01");
+
+    bar = 490;
+    control->SeekFromBar();
+    EXPECT_TRUE(log.contains(QString("Seek %1 3").arg(int64_t(1) << 33)));
+    EXPECT_EQ(state.positionBase, int64_t(1) << 33);
+    emit player.OnTimer(44100, 0, 0);
+    EXPECT_EQ(state.positionSamples, (int64_t(1) << 33) + 44100);
+}
+
+TEST_F(PlaybackTest, InfoTextNamesMonoStereoAndCountsOtherChannels)
+{
+    EXPECT_EQ(PlaybackControl::infoText(1, 128999, 22050), "File Info: Mono 128K 22050HZ");
+    EXPECT_EQ(PlaybackControl::infoText(2, 320000, 48000), "File Info: Stereo 320K 48000HZ");
+
+    reader.channels = 6;
+    reader.bitrate = 448000;
+    reader.rate = 48000;
+    addEntry("surround.ogg");
+    control->PlayCommand();
+    EXPECT_EQ(texts[Text::Info], "File Info: 6 Channels 448K 48000HZ");
+    EXPECT_TRUE(log.contains("SetFormat 48000 6"));
+}
+
+TEST_F(PlaybackTest, PauseCarriesThePositionAndResumesWhereTheSoundStopped)
+{
+    addEntry("a.wav");
+    addEntry("b.wav");
+    play();
+    emit player.OnTimer(44100 * 3, 0, 0);
+    control->TogglePlaybackPause();
+    EXPECT_TRUE(state.playbackPaused);
+    EXPECT_EQ(state.positionBase, 44100 * 3);
+    // The player drops its queue: the reader goes back to what was heard.
+    EXPECT_EQ(log, QStringList({"StopPlay", QString("Seek %1 3").arg(44100 * 3)}));
+    log.clear();
+
+    emit player.OnTimer(999, 0, 0);  // late tick
+    emit player.OnRequestOnLoadArray();
+    EXPECT_EQ(state.positionSamples, 44100 * 3);
+    EXPECT_TRUE(log.isEmpty());
+
+    selected = 0;  // another entry: play resumes the paused file anyway
+    control->PlayCommand();
+    EXPECT_EQ(log, QStringList({"StartPlay"}));
+    EXPECT_FALSE(state.playbackPaused);
+    emit player.OnTimer(44100, 0, 0);  // the player counts from its start
+    EXPECT_EQ(state.positionSamples, 44100 * 4);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:04");
+
+    control->TogglePlaybackPause();
+    log.clear();
+    control->TogglePlaybackPause();
+    EXPECT_EQ(log, QStringList({"StartPlay"}));
+    EXPECT_FALSE(state.playbackPaused);
+}
+
+TEST_F(PlaybackTest, SeekMovesThePositionAndABarAtTheEndStops)
+{
+    reader.length = 441000;
+    addEntry("a.wav");
+    play();
+    state.barFollows = false;  // pressed on the bar
+    bar = 978;
+    control->SeekFromBar();
+    EXPECT_EQ(log, QStringList({"StopPlay", "Seek 440100 3", "StartPlay"}));
+    EXPECT_TRUE(state.barFollows);
+    EXPECT_EQ(state.positionBase, 440100);
+    EXPECT_TRUE(state.playing);
+    emit player.OnTimer(441, 0, 0);
+    EXPECT_EQ(state.positionSamples, 440541);
+
+    log.clear();
+    bar = 979;
+    control->SeekFromBar();
+    EXPECT_FALSE(state.playing);
+    EXPECT_EQ(log, QStringList({"StopPlay", "StopPlay", "CloseFile"}));
+}
+
+TEST_F(PlaybackTest, SeekWhilePausedMovesThePositionAndKeepsThePause)
+{
+    reader.length = 441000;
+    addEntry("a.wav");
+    play();
+    emit player.OnTimer(44100, 0, 0);
+    control->TogglePlaybackPause();
+    log.clear();
+
+    bar = 490;
+    control->SeekFromBar();
+    EXPECT_EQ(log, QStringList({"StopPlay", "Seek 220500 3"}));
+    EXPECT_TRUE(state.playbackPaused);
+    EXPECT_FALSE(player.running);
+    EXPECT_EQ(state.positionSamples, 220500);
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:05");
+
+    log.clear();
+    control->TogglePlaybackPause();  // resume
+    EXPECT_EQ(log, QStringList({"StartPlay"}));
+    emit player.OnTimer(4410, 0, 0);
+    EXPECT_EQ(state.positionSamples, 220500 + 4410);
+}
+
+TEST_F(PlaybackTest, StopAndTheEndOfOutputClearTheDisplayAlike)
+{
+    for (bool natural : {false, true}) {
+        SCOPED_TRACE(natural ? "end of output" : "stop");
+        entries.clear();
+        addEntry("a.wav");
+        play();
+        emit player.OnTimer(44100, 0, 0);
+        if (natural) emit player.OnEndPlay();
+        else control->StopPlayback();
+        EXPECT_FALSE(state.playing);
+        EXPECT_FALSE(state.playbackPaused);
+        EXPECT_EQ(state.positionBase, 0);
+        EXPECT_EQ(log, QStringList({"StopPlay", "CloseFile"}));
+        for (Text t : {Text::Time, Text::Size, Text::FileName, Text::Info})
+            EXPECT_TRUE(texts[t].isEmpty());
+        EXPECT_TRUE(levels.isHidden());
+        EXPECT_FALSE(barEnabled);
+    }
+}
+
+TEST_F(PlaybackTest, FailuresAreRaisedWithPlayingSetSoTheHandlerCanStop)
+{
+    entries << dir.filePath("gone.wav");
+    try {
+        control->PlayCommand();
+        ADD_FAILURE() << "a missing file must raise";
+    } catch (const TamselError& e) {
+        EXPECT_TRUE(e.message().contains("gone.wav")) << e.message().toStdString();
+    }
+    EXPECT_TRUE(state.playing);
+    control->StopPlayback();
+    EXPECT_FALSE(state.playing);
+
+    entries.clear();
+    const QString bad = addEntry("bad.wav");
+    reader.unreadable << bad;
+    EXPECT_THROW(control->PlayCommand(), TamselError);
+    EXPECT_TRUE(state.playing);
+    EXPECT_EQ(texts[Text::Size], "File Size: 4 KB");
+    log.clear();
+    control->StopPlayback();
+    EXPECT_EQ(log, QStringList({"StopPlay"})) << "nothing open to close";
+
+    addEntry("a.wav");
+    selected = 1;
+    play();
+    EXPECT_THROW(emit player.OnError("The sound server went away"), TamselError);
+}
+
+}  // namespace
