@@ -4,6 +4,7 @@
 #include "app/JoinWiring.h"
 #include "app/PlaybackWiring.h"
 #include "app/ScheduleWiring.h"
+#include "app/SettingsWiring.h"
 #include "app/TagWiring.h"
 #include "app/Tfm_main.h"
 #include "components/TSkin.h"
@@ -52,5 +53,6 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     wirePlayback(main, list);
     wireSchedule(main);
     wireOutputDirectory(main, set);
+    wireSettingsWindow(main, set);
     return recording;
 }
