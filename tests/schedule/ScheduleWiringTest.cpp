@@ -99,6 +99,14 @@ protected:
         }
     }
 
+    // A captured block reaches the file: only a recording that holds audio is tagged.
+    void captureBlock()
+    {
+        auto* recorder = static_cast<FakeRecorder*>(main->components().AudioRecord1.get());
+        recorder->nextBlock = Block{{0.1f, -0.1f, 0.2f, -0.2f}, 2, 44100};
+        emit recorder->OnEndArrayRecord(0);
+    }
+
     QTemporaryDir tmp;
     FakeDialogs dialogs;
     FakeShell shell;
@@ -124,6 +132,7 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
     runUntil(QTime(8, 0, 1));
     EXPECT_TRUE(main->state().recording);
     EXPECT_FALSE(sche.isVisible());
+    captureBlock();
 
     runUntil(QTime(8, 0, 6));
     EXPECT_FALSE(main->state().recording);
@@ -133,12 +142,14 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
     // A recording running at the power-off second is completed and listed first.
     main->commands().RecordCommand();
     ASSERT_TRUE(main->state().recording);
+    captureBlock();
     bool recordingAtPowerOff = true;
     powerOff.onCall = [&] { recordingAtPowerOff = main->state().recording; };
     runUntil(QTime(8, 0, 12));
     EXPECT_EQ(powerOff.calls, 1);
     EXPECT_FALSE(recordingAtPowerOff);
     EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(information_->calls.count("title "), 2) << information_->calls.join(", ").toStdString();
 }
 
 TEST_F(WiredSchedule, OutputDirectoryWindowWritesTheProgramsSettingsAndTheSettingsBox)
