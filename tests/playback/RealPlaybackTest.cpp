@@ -1,0 +1,166 @@
+// The player with the real reader and the real sound-server player, heard on
+// the private server's null sink monitor: the natural end, pause and resume,
+// and a seek near the end.
+
+#include "PulseTestTools.h"
+
+#include "app/AppState.h"
+#include "components/file/AudioFile.h"
+#include "components/pulse/PulsePlayer.h"
+#include "fakes/FakeComponents.h"
+#include "playback/PlaybackControl.h"
+#include "support/TestSupport.h"
+
+#include <QMap>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace pulsetest;
+
+namespace {
+
+using Text = PlaybackControl::Text;
+
+// Distance of two ramp steps on the ramp's circle of 65536.
+int rampDistance(qint64 a, qint64 b)
+{
+    const int d = static_cast<int>(((a - b) % 65536 + 65536) % 65536);
+    return std::min(d, 65536 - d);
+}
+
+class RealPlayback : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_PULSE();
+        state.noWindowDrag = true;
+        state.barFollows = true;
+        PlaybackControl::Parts p;
+        p.state = &state;
+        p.reader = &reader;
+        p.player = &player;
+        p.levels = &levels;
+        p.dialogs = &dialogs;
+        p.showText = [this](Text t, const QString& s) { texts[t] = s; };
+        p.bar.setPosition = [this](int pos) {
+            bar = pos;
+            highestBar = std::max(highestBar, pos);
+        };
+        p.bar.position = [this] { return bar; };
+        p.bar.setEnabled = [this](bool e) { barEnabled = e; };
+        p.entries.count = [this] { return int(entries.size()); };
+        p.entries.selected = [this] { return selected; };
+        p.entries.select = [this](int row) { selected = row; };
+        p.entries.path = [this](int row) { return entries.value(row); };
+        control = std::make_unique<PlaybackControl>(std::move(p));
+        QObject::connect(&player, &TAudioPlayer2::OnEndPlay, [this] { ++ends; });
+    }
+
+    bool waitUntilStopped(int timeoutMs) { return QTest::qWaitFor([this] { return !state.playing; }, timeoutMs); }
+
+    QTemporaryDir dir;
+    AudioFile reader;
+    PulsePlayer player;
+    FakeVisualization levels;
+    FakeDialogs dialogs;
+    AppState state;
+    QMap<Text, QString> texts;
+    int bar = 0;
+    int highestBar = 0;
+    bool barEnabled = false;
+    QStringList entries;
+    int selected = -1;
+    int ends = 0;
+    std::unique_ptr<PlaybackControl> control;
+};
+
+TEST_F(RealPlayback, AFileIsHeardAndItsEndClearsTheDisplayOnce)
+{
+    const QString tone = dir.filePath("tone.wav");
+    testsupport::makeTone(tone, 440, 1, kRate, 2);
+    entries << tone;
+    MonitorRecorder monitor(dir.filePath("monitor.raw"));
+    ASSERT_TRUE(monitor.waitForData());
+
+    control->PlayCommand();
+    EXPECT_TRUE(state.playing);
+    EXPECT_EQ(texts[Text::Info].toStdString(),
+              PlaybackControl::infoText(2, reader.Bitrate(), kRate).toStdString());
+    EXPECT_EQ(texts[Text::FileName].toStdString(), "File Name:tone.wav");
+    EXPECT_TRUE(barEnabled);
+    EXPECT_FALSE(levels.isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return texts[Text::Time] == "Time:00:00:00"; }, 8000));
+
+    ASSERT_TRUE(waitUntilStopped(10000));
+    EXPECT_FALSE(QSignalSpy(&player, &TAudioPlayer2::OnEndPlay).wait(500));
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(highestBar, 980) << "the bar reached the end";
+    for (Text t : {Text::Time, Text::Size, Text::FileName, Text::Info}) EXPECT_TRUE(texts[t].isEmpty());
+    EXPECT_FALSE(barEnabled);
+    EXPECT_TRUE(levels.isHidden());
+    EXPECT_FALSE(reader.IsOpen());
+    EXPECT_GT(levels.blocks, 10);
+
+    ASSERT_TRUE(monitor.waitForMore(kRate / 4));
+    const std::vector<float> heard = monitor.stopAndRead();
+    float peak = 0;
+    for (float v : heard) peak = std::max(peak, std::fabs(v));
+    EXPECT_NEAR(peak, 0.5, 0.02) << "the tone was not heard";
+}
+
+TEST_F(RealPlayback, PauseResumesWhereTheSoundStoppedAndASeekLandsOnTheBar)
+{
+    // Long enough that the 2/980 after a seek to 978 outlast what the
+    // monitor may miss of a new stream.
+    const qint64 total = 60 * kRate;
+    const QString raw = dir.filePath("ramp.raw");
+    const QString ramp = dir.filePath("ramp.wav");
+    writeRampRaw(raw, total);
+    testsupport::runPeer("sox", {"-t", "raw", "-r", QString::number(kRate), "-e", "signed", "-b", "16", "-c",
+                                 "2", raw, ramp});
+    entries << ramp;
+    MonitorRecorder monitor(dir.filePath("monitor.raw"));
+    ASSERT_TRUE(monitor.waitForData());
+
+    control->PlayCommand();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return state.positionSamples >= kRate; }, 8000));
+    control->TogglePlaybackPause();
+    const qint64 pausedAt = state.positionBase;
+    QTest::qWait(500);
+    EXPECT_EQ(state.positionSamples, pausedAt) << "the position moved during the pause";
+    EXPECT_TRUE(state.playing);
+
+    control->PlayCommand();  // resumes
+    EXPECT_FALSE(state.playbackPaused);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state.positionSamples >= pausedAt + kRate / 2; }, 8000));
+    const qint64 seekedFrom = state.positionSamples;
+
+    bar = 978;
+    control->SeekFromBar();
+    const qint64 target = PlaybackControl::positionFromBar(978, total);
+    EXPECT_EQ(state.positionBase, target);
+    ASSERT_TRUE(waitUntilStopped(8000));
+    EXPECT_EQ(ends, 1);
+    ASSERT_TRUE(monitor.waitForMore(kRate / 4));
+
+    const RampScan scan = scanRamp(monitor.stopAndRead());
+    EXPECT_TRUE(scan.exact);
+    ASSERT_EQ(scan.segments.size(), 3u);
+    const double tolerance = 0.1 * kRate;
+    // Heard up to the pause, then on from there: nothing skipped, at most a
+    // timer period repeated.
+    EXPECT_NEAR(scan.firstStep + scan.segments[0], pausedAt, tolerance);
+    EXPECT_LE(rampDistance(scan.stepsAfterBreak[0], pausedAt), tolerance + kStartLoss);
+    EXPECT_NEAR(pausedAt + scan.segments[1], seekedFrom, tolerance + kStartLoss);
+    // After the seek, exactly the rest of the file from 978/980.
+    const int seekStep = static_cast<int>(target % 65536);
+    EXPECT_GE(scan.stepsAfterBreak[1], seekStep);
+    EXPECT_LE(scan.stepsAfterBreak[1], seekStep + kStartLoss);
+    EXPECT_EQ(scan.stepsAfterBreak[1] - seekStep + scan.segments[2], total - target);
+}
+
+}  // namespace
