@@ -71,35 +71,35 @@ Tfm_id3::Tfm_id3(QWidget* parent)
     setWindowTitle("ID3 info");
     setFixedSize(434, 274);
 
-    constexpr int labelWidth = 64;
-    infoFileName = edit(this, "infoFileName", "File Name:", {72, 8, 354, 21}, labelWidth);
-    infoTitle = edit(this, "infoTitle", "Title:", {72, 38, 170, 21}, labelWidth);
-    infoArtist = edit(this, "infoArtist", "Artist:", {72, 66, 170, 21}, labelWidth);
-    infoAlbum = edit(this, "infoAlbum", "Album:", {72, 94, 170, 21}, labelWidth);
+    constexpr int labelWidth = 72;
+    infoFileName = edit(this, "infoFileName", "File Name:", {80, 8, 346, 21}, labelWidth);
+    infoTitle = edit(this, "infoTitle", "Title:", {80, 38, 160, 21}, labelWidth);
+    infoArtist = edit(this, "infoArtist", "Artist:", {80, 66, 160, 21}, labelWidth);
+    infoAlbum = edit(this, "infoAlbum", "Album:", {80, 94, 160, 21}, labelWidth);
     infoGenre = new QComboBox(this);
     infoGenre->setObjectName("infoGenre");
     infoGenre->setEditable(false);
-    infoGenre->setGeometry(72, 122, 170, 22);
+    infoGenre->setGeometry(80, 122, 160, 22);
     infoGenre->setMaxVisibleItems(16);
     auto* genreLabel = new QLabel("Genre:", this);
     genreLabel->setGeometry(8, 125, labelWidth - 4, 16);
     genreLabel->setBuddy(infoGenre);
-    infoYear = edit(this, "infoYear", "Year:", {72, 151, 170, 21}, labelWidth);
+    infoYear = edit(this, "infoYear", "Year:", {80, 151, 160, 21}, labelWidth);
     infoYear->setText("0");
-    infoTrack = edit(this, "infoTrack", "Track:", {72, 179, 170, 21}, labelWidth);
+    infoTrack = edit(this, "infoTrack", "Track:", {80, 179, 160, 21}, labelWidth);
     infoTrack->setText("0");
-    infoComment = edit(this, "infoComment", "Comment:", {72, 207, 170, 21}, labelWidth);
+    infoComment = edit(this, "infoComment", "Comment:", {80, 207, 160, 21}, labelWidth);
     infoYear->installEventFilter(this);
     infoTrack->installEventFilter(this);
 
     gb_technical = new QGroupBox(this);
     gb_technical->setObjectName("gb_technical");
-    gb_technical->setGeometry(250, 34, 176, 198);
+    gb_technical->setGeometry(246, 34, 180, 198);
     gb_technical->setEnabled(false);
-    constexpr int technicalLabelWidth = 88;
+    constexpr int technicalLabelWidth = 94;
     int y = 10;
     const auto technical = [&](const char* name, const QString& label) {
-        QLineEdit* e = edit(gb_technical, name, label, {92, y, 78, 20}, technicalLabelWidth);
+        QLineEdit* e = edit(gb_technical, name, label, {96, y, 80, 20}, technicalLabelWidth);
         e->setReadOnly(true);
         y += 23;
         return e;
