@@ -71,6 +71,19 @@ void Tfm_set::showEvent(QShowEvent* event)
     if (!event->spontaneous()) FormShow();
 }
 
+void Tfm_set::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (event->spontaneous()) return;  // minimized, not closed
+    // Windows left open stand on their own once this window is gone, so the
+    // main window can open them modally again.
+    for (QWidget* window : {static_cast<QWidget*>(dev_), dir_, sche_}) {
+        QWindow* handle = window ? window->windowHandle() : nullptr;
+        if (handle && windowHandle() && handle->transientParent() == windowHandle())
+            handle->setTransientParent(nullptr);
+    }
+}
+
 void Tfm_set::FormShow()
 {
     SettingsFile* s = settings_ ? settings_() : nullptr;

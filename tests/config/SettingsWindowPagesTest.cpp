@@ -179,4 +179,5 @@ TEST_F(SettingsPages, OpenedWindowsTakeClicksWhileTheSettingsWindowRunsModal)
     });
     set.exec();
     EXPECT_TRUE(sourceClosedByItsOwnButton);
+    EXPECT_EQ(dev.windowHandle()->transientParent(), nullptr) << "released when the window closed";
 }
