@@ -60,6 +60,13 @@ Tfm_dir::Tfm_dir(QWidget* parent)
     connect(btn_ok, &QPushButton::clicked, this, &Tfm_dir::btn_okClick);
     connect(btn_cancel, &QPushButton::clicked, this, &Tfm_dir::btn_cancelClick);
 
+    // Folders load and sort in the background; until the window is first
+    // seen, keep the selection in sight as they come.
+    auto follow = [this] {
+        if (!isVisible()) scrollToSelection();
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this, follow);
+    connect(model_, &QFileSystemModel::layoutChanged, this, follow);
     selectFolder(QDir::homePath());
 }
 
@@ -75,8 +82,14 @@ bool Tfm_dir::selectFolder(const QString& path)
     if (!index.isValid() || !model_->isDir(index)) return false;
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) ShellTreeView1->expand(up);
     ShellTreeView1->setCurrentIndex(index);
-    ShellTreeView1->scrollTo(index);
+    scrollToSelection();
     return true;
+}
+
+void Tfm_dir::scrollToSelection()
+{
+    const QModelIndex index = ShellTreeView1->currentIndex();
+    if (index.isValid()) ShellTreeView1->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 QString Tfm_dir::newFolderPath(const QString& selected)
@@ -94,6 +107,7 @@ void Tfm_dir::FormShow()
 {
     // The tree keeps its selection and open branches from the last showing.
     if (settingsWindow_) move(settingsWindow_->pos());
+    scrollToSelection();
 }
 
 void Tfm_dir::btn_okClick()

@@ -44,6 +44,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void scrollToSelection();
+
     QFileSystemModel* model_;
     std::function<SettingsFile*()> settings_;
     Tfm_set* settingsWindow_ = nullptr;

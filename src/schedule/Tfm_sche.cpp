@@ -49,36 +49,37 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
 {
     setObjectName("fm_sche");
     setWindowTitle("Schedule Settings");
-    setFixedSize(330, 312);
+    setFixedSize(380, 326);
 
     // The check box sits on the blanks at the start of the group's caption.
-    gb_close = control<QGroupBox>(this, "gb_close", {8, 4, 314, 78});
+    gb_close = control<QGroupBox>(this, "gb_close", {8, 4, 364, 92});
     gb_close->setTitle("      Sechedule Close the computer");
     CB_SHOWD = control<QCheckBox>(gb_close, "CB_SHOWD", {8, 0, 18, 18});
     dtpTime = timePicker(gb_close, "dtpTime", {12, 24, 110, 22});
-    Label1 = control<QLabel>(gb_close, "Label1", {12, 50, 296, 20});
+    Label1 = control<QLabel>(gb_close, "Label1", {12, 50, 344, 36});
+    Label1->setWordWrap(true);
     Label1->setText("Automatically Shut down your computer at the time you set");
 
-    gb_mode = control<QGroupBox>(this, "gb_mode", {8, 88, 314, 76});
+    gb_mode = control<QGroupBox>(this, "gb_mode", {8, 102, 364, 76});
     gb_mode->setTitle("schedule Mode");
     RadioButton1 = button<QRadioButton>(gb_mode, "RadioButton1", "Disabled schedule", {12, 22, 140, 20});
     RadioButton2 = button<QRadioButton>(gb_mode, "RadioButton2", "Every Day", {12, 46, 140, 20});
-    RadioButton3 = button<QRadioButton>(gb_mode, "RadioButton3", "Special Day", {160, 22, 140, 20});
-    date_time = control<QDateEdit>(gb_mode, "date_time", {160, 46, 140, 22});
+    RadioButton3 = button<QRadioButton>(gb_mode, "RadioButton3", "Special Day", {180, 22, 140, 20});
+    date_time = control<QDateEdit>(gb_mode, "date_time", {180, 46, 140, 22});
     date_time->setCalendarPopup(true);
 
-    gb_time = control<QGroupBox>(this, "gb_time", {8, 170, 314, 100});
+    gb_time = control<QGroupBox>(this, "gb_time", {8, 184, 364, 100});
     gb_time->setTitle("Schedule Time");
     const char* boxNames[] = {"cb_rec1", "cb_rec2", "cb_rec3"};
     const char* beginNames[] = {"Begintime1", "begintime2", "begintime3"};
     const char* endNames[] = {"endtime1", "endtime2", "endtime3"};
     for (int i = 0; i < 3; ++i) {
         const int y = 20 + 26 * i;
-        boxes_[i] = button<QCheckBox>(gb_time, boxNames[i], "Begin Time:", {8, y, 88, 22});
-        begins_[i] = timePicker(gb_time, beginNames[i], {96, y, 82, 22});
-        auto* endLabel = control<QLabel>(gb_time, "", {186, y, 60, 22});
+        boxes_[i] = button<QCheckBox>(gb_time, boxNames[i], "Begin Time:", {8, y, 96, 22});
+        begins_[i] = timePicker(gb_time, beginNames[i], {104, y, 92, 22});
+        auto* endLabel = control<QLabel>(gb_time, "", {206, y, 64, 22});
         endLabel->setText("End Time:");
-        ends_[i] = timePicker(gb_time, endNames[i], {246, y, 62, 22});
+        ends_[i] = timePicker(gb_time, endNames[i], {270, y, 88, 22});
     }
     cb_rec1 = boxes_[0];
     cb_rec2 = boxes_[1];
@@ -90,9 +91,9 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
     endtime2 = ends_[1];
     endtime3 = ends_[2];
 
-    sche_bt_ok = button<QPushButton>(this, "sche_bt_ok", "Ok", {86, 280, 75, 25});
-    Button2 = button<QPushButton>(this, "Button2", "default", {166, 280, 75, 25});
-    Button3 = button<QPushButton>(this, "Button3", "Cancel", {246, 280, 75, 25});
+    sche_bt_ok = button<QPushButton>(this, "sche_bt_ok", "Ok", {136, 294, 75, 25});
+    Button2 = button<QPushButton>(this, "Button2", "default", {216, 294, 75, 25});
+    Button3 = button<QPushButton>(this, "Button3", "Cancel", {296, 294, 75, 25});
 
     // The handlers run whenever the checked state changes, from code or a
     // click: loading the window relies on it.
