@@ -8,6 +8,7 @@
 #include "components/file/AudioFile.h"
 #include "components/pulse/PulsePlayer.h"
 #include "fakes/FakeComponents.h"
+#include "platform/Error.h"
 #include "playback/PlaybackControl.h"
 #include "support/TestSupport.h"
 
@@ -70,7 +71,7 @@ protected:
     AppState state;
     QMap<Text, QString> texts;
     int bar = 0;
-    int highestBar = 0;
+    int highestBar = 0;  // of the positions the player set
     bool barEnabled = false;
     QStringList entries;
     int selected = -1;
@@ -110,6 +111,44 @@ TEST_F(RealPlayback, AFileIsHeardAndItsEndClearsTheDisplayOnce)
     float peak = 0;
     for (float v : heard) peak = std::max(peak, std::fabs(v));
     EXPECT_NEAR(peak, 0.5, 0.02) << "the tone was not heard";
+}
+
+TEST_F(RealPlayback, AnEmptyFileAndASixChannelFileEndOnTheirOwn)
+{
+    const QString empty = dir.filePath("empty.wav");
+    testsupport::runPeer("sox", {"-n", "-r", QString::number(kRate), "-c", "2", "-b", "16", empty, "trim",
+                                 "0", "0"});
+    const QString six = dir.filePath("six.wav");
+    testsupport::makeTone(six, 440, 0.3, 48000, 6, {"-b", "16"});
+    entries << empty << six;
+
+    selected = 0;
+    bar = 700;  // where an earlier file left it
+    int expectedEnds = 0;
+    try {
+        control->PlayCommand();
+        ASSERT_TRUE(waitUntilStopped(8000));
+        EXPECT_EQ(ends, ++expectedEnds);
+        EXPECT_EQ(bar, 0);
+        EXPECT_EQ(highestBar, 0) << "the bar moved off 0 for a file of no frames";
+    } catch (const TamselError& e) {
+        // The reader may refuse a file without audio: the message names it,
+        // and the handler's stop returns the player to idle.
+        EXPECT_TRUE(e.message().contains("empty.wav")) << e.message().toStdString();
+        EXPECT_TRUE(state.playing);
+        control->StopPlayback();
+        EXPECT_FALSE(state.playing);
+        EXPECT_TRUE(texts[Text::Size].isEmpty());
+    }
+
+    selected = 1;
+    control->PlayCommand();
+    EXPECT_EQ(texts[Text::Info].toStdString(),
+              PlaybackControl::infoText(6, reader.Bitrate(), 48000).toStdString());
+    EXPECT_TRUE(texts[Text::Info].startsWith("File Info: 6 Channels ")) << texts[Text::Info].toStdString();
+    ASSERT_TRUE(waitUntilStopped(8000));
+    EXPECT_EQ(ends, expectedEnds + 1);
+    EXPECT_EQ(highestBar, 980);
 }
 
 TEST_F(RealPlayback, PauseResumesWhereTheSoundStoppedAndASeekLandsOnTheBar)
