@@ -110,6 +110,8 @@ void Tfm_set::buildFilePage()
     file_time->setObjectName("file_time");
     file_time->setGeometry(74, 25, 80, 24);
     file_time->installEventFilter(this);
+    // Every character must arrive as a key press to pass the digit filter.
+    file_time->setAttribute(Qt::WA_InputMethodEnabled, false);
     label(limit1, "Seconds", {160, 26, 70, 22});
     auto* limit2 = group(pn_file, QString(), {6, 118, 245, 66});
     limit2->setObjectName("file_limit_2");
