@@ -109,6 +109,16 @@ void FfmpegStream::decodeFirstFrame()
         const int rc = avcodec_receive_frame(dec_, frame_);
         if (rc == 0 && frame_->nb_samples > 0) break;
         if (rc == 0) continue;
+        if (rc == AVERROR_EOF && fruitless <= 1 && av_get_bits_per_sample(dec_->codec_id) > 0
+            && dec_->sample_rate > 0 && dec_->ch_layout.nb_channels > 0) {
+            // PCM with an empty data chunk: a recording stopped before its
+            // first block is a valid file of no frames.
+            rate_ = dec_->sample_rate;
+            channels_ = dec_->ch_layout.nb_channels;
+            firstPts_ = 0;
+            held_ = false;
+            return;
+        }
         if (rc == AVERROR_EOF || draining_ || ++fruitless > kMaxPacketsWithoutFrame)
             fail("the audio cannot be decoded; the file is damaged or not audio");
         feedDecoder();

@@ -231,3 +231,35 @@ TEST(ReaderStreams, CoverArtAndVideoDoNotHideTheAudio)
 }
 
 }  // namespace
+
+TEST(ReaderStreams, WavWithoutFramesIsAnEmptyFile)
+{
+    // A recording stopped before its first block: a complete WAV of no frames.
+    QTemporaryDir dir;
+    const QString empty = dir.filePath("empty.wav");
+    testsupport::runPeer("sox", {"-n", "-r", "22050", "-c", "2", "-b", "16", empty, "trim", "0", "0"});
+    ASSERT_EQ(testsupport::probeAudioStream(empty).value("sample_rate").toString(), "22050");
+    FfmpegReader reader;
+    reader.open(empty);
+    EXPECT_EQ(reader.samples(), 0);
+    EXPECT_EQ(reader.durationMs(), 0);
+    EXPECT_EQ(reader.sampleRate(), 22050);
+    EXPECT_EQ(reader.channels(), 2);
+    EXPECT_TRUE(reader.read(4100).empty());
+    EXPECT_EQ(reader.seek(0), 0);
+    EXPECT_TRUE(reader.read(4100).empty());
+
+    // A header alone, without even the data chunk, is still no audio file.
+    QByteArray bytes = fileBytes(empty);
+    const int data = bytes.indexOf("data");
+    ASSERT_GT(data, 0);
+    const QString headless = dir.filePath("headless.wav");
+    writeFile(headless, bytes.left(data));
+    FfmpegReader other;
+    try {
+        other.open(headless);
+        EXPECT_EQ(other.samples(), 0) << "if it opens, it holds nothing";
+    } catch (const TamselError& e) {
+        EXPECT_TRUE(e.message().contains(headless));
+    }
+}
