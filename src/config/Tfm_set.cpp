@@ -86,6 +86,9 @@ Tfm_set::Tfm_set(QWidget* parent)
     buildSourcePage();
     buildAboutPage();
     buildTree();
+    // The page groups share one place: only the About page is in view until
+    // a page is chosen.
+    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_source}) g->hide();
 
     set_bt_ok = button<QPushButton>(this, "set_bt_ok", "OK", {2, 248, 60, 26});
     set_bt_default = button<QPushButton>(this, "set_bt_default", "Default", {66, 248, 60, 26});

@@ -63,6 +63,12 @@ TEST_F(SettingsPages, TheTreeHoldsThePagesInOrder)
     EXPECT_EQ(node("WAV")->parent(), node("Output Format"));
 }
 
+TEST_F(SettingsPages, OnlyTheAboutPageIsInViewBeforeAPageIsChosen)
+{
+    set.show();
+    EXPECT_EQ(groupInView(), set.pn_about) << "the page groups share one place";
+}
+
 TEST_F(SettingsPages, EachPageShowsItsGroupAndOnlyTheWindowItOpens)
 {
     set.show();
