@@ -2,17 +2,13 @@
 // engine, its error handler, and the dispatch of skin element commands.
 
 #include "app/Tfm_main.h"
-#include "components/TSkin.h"
-#include "components/skin/SvgSkin.h"
 #include "config/SettingsFile.h"
 #include "config/Tfm_dev.h"
-#include "config/Tfm_dir.h"
 #include "config/Tfm_set.h"
-#include "fakes/FakeComponents.h"
+#include "fakes/FakeProgram.h"
+#include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
 #include "platform/Error.h"
-#include "schedule/Tfm_sche.h"
-#include "tags/Tfm_id3.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -24,73 +20,27 @@
 
 namespace {
 
-class Element : public ISkinObject {
-public:
-    explicit Element(QString n) : name(std::move(n)) {}
-    QString ElementName() const override { return name; }
-    ISkinText* TextFacet() override { return nullptr; }
-    ISkinCommon* CommonFacet() override { return nullptr; }
-    ISkinScrollBar* ScrollBarFacet() override { return nullptr; }
-    QString name;
-};
-
-struct Program {
-    QTemporaryDir dir;
-    FakeDialogs dialogs;
-    FakeShell shell;
-    FakeRecorder* recorder = nullptr;
-    FakeVisualization* visualization = nullptr;
-    std::unique_ptr<Tfm_main> main;
-    std::unique_ptr<Tfm_sche> sche;
-    std::unique_ptr<Tfm_dev> dev;
-    std::unique_ptr<Tfm_id3> id3;
-    std::unique_ptr<Tfm_set> set;
-    std::unique_ptr<Tfm_dir> dirWindow;
-    std::unique_ptr<Tfm_list> list;
+// The windows on the real skin, unwired: the commands only count their runs.
+struct Program : FakeProgram {
     int stopRecordingRuns = 0, stopPlaybackRuns = 0, addRuns = 0;
-
-    QString iniPath() const { return dir.filePath("tamsel.ini"); }
+    FakeRecorder recorderSetup;
 
     // Builds the seven windows; the recorder is set up by the caller first.
     void create(const QString& programDirectory = TAMSEL_DATA_DIR)
     {
-        MainComponents c;
-        c.Skin1 = std::make_unique<SvgSkin>();
-        auto rec = std::make_unique<FakeRecorder>();
+        auto* rec = static_cast<FakeRecorder*>(parts.AudioRecord1.get());
         rec->deviceCount = recorderSetup.deviceCount;
         rec->deviceNames = recorderSetup.deviceNames;
         rec->lines = recorderSetup.lines;
-        recorder = rec.get();
-        c.AudioRecord1 = std::move(rec);
-        c.AudioFileWrite = std::make_unique<FakeAudioFile>();
-        c.AudioFilepaly = std::make_unique<FakeAudioFile>();
-        c.AudioPlayer21 = std::make_unique<FakePlayer>();
-        c.AudioInformation21 = std::make_unique<FakeInformation>();
-        visualization = new FakeVisualization;
-        c.AudioVisualization21 = visualization;
-        MainServices s;
-        s.dialogs = &dialogs;
-        s.shell = &shell;
-        s.settingsPath = iniPath();
-        s.programDirectory = programDirectory;
-        main = std::make_unique<Tfm_main>(std::move(c), s);
-        sche = std::make_unique<Tfm_sche>();
-        dev = std::make_unique<Tfm_dev>(recorder);
-        id3 = std::make_unique<Tfm_id3>();
-        set = std::make_unique<Tfm_set>();
-        dirWindow = std::make_unique<Tfm_dir>();
-        list = std::make_unique<Tfm_list>(main->state(), *main->components().Skin1, main.get());
-        main->setWindows({sche.get(), dev.get(), id3.get(), set.get(), dirWindow.get(), list.get()});
+        Options options;
+        options.svgSkin = true;
+        options.programDirectory = programDirectory;
+        options.wire = false;
+        build(options);
         main->commands().StopRecording = [this] { ++stopRecordingRuns; };
         main->commands().StopPlayback = [this] { ++stopPlaybackRuns; };
         main->commands().AddFiles = [this] { ++addRuns; };
     }
-    ~Program()
-    {
-        list.reset();
-        main.reset();
-    }
-    FakeRecorder recorderSetup;
 };
 
 }  // namespace
@@ -104,7 +54,7 @@ TEST(MainWindowFirstShow, FillsDevicesAndSelectsTheLastDevice)
     p.main->FormShow();
     EXPECT_EQ(p.dev->cb_rd->count(), 3);
     EXPECT_EQ(p.dev->cb_rd->currentIndex(), 2);
-    EXPECT_EQ(p.recorder->currentDevice, 2) << "the last device stays current";
+    EXPECT_EQ(p.recorder()->currentDevice, 2) << "the last device stays current";
 }
 
 TEST(MainWindowFirstShow, StoredDevicePositionIsPreselectedWithoutChangingTheDevice)
@@ -112,11 +62,11 @@ TEST(MainWindowFirstShow, StoredDevicePositionIsPreselectedWithoutChangingTheDev
     Program p;
     p.recorderSetup.deviceCount = 2;
     p.recorderSetup.deviceNames = {"A", "B", "C"};
-    SettingsFile(p.iniPath()).writeInteger("rd", "rd", 1);
+    SettingsFile(p.settingsPath()).writeInteger("rd", "rd", 1);
     p.create();
     p.main->FormShow();
     EXPECT_EQ(p.dev->cb_rd->currentIndex(), 1);
-    EXPECT_EQ(p.recorder->currentDevice, 2);
+    EXPECT_EQ(p.recorder()->currentDevice, 2);
 }
 
 TEST(MainWindowFirstShow, NoActiveLineLeavesTheListUnselectedAndAsksForLineZero)
@@ -127,7 +77,7 @@ TEST(MainWindowFirstShow, NoActiveLineLeavesTheListUnselectedAndAsksForLineZero)
     p.main->FormShow();
     EXPECT_EQ(p.dev->cb_rdson->count(), 2);
     EXPECT_EQ(p.dev->cb_rdson->currentIndex(), -1);
-    EXPECT_EQ(p.recorder->currentLine, 0);
+    EXPECT_EQ(p.recorder()->currentLine, 0);
 }
 
 TEST(MainWindowFirstShow, LaterActiveLineWinsAndTheSliderTakesItsVolume)
@@ -137,16 +87,16 @@ TEST(MainWindowFirstShow, LaterActiveLineWinsAndTheSliderTakesItsVolume)
     p.create();
     p.main->FormShow();
     EXPECT_EQ(p.dev->cb_rdson->currentIndex(), 2);
-    EXPECT_EQ(p.recorder->currentLine, 3);
+    EXPECT_EQ(p.recorder()->currentLine, 3);
     EXPECT_EQ(p.dev->tb_rd->value(), 4000);
-    EXPECT_TRUE(p.recorder->calls.contains("SetLineVolume 4000"))
+    EXPECT_TRUE(p.recorder()->calls.contains("SetLineVolume 4000"))
         << "moving the slider sends the volume back";
 }
 
 TEST(MainWindowFirstShow, DirectoryBoxShowsThePathKeyNotTheDirKey)
 {
     Program p;
-    SettingsFile ini(p.iniPath());
+    SettingsFile ini(p.settingsPath());
     ini.writeText("output", "path", "/music/chosen");
     ini.writeText("output", "dir", "/music/other");
     p.create();
@@ -160,8 +110,8 @@ TEST(MainWindowFirstShow, SetsUpTheSkinSeekBarLevelDisplayAndListWindow)
     p.create();
     p.main->FormShow();
     EXPECT_TRUE(p.main->firstShowDone());
-    EXPECT_EQ(p.visualization->lineCount(), 17);
-    EXPECT_TRUE(p.visualization->isHidden());
+    EXPECT_EQ(p.visualization()->lineCount(), 17);
+    EXPECT_TRUE(p.visualization()->isHidden());
     ASSERT_NE(p.main->play_bar.bar, nullptr);
     ASSERT_NE(p.main->s_time.text, nullptr);
     ASSERT_NE(p.main->s_mono.text, nullptr);

@@ -1,8 +1,8 @@
 // The join list's editing operations over a fake reader and dialogs.
 
 #include "app/AppState.h"
-#include "components/TSkin.h"
 #include "fakes/FakeComponents.h"
+#include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
 
 #include <QItemSelectionModel>
@@ -12,14 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class NoSkin : public TSkin {
-public:
-    void OpenSkinFile(const QString&) override {}
-    void PrepareWindow(QWidget*) override {}
-    void ApplyFormToWindow(QWidget*, const QString&) override {}
-    ISkinnedWindow* SkinnedWindowOf(QWidget*) override { return nullptr; }
-};
 
 struct JoinList : ::testing::Test {
     AppState state;

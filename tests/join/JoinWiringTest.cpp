@@ -1,69 +1,34 @@
 // The list window's "join" and "stopj" elements drive the join run through
 // the main window, with the real file reader and writer.
 
-#include "app/CommandWiring.h"
 #include "app/Tfm_main.h"
 #include "components/file/AudioFile.h"
 #include "config/SettingsFile.h"
-#include "config/Tfm_dev.h"
-#include "config/Tfm_dir.h"
-#include "config/Tfm_set.h"
-#include "fakes/FakeComponents.h"
+#include "fakes/FakeProgram.h"
+#include "fakes/FakeSkin.h"
 #include "join/JoinEngine.h"
 #include "join/JoinTestSupport.h"
 #include "join/Tfm_list.h"
-#include "schedule/Tfm_sche.h"
-#include "tags/Tfm_id3.h"
 
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-namespace {
-
-class Element : public ISkinObject {
-public:
-    explicit Element(QString n) : name(std::move(n)) {}
-    QString ElementName() const override { return name; }
-    ISkinText* TextFacet() override { return nullptr; }
-    ISkinCommon* CommonFacet() override { return nullptr; }
-    ISkinScrollBar* ScrollBarFacet() override { return nullptr; }
-    QString name;
-};
-
-}  // namespace
 
 TEST(JoinWiring, JoinAndStopElementsRunAndStopTheJoin)
 {
-    QTemporaryDir tmp;
-    FakeDialogs dialogs;
-    FakeShell shell;
-    MainComponents c;
+    FakeProgram p;
+    const QTemporaryDir& tmp = p.tmp;
+    FakeDialogs& dialogs = p.dialogs;
+    FakeShell& shell = p.shell;
     auto skin = std::make_unique<jointest::ProgressSkin>();
     jointest::ProgressBar& bar = skin->bar;
-    c.Skin1 = std::move(skin);
-    c.AudioRecord1 = std::make_unique<FakeRecorder>();
-    c.AudioFileWrite = std::make_unique<AudioFile>();
-    c.AudioFilepaly = std::make_unique<AudioFile>();
-    c.AudioPlayer21 = std::make_unique<FakePlayer>();
-    c.AudioInformation21 = std::make_unique<FakeInformation>();
-    c.AudioVisualization21 = new FakeVisualization;
-    MainServices s;
-    s.dialogs = &dialogs;
-    s.shell = &shell;
-    s.settingsPath = tmp.filePath("tamsel.ini");
+    p.parts.Skin1 = std::move(skin);
+    p.parts.AudioFileWrite = std::make_unique<AudioFile>();
+    p.parts.AudioFilepaly = std::make_unique<AudioFile>();
     const QString outDir = tmp.filePath("joined");
-    SettingsFile(s.settingsPath).writeText("output", "dir", outDir);
-
-    Tfm_main main(std::move(c), s);
-    Tfm_sche sche;
-    Tfm_dev dev(main.components().AudioRecord1.get());
-    Tfm_id3 id3;
-    Tfm_set set;
-    Tfm_dir dir;
-    Tfm_list list(main.state(), *main.components().Skin1, &main);
-    main.setWindows({&sche, &dev, &id3, &set, &dir, &list});
-    wireCommands(main, list, set);
+    SettingsFile(p.settingsPath()).writeText("output", "dir", outDir);
+    p.build();
+    Tfm_main& main = *p.main;
+    Tfm_list& list = *p.list;
     main.FormShow();
 
     Element join("join"), stopj("stopj"), add("list_add");

@@ -3,64 +3,38 @@
 // land on the real skin's display elements.
 
 #include "PlaybackFakes.h"
-#include "app/CommandWiring.h"
 #include "app/Tfm_main.h"
-#include "components/skin/SvgSkin.h"
 #include "components/skin/SvgSkinElement.h"
-#include "config/Tfm_dev.h"
-#include "config/Tfm_dir.h"
-#include "config/Tfm_set.h"
+#include "fakes/FakeProgram.h"
+#include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
-#include "schedule/Tfm_sche.h"
-#include "tags/Tfm_id3.h"
 
 #include <QFile>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-class Element : public ISkinObject {
-public:
-    explicit Element(QString n) : name(std::move(n)) {}
-    QString ElementName() const override { return name; }
-    ISkinText* TextFacet() override { return nullptr; }
-    ISkinCommon* CommonFacet() override { return nullptr; }
-    ISkinScrollBar* ScrollBarFacet() override { return nullptr; }
-    QString name;
-};
 
 class PlaybackWiring : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MainComponents c;
-        c.Skin1 = std::make_unique<SvgSkin>();
-        c.AudioRecord1 = std::make_unique<FakeRecorder>();
-        c.AudioFileWrite = std::make_unique<FakeAudioFile>();
         auto r = std::make_unique<PlaybackReaderFake>(log);
         auto p = std::make_unique<PlaybackPlayerFake>(log);
         reader = r.get();
         player = p.get();
-        c.AudioFilepaly = std::move(r);
-        c.AudioPlayer21 = std::move(p);
-        c.AudioInformation21 = std::make_unique<FakeInformation>();
-        c.AudioVisualization21 = new FakeVisualization;
-        MainServices s;
-        s.dialogs = &dialogs;
-        s.shell = &shell;
-        s.settingsPath = dir.filePath("tamsel.ini");
-        s.programDirectory = TAMSEL_DATA_DIR;
-        main = std::make_unique<Tfm_main>(std::move(c), s);
-        dev = std::make_unique<Tfm_dev>(main->components().AudioRecord1.get());
-        list = std::make_unique<Tfm_list>(main->state(), *main->components().Skin1, main.get());
-        main->setWindows({&sche, dev.get(), &id3, &set, &dirWindow, list.get()});
-        wireCommands(*main, *list, set);
+        program.parts.AudioFilepaly = std::move(r);
+        program.parts.AudioPlayer21 = std::move(p);
+        FakeProgram::Options options;
+        options.svgSkin = true;
+        options.programDirectory = TAMSEL_DATA_DIR;
+        program.build(options);
+        main = program.main.get();
+        list = program.list.get();
         main->FormShow();
         ASSERT_TRUE(main->firstShowDone());
 
-        file = dir.filePath("Song.wav");
+        file = program.tmp.filePath("Song.wav");
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(10240, 'x'));
@@ -71,15 +45,10 @@ protected:
         main->state().noWindowDrag = true;
         log.clear();
     }
-    void TearDown() override
-    {
-        list.reset();
-        main.reset();
-    }
 
     ISkinObject* element(const char* name)
     {
-        return main->components().Skin1->SkinnedWindowOf(main.get())->ElementByName(name);
+        return main->components().Skin1->SkinnedWindowOf(main)->ElementByName(name);
     }
     QString textOf(const char* name)
     {
@@ -92,20 +61,14 @@ protected:
         main->Skin1Click(&e);
     }
 
-    QTemporaryDir dir;
     QStringList log;
     QString file;
-    FakeDialogs dialogs;
-    FakeShell shell;
     PlaybackReaderFake* reader = nullptr;
     PlaybackPlayerFake* player = nullptr;
-    std::unique_ptr<Tfm_main> main;
-    Tfm_sche sche;
-    Tfm_id3 id3;
-    Tfm_set set;
-    Tfm_dir dirWindow;
-    std::unique_ptr<Tfm_dev> dev;
-    std::unique_ptr<Tfm_list> list;
+    FakeProgram program;
+    FakeDialogs& dialogs = program.dialogs;
+    Tfm_main* main = nullptr;
+    Tfm_list* list = nullptr;
 };
 
 TEST_F(PlaybackWiring, PlayShowsOnTheSkinAndPauseSeekStopFollowTheElements)

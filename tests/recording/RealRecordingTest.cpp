@@ -3,12 +3,12 @@
 // monitor, named, tagged and listed.
 
 #include "app/AppState.h"
-#include "components/TSkin.h"
 #include "components/file/AudioFile.h"
 #include "components/pulse/PulseRecorder.h"
 #include "components/taglib/TagLibInformation.h"
 #include "config/SettingsFile.h"
 #include "fakes/FakeComponents.h"
+#include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
 #include "recording/RecordingControl.h"
 #include "support/TestSupport.h"
@@ -25,14 +25,6 @@
 using namespace pulsetest;
 
 namespace {
-
-class NoSkin : public TSkin {
-public:
-    void OpenSkinFile(const QString&) override {}
-    void PrepareWindow(QWidget*) override {}
-    void ApplyFormToWindow(QWidget*, const QString&) override {}
-    ISkinnedWindow* SkinnedWindowOf(QWidget*) override { return nullptr; }
-};
 
 double seconds(const QString& file)
 {

@@ -1,77 +1,30 @@
 // The main window's "tag" element opens the tag window on the join list's
 // selected entry, or on the default tag in the settings file.
 
-#include "app/CommandWiring.h"
 #include "app/Tfm_main.h"
-#include "components/TSkin.h"
 #include "config/SettingsFile.h"
-#include "config/Tfm_dev.h"
-#include "config/Tfm_dir.h"
-#include "config/Tfm_set.h"
-#include "fakes/FakeComponents.h"
+#include "fakes/FakeProgram.h"
+#include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
-#include "schedule/Tfm_sche.h"
 #include "tags/Tfm_id3.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
-
-class NoSkin : public TSkin {
-public:
-    void OpenSkinFile(const QString&) override {}
-    void PrepareWindow(QWidget*) override {}
-    void ApplyFormToWindow(QWidget*, const QString&) override {}
-    ISkinnedWindow* SkinnedWindowOf(QWidget*) override { return nullptr; }
-};
-
-class Element : public ISkinObject {
-public:
-    explicit Element(QString n) : name(std::move(n)) {}
-    QString ElementName() const override { return name; }
-    ISkinText* TextFacet() override { return nullptr; }
-    ISkinCommon* CommonFacet() override { return nullptr; }
-    ISkinScrollBar* ScrollBarFacet() override { return nullptr; }
-    QString name;
-};
-
-}  // namespace
-
 TEST(TagWiring, TagElementEditsTheSelectedFileOrTheDefaultTag)
 {
-    QTemporaryDir tmp;
-    FakeDialogs dialogs;
-    FakeShell shell;
-    MainComponents c;
-    c.Skin1 = std::make_unique<NoSkin>();
-    c.AudioRecord1 = std::make_unique<FakeRecorder>();
-    c.AudioFileWrite = std::make_unique<FakeAudioFile>();
-    c.AudioFilepaly = std::make_unique<FakeAudioFile>();
-    c.AudioPlayer21 = std::make_unique<FakePlayer>();
-    auto information = std::make_unique<FakeInformation>();
-    FakeInformation* info = information.get();
-    c.AudioInformation21 = std::move(information);
-    c.AudioVisualization21 = new FakeVisualization;
-    MainServices s;
-    s.dialogs = &dialogs;
-    s.shell = &shell;
-    s.settingsPath = tmp.filePath("tamsel.ini");
-
-    Tfm_main main(std::move(c), s);
-    Tfm_sche sche;
-    Tfm_dev dev(main.components().AudioRecord1.get());
-    Tfm_id3 id3;
-    Tfm_set set;
-    Tfm_dir dir;
-    Tfm_list list(main.state(), *main.components().Skin1, &main);
-    main.setWindows({&sche, &dev, &id3, &set, &dir, &list});
-    wireCommands(main, list, set);
+    FakeProgram p;
+    p.build();
+    Tfm_main& main = *p.main;
+    Tfm_id3& id3 = *p.id3;
+    Tfm_list& list = *p.list;
+    FakeDialogs& dialogs = p.dialogs;
+    const MainServices& s = p.services;
+    FakeInformation* info = p.information();
     main.FormShow();
     ASSERT_EQ(id3.infoGenre->count(), 148);
 
