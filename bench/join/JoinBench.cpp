@@ -8,10 +8,11 @@
 // Each of our runs is a fresh process (this program with --run) so its peak
 // resident size is its own.
 
+#include "BenchSupport.h"
 #include "app/AppState.h"
-#include "components/TSkin.h"
 #include "components/file/AudioFile.h"
 #include "config/SettingsFile.h"
+#include "fakes/FakeSkin.h"
 #include "join/JoinEngine.h"
 #include "join/Tfm_list.h"
 #include "platform/Dialogs.h"
@@ -22,21 +23,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMap>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 
-namespace {
+using namespace bench;
 
-class NoSkin : public TSkin {
-public:
-    void OpenSkinFile(const QString&) override {}
-    void PrepareWindow(QWidget*) override {}
-    void ApplyFormToWindow(QWidget*, const QString&) override {}
-    ISkinnedWindow* SkinnedWindowOf(QWidget*) override { return nullptr; }
-};
+namespace {
 
 class Answers : public Dialogs {
 public:
@@ -53,15 +46,6 @@ public:
     void openFolder(const QString&) override {}
     void openDocument(const QString&) override {}
 };
-
-long peakRssKb()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 // One join of the inputs into out, in CD quality.
 int runOnce(const QString& out, const QStringList& inputs)
@@ -98,26 +82,6 @@ int runOnce(const QString& out, const QStringList& inputs)
     return 0;
 }
 
-bool run(const QString& program, const QStringList& args, QString* output = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program),
-                     p.readAllStandardError().constData());
-        return false;
-    }
-    if (output) *output = QString::fromUtf8(p.readAllStandardOutput());
-    return true;
-}
-
-bool tone(const QString& file, double seconds, int rate, int channels, int hz)
-{
-    return run("sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b",
-                       "16", file, "synth", QString::number(seconds), "sine", QString::number(hz),
-                       "vol", "0.5"});
-}
-
 struct Case {
     QString name;
     QStringList inputs;
@@ -130,17 +94,17 @@ bool makeCases(const QDir& dir, int minutes, QList<Case>& cases)
     Case same{"10 CD WAVs", {}}, mixed{"mixed WAVs", {}}, mp3{"5 MP3s", {}};
     for (int i = 0; i < 10; ++i) {
         same.inputs << dir.filePath(QString("cd%1.wav").arg(i));
-        if (!tone(same.inputs.last(), tenth, 44100, 2, 300 + 50 * i)) return false;
+        if (!tone(same.inputs.last(), tenth, 44100, 2, QString::number(300 + 50 * i))) return false;
     }
     const int rates[] = {22050, 48000, 8000, 32000, 11025};
     for (int i = 0; i < 5; ++i) {
         mixed.inputs << dir.filePath(QString("mix%1.wav").arg(i));
-        if (!tone(mixed.inputs.last(), fifth, rates[i], 1 + i % 2, 300 + 50 * i)) return false;
+        if (!tone(mixed.inputs.last(), fifth, rates[i], 1 + i % 2, QString::number(300 + 50 * i)))
+            return false;
         const QString source = dir.filePath("source.wav");
         mp3.inputs << dir.filePath(QString("in%1.mp3").arg(i));
-        if (!tone(source, fifth, 44100, 2, 300 + 50 * i)
-            || !run("ffmpeg", {"-v", "error", "-y", "-i", source, "-c:a", "libmp3lame", "-b:a",
-                               "192k", mp3.inputs.last()}))
+        if (!tone(source, fifth, 44100, 2, QString::number(300 + 50 * i))
+            || !encodeMp3(source, mp3.inputs.last()))
             return false;
         QFile::remove(source);
     }
@@ -179,8 +143,8 @@ int main(int argc, char** argv)
     const QDir dir(tmp.path());
     QTextStream out(stdout);
     out << "case          minutes  ours(xRT)  sox(xRT)  speedup  our peak RSS (MB)\n";
-    bool flat = true, faster = true;
-    QMap<QString, double> firstRss;
+    bool faster = true;
+    MemoryGrowth growth;
     for (int m : minutes) {
         QList<Case> cases;
         if (!makeCases(dir, m, cases)) return 1;
@@ -191,10 +155,8 @@ int main(int argc, char** argv)
                 return 1;
             const double ourWall = report.section(' ', 0, 0).toDouble();
             const double rssMb = report.section(' ', 1, 1).toDouble() / 1024;
-            QElapsedTimer clock;
-            clock.start();
-            if (!run("sox", soxArguments(c, theirs))) return 1;
-            const double soxWall = clock.nsecsElapsed() / 1e9;
+            const double soxWall = timedRun("sox", soxArguments(c, theirs));
+            if (soxWall < 0) return 1;
 
             const double audio = m * 60.0;
             out << QString("%1 %2 %3 %4 %5 %6\n")
@@ -203,15 +165,14 @@ int main(int argc, char** argv)
                        .arg(rssMb, 12, 'f', 1);
             out.flush();
             if (ourWall > soxWall) faster = false;
-            // Growth beyond a few megabytes or 20 % means something is kept per block.
-            if (!firstRss.contains(c.name)) firstRss[c.name] = rssMb;
-            else if (rssMb > firstRss[c.name] * 1.2 + 4) flat = false;
+            growth.add(c.name, rssMb);
             QFile::remove(ours);
             QFile::remove(theirs);
         }
         for (const Case& c : cases)
             for (const QString& f : c.inputs) QFile::remove(f);
     }
+    const bool flat = growth.flat();
     out << (flat ? "peak memory does not grow with length\n" : "PEAK MEMORY GROWS WITH LENGTH\n");
     if (!faster) out << "slower than sox in at least one case\n";
     return flat ? 0 : 1;

@@ -10,6 +10,7 @@
 // With the private server a tone plays into its null sink meanwhile, so
 // both recorders see sound rather than silence.
 
+#include "BenchSupport.h"
 #include "components/file/AudioFile.h"
 #include "components/pulse/PulseRecorder.h"
 #ifdef TAMSEL_BENCH_LEVEL_DISPLAY
@@ -17,56 +18,12 @@
 #endif
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <sys/resource.h>
-#include <unistd.h>
 
-namespace {
-
-struct Usage {
-    double cpuSeconds = 0;
-    long peakKiB = 0;
-};
-
-long statusKiB(const QString& file, const QByteArray& key)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-Usage selfUsage()
-{
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return {r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6,
-            statusKiB("/proc/self/status", "VmHWM:")};
-}
-
-// Read while the process still runs: its reaped figures would mix with
-// those of the tone player.
-Usage processUsage(qint64 pid)
-{
-    Usage u;
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (f.open(QIODevice::ReadOnly)) {
-        const QByteArray stat = f.readAll();
-        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        // utime and stime are fields 14 and 15 of the whole line.
-        u.cpuSeconds = (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
-    }
-    u.peakKiB = statusKiB(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM:");
-    return u;
-}
-
-}  // namespace
+using namespace bench;
 
 int main(int argc, char** argv)
 {
@@ -76,15 +33,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
 
     QProcess tone;
-    QProcess sinks;
-    sinks.start("pactl", {"list", "short", "sinks"});
-    sinks.waitForFinished();
-    if (sinks.readAllStandardOutput().contains("tamsel_null")) {
-        const QString file = dir.filePath("tone.wav");
-        QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", file, "synth", QString::number(seconds + 10),
-                                  "sine", "440", "vol", "0.5"});
-        tone.start("paplay", {"-d", "tamsel_null", file});
-    }
+    playToneIfPrivateServer(tone, dir.path(), seconds);
 
     const Usage atStart = selfUsage();
     AudioFile writer;
@@ -110,12 +59,7 @@ int main(int argc, char** argv)
     });
 
     QProcess parec;
-    parec.start("parec", {"--file-format=wav", "--format=s16le", "--rate=44100", "--channels=2",
-                          dir.filePath("parec.wav")});
-    if (!parec.waitForStarted()) {
-        std::fprintf(stderr, "cannot start parec\n");
-        return 1;
-    }
+    if (!startParec(parec, dir.filePath("parec.wav"))) return 1;
     recorder.StartRecord();
     Usage parecUsage;
     QTimer::singleShot(seconds * 1000, [&] {
@@ -140,7 +84,6 @@ int main(int argc, char** argv)
     std::printf("components %s: cpu %.2f s, peak RSS %.1f MiB (%.1f MiB before capture), %lld frames, %lld bytes\n",
                 shown, atEnd.cpuSeconds - atStart.cpuSeconds, atEnd.peakKiB / 1024.0, atStart.peakKiB / 1024.0,
                 static_cast<long long>(frames), static_cast<long long>(QFileInfo(dir.filePath("tamsel.wav")).size()));
-    std::printf("parec: cpu %.2f s, peak RSS %.1f MiB, %lld bytes\n", parecUsage.cpuSeconds,
-                parecUsage.peakKiB / 1024.0, static_cast<long long>(QFileInfo(dir.filePath("parec.wav")).size()));
+    printParec(parecUsage, dir.filePath("parec.wav"));
     return 0;
 }

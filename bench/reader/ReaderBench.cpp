@@ -7,25 +7,19 @@
 // Each of our runs is a fresh process (this program with --run) so its peak
 // resident size is its own.
 
+#include "BenchSupport.h"
 #include "components/ffmpeg/FfmpegReader.h"
 #include "platform/Error.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <random>
-#include <sys/resource.h>
+
+using namespace bench;
 
 namespace {
-
-long peakRssKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 // Reads the whole file in player-sized blocks, then times 50 random seeks.
 int runOnce(const QString& file)
@@ -49,27 +43,6 @@ int runOnce(const QString& file)
     return 0;
 }
 
-bool run(const QString& program, const QStringList& args, QString* output = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program),
-                     p.readAllStandardError().constData());
-        return false;
-    }
-    if (output) *output = QString::fromUtf8(p.readAllStandardOutput());
-    return true;
-}
-
-double timeSox(const QString& file)
-{
-    QElapsedTimer clock;
-    clock.start();
-    if (!run("sox", {"-q", file, "-t", "f32", "/dev/null"})) return -1;
-    return clock.nsecsElapsed() / 1e9;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -91,11 +64,7 @@ int main(int argc, char** argv)
         const double seconds = minutes.toDouble() * 60;
         const QString wav = dir.filePath(minutes + "min.wav");
         const QString mp3 = dir.filePath(minutes + "min.mp3");
-        if (!run("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth",
-                         QString::number(seconds), "sine", "200-4000", "vol", "0.5"})
-            || !run("ffmpeg", {"-y", "-v", "error", "-i", wav, "-c:a", "libmp3lame", "-b:a",
-                               "192k", mp3}))
-            return 1;
+        if (!tone(wav, seconds, 44100, 2, "200-4000") || !encodeMp3(wav, mp3)) return 1;
         for (const QString& file : {wav, mp3}) {
             QString out;
             if (!run(app.applicationFilePath(), {"--run", file}, &out)) return 1;
@@ -103,7 +72,7 @@ int main(int argc, char** argv)
             const double frames = f.value(0).toDouble();
             const double rate = f.value(1).toDouble();
             const double ours = f.value(2).toDouble();
-            const double sox = timeSox(file);
+            const double sox = timedRun("sox", {"-q", file, "-t", "f32", "/dev/null"});
             const double audio = frames / rate;
             std::printf("%-14s %8s %10.1f %10.1f %10.3f %10s %12s\n",
                         qPrintable(file.section('/', -1)), qPrintable(minutes), audio / ours,
