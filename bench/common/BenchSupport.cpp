@@ -4,10 +4,30 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace bench {
+
+std::optional<int> runChild(const QStringList& args, const std::function<int(const QStringList&)>& once)
+{
+    if (args.value(0) != "--run") return std::nullopt;
+    try {
+        return once(args.mid(1));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}
+
+QList<int> minutesOf(const QStringList& args)
+{
+    QList<int> minutes;
+    for (const QString& a : args) minutes << a.toInt();
+    if (minutes.isEmpty()) minutes = {1, 10};
+    return minutes;
+}
 
 bool run(const QString& program, const QStringList& args, QString* output)
 {

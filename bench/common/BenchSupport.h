@@ -6,8 +6,17 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 namespace bench {
+
+// Each measured run is a fresh process (the benchmark run again with --run
+// first) so that its peak memory is its own. With --run, runs once on the
+// arguments after it and gives its exit code; an error is printed and fails.
+std::optional<int> runChild(const QStringList& args, const std::function<int(const QStringList&)>& once);
+// Whole minutes from the arguments; 1 and 10 when there are none.
+QList<int> minutesOf(const QStringList& args);
 
 // Runs program to its end; false (with its error output printed) when it
 // cannot start or fails. Its standard output goes to output when given.

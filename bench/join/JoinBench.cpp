@@ -128,16 +128,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    try {
-        if (args.value(0) == "--run") return runOnce(args.value(1), args.mid(2));
-    } catch (const TamselError& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
-    }
+    if (const auto code = runChild(args, [](const QStringList& a) { return runOnce(a.value(0), a.mid(1)); }))
+        return *code;
 
-    QList<int> minutes;
-    for (const QString& a : args) minutes << a.toInt();
-    if (minutes.isEmpty()) minutes = {1, 10};
+    const QList<int> minutes = minutesOf(args);
 
     QTemporaryDir tmp;
     const QDir dir(tmp.path());

@@ -9,7 +9,6 @@
 
 #include "BenchSupport.h"
 #include "components/ffmpeg/FfmpegReader.h"
-#include "platform/Error.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,12 +48,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    try {
-        if (args.value(0) == "--run") return runOnce(args.value(1));
-    } catch (const TamselError& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
-    }
+    if (const auto code = runChild(args, [](const QStringList& a) { return runOnce(a.value(0)); }))
+        return *code;
     if (args.isEmpty()) args = {"1", "10"};
 
     QTemporaryDir dir;

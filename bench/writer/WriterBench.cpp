@@ -9,7 +9,6 @@
 
 #include "BenchSupport.h"
 #include "components/file/AudioFile.h"
-#include "platform/Error.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -47,16 +46,10 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    try {
-        if (args.value(0) == "--run") return runOnce(args.value(1), args.value(2));
-    } catch (const TamselError& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
-    }
+    if (const auto code = runChild(args, [](const QStringList& a) { return runOnce(a.value(0), a.value(1)); }))
+        return *code;
 
-    QList<int> minutes;
-    for (const QString& a : args) minutes << a.toInt();
-    if (minutes.isEmpty()) minutes = {1, 10};
+    const QList<int> minutes = minutesOf(args);
 
     QTemporaryDir dir;
     QTextStream out(stdout);
