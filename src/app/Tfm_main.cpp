@@ -14,6 +14,7 @@
 #include "config/Tfm_set.h"
 #include "join/Tfm_list.h"
 #include "platform/Dialogs.h"
+#include "platform/Error.h"
 #include "platform/Shell.h"
 #include "schedule/Tfm_sche.h"
 #include "tags/Tfm_id3.h"
@@ -45,6 +46,8 @@ Tfm_main::Tfm_main(MainComponents components, MainServices services)
     if (components_.AudioVisualization21) {
         components_.AudioVisualization21->setParent(this);
         components_.AudioVisualization21->setGeometry(216, 71, 115, 81);
+        // Shown only while recording or playing.
+        components_.AudioVisualization21->hide();
     }
     if (components_.Skin1) {
         connect(components_.Skin1.get(), &TSkin::OnClick, this, &Tfm_main::Skin1Click);
@@ -85,7 +88,13 @@ void Tfm_main::FormShow()
     components_.AudioFileWrite->SetFileOption(-1);
     components_.AudioFilepaly->SetFileOption(-1);
 
-    fillRecordingSource();
+    try {
+        fillRecordingSource();
+    } catch (const TamselError& e) {
+        // Without a sound server the program still plays no part in capture,
+        // but joining and tagging work: report it and finish setting up.
+        ApplicationEvents1Exception(e.message());
+    }
 
     windows_.set->ed_dir->setText(settings_->readText(SettingsKeys::Output::Section,
                                                       SettingsKeys::Output::Path,

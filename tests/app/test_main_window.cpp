@@ -32,6 +32,7 @@ struct Program : FakeProgram {
         rec->deviceCount = recorderSetup.deviceCount;
         rec->deviceNames = recorderSetup.deviceNames;
         rec->lines = recorderSetup.lines;
+        rec->failWith = recorderSetup.failWith;
         Options options;
         options.svgSkin = true;
         options.programDirectory = programDirectory;
@@ -140,6 +141,19 @@ TEST(MainWindowFirstShow, MissingSkinStopsTheShowWithAnErrorNamingTheFile)
     EXPECT_FALSE(p.main->state().listWindowShown);
     EXPECT_FALSE(p.list->isVisible());
     EXPECT_EQ(p.main->play_bar.bar, nullptr);
+}
+
+TEST(MainWindowFirstShow, NoSoundServerIsReportedAndTheRestIsStillSetUp)
+{
+    Program p;
+    p.recorderSetup.failWith = "Cannot connect to the sound server: Connection refused";
+    p.create();
+    p.main->FormShow();
+    EXPECT_EQ(p.dialogs.shown, QStringList{p.recorderSetup.failWith});
+    EXPECT_EQ(p.dev->cb_rd->count(), 0);
+    EXPECT_TRUE(p.main->firstShowDone());
+    EXPECT_NE(p.main->play_bar.bar, nullptr) << "the skin is applied all the same";
+    EXPECT_TRUE(p.main->state().listWindowShown);
 }
 
 TEST(MainWindowErrorHandler, ShowsTheMessageThenStopsRecordingAndPlayback)

@@ -43,7 +43,12 @@ public:
     Block remainder;  // what TakeRemainder hands out, once
     Block TakeRemainder() override { return std::exchange(remainder, Block{}); }
     int64_t SamplesToMs(int64_t s) const override { return s / 44; }
-    int DeviceCount() override { return deviceCount; }
+    QString failWith;  // when set, asking for devices raises this error
+    int DeviceCount() override
+    {
+        if (!failWith.isEmpty()) throw TamselError(failWith);
+        return deviceCount;
+    }
     void SetDevice(int i) override { currentDevice = i; calls << QString("SetDevice %1").arg(i); }
     QString DeviceName() override { return deviceNames.value(currentDevice); }
     int InputLineCount() override { return int(lines.size()); }

@@ -83,7 +83,9 @@ void PulseConnection::ensureConnected()
         if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
             const QString message = errorText();
             dropContext();
-            throw TamselError(QStringLiteral("Cannot connect to the sound server: %1").arg(message));
+            throw TamselError(QStringLiteral("Cannot connect to the sound server: %1. Is PulseAudio "
+                                             "or PipeWire running?")
+                                  .arg(message));
         }
     }
     for (;;) {
@@ -92,7 +94,9 @@ void PulseConnection::ensureConnected()
         if (!PA_CONTEXT_IS_GOOD(state)) {
             const QString message = errorText();
             dropContext();
-            throw TamselError(QStringLiteral("Cannot connect to the sound server: %1").arg(message));
+            throw TamselError(QStringLiteral("Cannot connect to the sound server: %1. Is PulseAudio "
+                                             "or PipeWire running?")
+                                  .arg(message));
         }
         pa_threaded_mainloop_wait(loop_);
     }
