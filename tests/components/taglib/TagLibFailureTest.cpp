@@ -1,6 +1,7 @@
 // Missing, foreign and damaged files: a TamselError naming the file, never a crash.
 
 #include "TagTestFiles.h"
+#include "components/taglib/FfmpegTechnicalProbe.h"
 #include "components/taglib/TagLibInformation.h"
 #include "platform/Error.h"
 #include "support/TestSupport.h"
@@ -29,7 +30,7 @@ QString errorOf(Call call)
 
 }  // namespace
 
-TEST(TagLibFailure, MissingFileNamesTheFile)
+TEST(TagLibFailure, MissingAndNonAudioFilesAreRefusedUntouched)
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath("gone.wav");
@@ -41,41 +42,38 @@ TEST(TagLibFailure, MissingFileNamesTheFile)
     EXPECT_TRUE(message.startsWith("Cannot write the tag of " + missing)) << message.toStdString();
     EXPECT_FALSE(QFile::exists(missing)) << "writing must not create the file";
     errorOf([&] { info.ReadInfo(dir.path()); });
-}
 
-TEST(TagLibFailure, NonAudioFilesAreRefused)
-{
-    QTemporaryDir dir;
     const QString text = dir.filePath("notes.txt");
     tagtest::writeAll(text, "shopping: milk, eggs\n");
     const QString disguised = dir.filePath("notes.mp3");
     tagtest::writeAll(disguised, QByteArray("just words, no frames\n").repeated(50));
     const QString empty = dir.filePath("empty.wav");
     tagtest::writeAll(empty, {});
-    for (const QString& file : {text, disguised, empty}) {
+    // A long recording: read, but its header must never be rewritten.
+    const QString rf64 = dir.filePath("long.wav");
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", tagtest::makeFile(dir, Kind::Wav, "tone"),
+                                    "-rf64", "always", rf64});
+    for (const QString& file : {text, disguised, empty, rf64}) {
         SCOPED_TRACE(file.toStdString());
         const QByteArray before = tagtest::readAll(file);
-        TagLibInformation info;
-        const QString message = errorOf([&] { info.ReadInfo(file); });
-        EXPECT_TRUE(message.contains(file)) << message.toStdString();
-        info.setInfoTitle("x");
-        EXPECT_TRUE(errorOf([&] { info.WriteInfo(file); }).contains(file));
+        TagLibInformation i;
+        if (file == rf64)
+            i.ReadInfo(file);
+        else
+            EXPECT_TRUE(errorOf([&] { i.ReadInfo(file); }).contains(file));
+        i.setInfoTitle("x");
+        EXPECT_TRUE(errorOf([&] { i.WriteInfo(file); }).contains(file));
         EXPECT_EQ(tagtest::readAll(file), before);
     }
-}
 
-TEST(TagLibFailure, Rf64IsReadButNeverRewritten)
-{
-    QTemporaryDir dir;
-    const QString source = tagtest::makeFile(dir, Kind::Wav, "tone");
-    const QString rf64 = dir.filePath("long.wav");
-    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", source, "-rf64", "always", rf64});
-    const QByteArray before = tagtest::readAll(rf64);
-    TagLibInformation info;
-    info.ReadInfo(rf64);
-    info.setInfoTitle("would damage the header");
-    EXPECT_TRUE(errorOf([&] { info.WriteInfo(rf64); }).contains(rf64));
-    EXPECT_EQ(tagtest::readAll(rf64), before);
+    // The fallback probe refuses what has no audio and leaves the data alone.
+    const QString image = dir.filePath("picture.png");
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "color=c=red:s=16x16",
+                                    "-frames:v", "1", image});
+    TechnicalData d;
+    d.frequency = 7;
+    for (const QString& file : {text, image, missing}) EXPECT_FALSE(ffmpegTechnicalProbe(file, d));
+    EXPECT_EQ(d.frequency, 7);
 }
 
 TEST(TagLibFailure, ReadOnlyFileFailsToSave)
@@ -93,20 +91,16 @@ TEST(TagLibFailure, DamagedFilesNeverCrash)
 {
     QTemporaryDir dir;
     QRandomGenerator random(20240611);
-    const Kind kinds[] = {Kind::Wav, Kind::Mp3, Kind::Ogg, Kind::Wma};
     int refused = 0;
     int files = 0;
-    for (const Kind kind : kinds) {
+    for (const Kind kind : {Kind::Wav, Kind::Mp3, Kind::Ogg, Kind::Wma}) {
         const QByteArray whole = tagtest::readAll(tagtest::makeFile(dir, kind, "good"));
-        QList<QByteArray> variants;
-        variants << whole.left(whole.size() / 3) << whole.left(64) << whole.left(5);
         QByteArray flipped = whole;
         for (int i = 0; i < 200; ++i) flipped[random.bounded(qsizetype(512))] = char(random.bounded(256));
-        variants << flipped;
         QByteArray noise(4096, '\0');
         for (char& c : noise) c = char(random.bounded(256));
-        variants << whole.left(16) + noise;
-        for (const QByteArray& bytes : variants) {
+        for (const QByteArray& bytes : {whole.left(whole.size() / 3), whole.left(64), whole.left(5), flipped,
+                                        whole.left(16) + noise}) {
             const QString file = dir.filePath(QString("bad%1.%2").arg(files++).arg(tagtest::suffixOf(kind)));
             tagtest::writeAll(file, bytes);
             SCOPED_TRACE(file.toStdString());
@@ -122,6 +116,6 @@ TEST(TagLibFailure, DamagedFilesNeverCrash)
             }
         }
     }
-    // The three-byte-short stubs at least cannot pass as audio.
+    // The five-byte stubs at least cannot pass as audio.
     EXPECT_GE(refused, 4);
 }

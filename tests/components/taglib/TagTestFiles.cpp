@@ -18,17 +18,6 @@ QString suffixOf(Kind kind)
     return {};
 }
 
-const char* nameOf(Kind kind)
-{
-    switch (kind) {
-    case Kind::Wav: return "Wav";
-    case Kind::Mp3: return "Mp3";
-    case Kind::Ogg: return "Ogg";
-    case Kind::Wma: return "Wma";
-    }
-    return "";
-}
-
 QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
                  const QStringList& extraArgs)
 {

@@ -8,16 +8,15 @@
 
 namespace tagtest {
 
-// A 1 s, 44100 Hz stereo 16-bit WAV tone; the other kinds are encoded from it
-// by ffmpeg. extraArgs go to ffmpeg before the output name (e.g. metadata).
+// A 1 s, 44100 Hz stereo 16-bit tone, encoded by ffmpeg; extraArgs go before
+// the output name (e.g. metadata).
 enum class Kind { Wav, Mp3, Ogg, Wma };
 QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
                  const QStringList& extraArgs = {});
 QString suffixOf(Kind kind);
-const char* nameOf(Kind kind);
 
-// Tag values as ffprobe reports them: format tags merged with the audio
-// stream's (OGG keeps its comments there), keys lower-cased.
+// ffprobe's tags, format and audio stream merged (OGG keeps its comments on
+// the stream), keys lower-cased.
 QJsonObject probeTags(const QString& file);
 
 QByteArray readAll(const QString& file);
