@@ -5,6 +5,9 @@
 #include <QString>
 #include <cstdint>
 
+// The four texts of the main window's display.
+enum class DisplayText { Time, Size, FileName, Info };
+
 struct AppState {
     bool recording = false;          // running or paused
     bool recordingPaused = false;

@@ -33,14 +33,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     parts.dialogs = main.services().dialogs;
     parts.dialogParent = &main;
     parts.settings = [&main] { return main.settings(); };
-    parts.showText = [&main](RecordingControl::Text which, const QString& text) {
-        using T = RecordingControl::Text;
-        const Tfm_main::Display& d = which == T::Time       ? main.s_time
-                                     : which == T::Size     ? main.s_sizeson
-                                     : which == T::FileName ? main.s_filename
-                                                            : main.s_mono;
-        Tfm_main::setDisplayText(d, text);
-    };
+    parts.showText = [&main](DisplayText which, const QString& text) { main.showText(which, text); };
     parts.disablePlayBar = [&main] {
         if (main.play_bar.common) main.play_bar.common->SetElementEnabled(false);
     };

@@ -5,8 +5,6 @@
 #include "join/Tfm_list.h"
 #include "playback/PlaybackControl.h"
 
-#include <QItemSelectionModel>
-#include <QTableWidget>
 
 PlaybackControl* wirePlayback(Tfm_main& main, Tfm_list& list)
 {
@@ -17,14 +15,7 @@ PlaybackControl* wirePlayback(Tfm_main& main, Tfm_list& list)
     parts.levels = main.components().AudioVisualization21;
     parts.dialogs = main.services().dialogs;
     parts.dialogParent = &main;
-    parts.showText = [&main](PlaybackControl::Text which, const QString& text) {
-        using T = PlaybackControl::Text;
-        const Tfm_main::Display& d = which == T::Time       ? main.s_time
-                                     : which == T::Size     ? main.s_sizeson
-                                     : which == T::FileName ? main.s_filename
-                                                            : main.s_mono;
-        Tfm_main::setDisplayText(d, text);
-    };
+    parts.showText = [&main](DisplayText which, const QString& text) { main.showText(which, text); };
     // The display elements are bound at the first show, after this runs.
     parts.bar.setPosition = [&main](int position) {
         if (main.play_bar.bar) main.play_bar.bar->SetBarPosition(position);
@@ -36,11 +27,7 @@ PlaybackControl* wirePlayback(Tfm_main& main, Tfm_list& list)
     };
     parts.entries.count = [&list] { return list.count(); };
     parts.entries.selected = [&list] { return list.selectedIndex(); };
-    parts.entries.select = [&list](int row) {
-        list.lv->clearSelection();
-        list.lv->selectionModel()->select(list.lv->model()->index(row, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    };
+    parts.entries.select = [&list](int row) { list.selectOnly(row); };
     parts.entries.path = [&list](int row) { return list.entryPath(row); };
 
     auto* player = new PlaybackControl(std::move(parts), &main);

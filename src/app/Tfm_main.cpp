@@ -166,6 +166,15 @@ void Tfm_main::setDisplayText(const Display& element, const QString& text)
     if (element.common) element.common->RedrawElement();
 }
 
+void Tfm_main::showText(DisplayText which, const QString& text)
+{
+    const Display& d = which == DisplayText::Time       ? s_time
+                       : which == DisplayText::Size     ? s_sizeson
+                       : which == DisplayText::FileName ? s_filename
+                                                        : s_mono;
+    setDisplayText(d, text);
+}
+
 void Tfm_main::ApplicationEvents1Exception(const QString& message)
 {
     services_.dialogs->information(this, message);

@@ -53,6 +53,7 @@ public:
     Display s_time, s_sizeson, s_filename, s_mono, play_bar;
     // Sets a display element's text and redraws it.
     static void setDisplayText(const Display& element, const QString& text);
+    void showText(DisplayText which, const QString& text);
 
     void FormCreate();
     void FormShow();

@@ -37,6 +37,8 @@ public:
     QString entryPath(int row) const;
     // The first selected entry, or -1.
     int selectedIndex() const;
+    // Clears the selection and selects that entry.
+    void selectOnly(int row);
 
     // Skins the window, places it under the main window and shows it.
     void FormShow();
@@ -56,7 +58,6 @@ protected:
 private:
     // Measures one file and appends it; raises when it cannot be read.
     void appendFile(const QString& path);
-    void selectOnly(int row);
     void setSelected(int row, bool selected);
     void swapEntries(int a, int b);
 

@@ -4,6 +4,8 @@
 // the time, info, name and size texts and the seek bar, and pauses, resumes,
 // seeks and stops.
 
+#include "app/AppState.h"
+
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -14,12 +16,11 @@ class QWidget;
 class TAudioFile2;
 class TAudioPlayer2;
 class TAudioVisualizationEx2;
-struct AppState;
 
 class PlaybackControl : public QObject {
     Q_OBJECT
 public:
-    enum class Text { Time, Size, FileName, Info };
+    using Text = DisplayText;
 
     // The join list as the player sees it.
     struct Entries {

@@ -3,6 +3,8 @@
 // the writer and the level display, keeps the time and size texts, cuts files
 // at the length limit and passes each finished file to the join list.
 
+#include "app/AppState.h"
+
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -15,12 +17,11 @@ class TAudioInformation2;
 class TAudioRecord2;
 class TAudioVisualizationEx2;
 class QWidget;
-struct AppState;
 
 class RecordingControl : public QObject {
     Q_OBJECT
 public:
-    enum class Text { Time, Size, FileName, Info };
+    using Text = DisplayText;
 
     struct Parts {
         AppState* state = nullptr;
