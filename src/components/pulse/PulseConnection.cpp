@@ -133,3 +133,11 @@ void PulseConnection::fail(const QString& what) const
 {
     throw TamselError(QStringLiteral("%1: %2").arg(what, errorText()));
 }
+
+bool isValidFloatFormat(int sampleRate, int channels)
+{
+    if (sampleRate <= 0 || channels <= 0 || channels > static_cast<int>(PA_CHANNELS_MAX)) return false;
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(sampleRate),
+                              static_cast<uint8_t>(channels)};
+    return pa_sample_spec_valid(&spec) != 0;
+}

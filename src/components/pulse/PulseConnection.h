@@ -11,6 +11,9 @@ struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_operation;
 
+// Whether the server can carry float samples at this rate and channel count.
+bool isValidFloatFormat(int sampleRate, int channels);
+
 class PulseConnection {
 public:
     explicit PulseConnection(const QString& clientName);

@@ -132,9 +132,7 @@ PulseRecorder::~PulseRecorder()
 
 void PulseRecorder::SetFormat(int sampleRate, int channels)
 {
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(std::max(sampleRate, 0)),
-                        static_cast<uint8_t>(std::clamp(channels, 0, 255))};
-    if (!pa_sample_spec_valid(&spec) || channels > static_cast<int>(PA_CHANNELS_MAX))
+    if (!isValidFloatFormat(sampleRate, channels))
         throw TamselError(QStringLiteral("Cannot record %1 Hz with %2 channels").arg(sampleRate).arg(channels));
     newRecording();
     d->sampleRate = sampleRate;
