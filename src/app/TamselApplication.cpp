@@ -24,21 +24,20 @@ bool TamselApplication::notify(QObject* receiver, QEvent* event)
 
 void TamselApplication::reportError(const QString& message)
 {
-    if (errorHandler_) {
-        // An error raised while the handler itself runs (for example while it
-        // stops a recording) is shown, but does not recurse into the handler.
-        if (reporting_) {
-            QMessageBox::information(nullptr, "Information", message);
-            return;
-        }
-        reporting_ = true;
-        try {
-            errorHandler_(message);
-        } catch (const std::exception& e) {
-            QMessageBox::information(nullptr, "Information", QString::fromUtf8(e.what()));
-        }
-        reporting_ = false;
-    } else {
+    // Without a handler, or for an error raised while the handler itself runs
+    // (for example while it stops a recording), the message is shown plainly
+    // and does not recurse into the handler.
+    if (!errorHandler_ || reporting_) {
         QMessageBox::information(nullptr, "Information", message);
+        return;
     }
+    reporting_ = true;
+    try {
+        errorHandler_(message);
+    } catch (const std::exception& e) {
+        reporting_ = false;
+        reportError(QString::fromUtf8(e.what()));
+        return;
+    }
+    reporting_ = false;
 }
