@@ -1,6 +1,5 @@
-// Bad input never crashes the reader: it is refused with a message naming the
-// file, or read as far as it holds audio. Files with pictures or video keep
-// their audio readable.
+// Bad input is refused with a message naming the file, or read as far as it
+// holds audio; never a crash. Pictures or video beside the audio do not hide it.
 
 #include "ReaderTestUtil.h"
 
@@ -63,19 +62,7 @@ TEST(ReaderErrors, UnreadableFilesAreRefusedWithTheReason)
     expectRefused(video, "no audio");
 }
 
-TEST(ReaderErrors, FailedOpenLeavesTheReaderClosed)
-{
-    QTemporaryDir dir;
-    const QString good = dir.filePath("good.wav");
-    testsupport::makeTone(good, 440, 0.2, 8000, 1);
-    FfmpegReader reader;
-    reader.open(good);
-    EXPECT_THROW(reader.open(dir.filePath("gone.wav")), TamselError);
-    EXPECT_FALSE(reader.isOpen());
-    EXPECT_EQ(reader.samples(), 0);
-}
-
-TEST(ReaderErrors, TruncatedFilesReadWhatIsThere)
+TEST(ReaderErrors, TruncatedAndDamagedFilesReadWhatIsThere)
 {
     QTemporaryDir dir;
     const QString wav = dir.filePath("full.wav");
@@ -122,25 +109,17 @@ TEST(ReaderErrors, TruncatedFilesReadWhatIsThere)
         EXPECT_GE(r.seek(r.samples() / 2), 0);
         readAll(r, 4100);
     }
-}
 
-TEST(ReaderErrors, DamagedMiddleIsSkipped)
-{
-    QTemporaryDir dir;
-    const QString wav = dir.filePath("tone.wav");
-    const QString mp3 = dir.filePath("tone.mp3");
-    testsupport::makeTone(wav, 1000, 3.0, 44100, 2);
-    ffmpeg({"-i", wav, mp3});
+    // A damaged middle is skipped, not the rest of the file.
+    const QString mp3 = dir.filePath("full_cut.mp3");
     QByteArray bytes = fileBytes(mp3);
     std::mt19937 rng(7);
-    for (qsizetype i = bytes.size() * 4 / 10; i < bytes.size() * 5 / 10; ++i)
-        bytes[i] = static_cast<char>(rng());
+    for (qsizetype i = bytes.size() * 4 / 10; i < bytes.size() * 5 / 10; ++i) bytes[i] = static_cast<char>(rng());
     writeFile(mp3, bytes);
-    FfmpegReader reader;
     reader.open(mp3);
-    const std::vector<float> got = readAll(reader, 4100);
-    EXPECT_GT(got.size() / 2, 132300u * 8 / 10);
-    EXPECT_LE(got.size() / 2, 132300u);
+    const std::vector<float> rest = readAll(reader, 4100);
+    EXPECT_GT(rest.size() / 2, 88200u * 8 / 10);
+    EXPECT_LE(rest.size() / 2, 88200u);
 }
 
 // Random bytes under audio names, and damaged copies of real files: open
@@ -238,7 +217,6 @@ TEST(ReaderStreams, WavWithoutFramesIsAnEmptyFile)
     QTemporaryDir dir;
     const QString empty = dir.filePath("empty.wav");
     testsupport::runPeer("sox", {"-n", "-r", "22050", "-c", "2", "-b", "16", empty, "trim", "0", "0"});
-    ASSERT_EQ(testsupport::probeAudioStream(empty).value("sample_rate").toString(), "22050");
     FfmpegReader reader;
     reader.open(empty);
     EXPECT_EQ(reader.samples(), 0);
@@ -249,16 +227,14 @@ TEST(ReaderStreams, WavWithoutFramesIsAnEmptyFile)
     EXPECT_EQ(reader.seek(0), 0);
     EXPECT_TRUE(reader.read(4100).empty());
 
-    // A header alone, without even the data chunk, is still no audio file.
-    QByteArray bytes = fileBytes(empty);
-    const int data = bytes.indexOf("data");
-    ASSERT_GT(data, 0);
+    // A header without even the data chunk: refused, or opened holding nothing.
+    const QByteArray bytes = fileBytes(empty);
+    ASSERT_GT(bytes.indexOf("data"), 0);
     const QString headless = dir.filePath("headless.wav");
-    writeFile(headless, bytes.left(data));
-    FfmpegReader other;
+    writeFile(headless, bytes.left(bytes.indexOf("data")));
     try {
-        other.open(headless);
-        EXPECT_EQ(other.samples(), 0) << "if it opens, it holds nothing";
+        reader.open(headless);
+        EXPECT_EQ(reader.samples(), 0);
     } catch (const TamselError& e) {
         EXPECT_TRUE(e.message().contains(headless));
     }

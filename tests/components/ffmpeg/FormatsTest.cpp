@@ -9,13 +9,10 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <cmath>
 
 using namespace readertest;
 
 namespace {
-
-constexpr double kToneRms = 0.5 / M_SQRT2;  // makeTone's sine at "vol 0.5"
 
 struct WavCase {
     const char* name;
@@ -33,25 +30,19 @@ TEST_P(WavFormats, DecodesLikeSoxWithExactLength)
     QTemporaryDir dir;
     const QString file = dir.filePath(QString(c.name) + ".wav");
     testsupport::makeTone(file, 1000, 1.5, c.rate, c.channels, c.soxOptions);
-
     FfmpegReader reader;
     reader.open(file);
-    ASSERT_TRUE(reader.isOpen());
-    EXPECT_EQ(reader.fileName(), file);
     EXPECT_EQ(reader.sampleRate(), c.rate);
     EXPECT_EQ(reader.channels(), c.channels);
     const int64_t frames = c.rate * 3 / 2;
     EXPECT_EQ(reader.samples(), frames);
     EXPECT_EQ(reader.durationMs(), 1500);
     EXPECT_EQ(reader.bitrate(), c.rate * c.channels * c.bits);
-
     const std::vector<float> got = readAll(reader, 4100);
-    ASSERT_EQ(static_cast<int64_t>(got.size()), frames * c.channels);
     const std::vector<float> peer = peerDecode(file, "sox");
+    ASSERT_EQ(static_cast<int64_t>(got.size()), frames * c.channels);
     ASSERT_EQ(peer.size(), got.size());
     EXPECT_LE(maxDiff(got, 0, peer, 0, frames, c.channels), 1e-6);
-    EXPECT_NEAR(toneFrequency(got, c.channels, c.rate), 1000, 10);
-    EXPECT_NEAR(rms(got, c.channels), kToneRms, 0.02);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -66,11 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class CompressedFormats : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        wav = dir.filePath("source.wav");
-        testsupport::makeTone(wav, 1000, 2.5, 44100, 2);
-    }
+    void SetUp() override { testsupport::makeTone(wav, 1000, 2.5, 44100, 2); }
     QString encode(const QString& name, const QStringList& codecArgs)
     {
         const QString out = dir.filePath(name);
@@ -79,7 +66,7 @@ protected:
     }
     static constexpr int64_t kFrames = 110250;
     QTemporaryDir dir;
-    QString wav;
+    QString wav = dir.filePath("source.wav");
 };
 
 // Formats whose length is stated exactly: every frame and only those come out,
@@ -89,13 +76,13 @@ TEST_F(CompressedFormats, ExactLengthFormatsMatchPeerDecode)
     struct Case {
         QString file;
         QString peer;
-        double tolerance;
+        int bitrate;  // 0: any positive rate
     };
-    const std::vector<Case> cases{
-        {encode("lame.mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}), "ffmpeg", 1e-6},
-        {encode("vorbis.ogg", {"-c:a", "libvorbis"}), "ffmpeg", 1e-6},
-        {encode("lossless.flac", {"-c:a", "flac"}), "sox", 1e-6},
-        {encode("aac.m4a", {"-c:a", "aac"}), "ffmpeg", 1e-6},
+    const Case cases[] = {
+        {encode("lame.mp3", {"-c:a", "libmp3lame", "-b:a", "192k"}), "ffmpeg", 192000},
+        {encode("vorbis.ogg", {"-c:a", "libvorbis"}), "ffmpeg", 0},
+        {encode("lossless.flac", {"-c:a", "flac"}), "sox", 0},
+        {encode("aac.m4a", {"-c:a", "aac"}), "ffmpeg", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
@@ -106,60 +93,44 @@ TEST_F(CompressedFormats, ExactLengthFormatsMatchPeerDecode)
         EXPECT_EQ(reader.samples(), kFrames);
         EXPECT_EQ(reader.durationMs(), 2500);
         EXPECT_GT(reader.bitrate(), 0);
+        if (c.bitrate) {
+            EXPECT_EQ(reader.bitrate(), c.bitrate);
+        }
         const std::vector<float> got = readAll(reader, 4100);
         ASSERT_EQ(static_cast<int64_t>(got.size()), kFrames * 2);
         const std::vector<float> peer = peerDecode(c.file, c.peer);
-        // A decoder's end padding may follow in the peer's output.
-        ASSERT_GE(peer.size(), got.size());
-        EXPECT_LE(maxDiff(got, 0, peer, 0, kFrames, 2), c.tolerance);
-        EXPECT_NEAR(toneFrequency(got, 2, 44100), 1000, 10);
-        EXPECT_NEAR(rms(got, 2), kToneRms, 0.03);
+        ASSERT_GE(peer.size(), got.size());  // the peer may add the decoder's end padding
+        EXPECT_LE(maxDiff(got, 0, peer, 0, kFrames, 2), 1e-6);
     }
 }
 
-TEST_F(CompressedFormats, Mp3BitrateIsTheEncodersRate)
+// An MP3 without a LAME header keeps the encoder delay and its length is an
+// estimate; WMA loses its first 2048 frames and is padded. Both stay close.
+TEST_F(CompressedFormats, InexactLengthFormatsStayWithinTheirCodecsSlack)
 {
+    const QString bare = encode("bare.mp3", {"-c:a", "libmp3lame", "-write_xing", "0"});
     FfmpegReader reader;
-    reader.open(encode("cbr.mp3", {"-c:a", "libmp3lame", "-b:a", "192k"}));
-    EXPECT_EQ(reader.bitrate(), 192000);
-}
-
-// Without a LAME header the encoder delay stays in the audio and the length is
-// an estimate; reading still delivers what the peer decodes.
-TEST_F(CompressedFormats, Mp3WithoutHeaderIsCloseAndDecodesLikePeer)
-{
-    const QString file = encode("bare.mp3", {"-c:a", "libmp3lame", "-write_xing", "0"});
-    FfmpegReader reader;
-    reader.open(file);
+    reader.open(bare);
     EXPECT_NEAR(static_cast<double>(reader.samples()), kFrames, 3 * 1152);
-    const std::vector<float> got = readAll(reader, 4100);
-    const std::vector<float> peer = peerDecode(file, "ffmpeg");
+    std::vector<float> got = readAll(reader, 4100);
+    const std::vector<float> peer = peerDecode(bare, "ffmpeg");
     ASSERT_EQ(got.size(), peer.size());
     EXPECT_LE(maxDiff(got, 0, peer, 0, static_cast<int64_t>(got.size() / 2), 2), 1e-6);
-    // The encoder delay and padding are near-silent noise; leave them out.
-    const std::vector<float> middle(got.begin() + 8192, got.end() - 8192);
-    EXPECT_NEAR(toneFrequency(middle, 2, 44100), 1000, 10);
-}
 
-// WMA loses its first 2048 frames and is padded at the end.
-TEST_F(CompressedFormats, WmaIsWithinItsCodecsSlack)
-{
-    FfmpegReader reader;
     reader.open(encode("wma2.wma", {"-c:a", "wmav2", "-b:a", "128k"}));
     EXPECT_EQ(reader.sampleRate(), 44100);
     EXPECT_EQ(reader.channels(), 2);
     EXPECT_NEAR(static_cast<double>(reader.samples()), kFrames, 4096);
     EXPECT_NEAR(static_cast<double>(reader.durationMs()), 2500, 100);
     EXPECT_NEAR(reader.bitrate(), 128000, 16000);
-    const std::vector<float> got = readAll(reader, 4100);
+    got = readAll(reader, 4100);
     EXPECT_NEAR(static_cast<double>(got.size() / 2), kFrames, 4096);
     // Leave out the codec's fade-in and padding.
     const std::vector<float> middle(got.begin() + 8192, got.end() - 8192);
     EXPECT_NEAR(toneFrequency(middle, 2, 44100), 1000, 10);
-    EXPECT_NEAR(rms(middle, 2), kToneRms, 0.03);
 }
 
-TEST_F(CompressedFormats, SoxMadeOggAndMonoRatesKeepTheirFormat)
+TEST_F(CompressedFormats, MonoAndOtherRatesKeepTheirFormatAcrossReopen)
 {
     const QString ogg = dir.filePath("sox.ogg");
     testsupport::makeTone(ogg, 1000, 1.0, 22050, 1);
@@ -170,8 +141,7 @@ TEST_F(CompressedFormats, SoxMadeOggAndMonoRatesKeepTheirFormat)
     EXPECT_EQ(reader.channels(), 1);
     EXPECT_EQ(reader.samples(), 22050);
     EXPECT_EQ(readAll(reader, 1000).size(), 22050u);
-
-    reader.open(mp3);  // replaces the open file
+    reader.open(mp3);
     EXPECT_EQ(reader.fileName(), mp3);
     EXPECT_EQ(reader.sampleRate(), 48000);
     EXPECT_EQ(reader.channels(), 1);
@@ -197,35 +167,33 @@ TEST(ReaderBlocks, OddCountsDeliverTheSameStream)
     for (int i = 0;; ++i) {
         const Block b = pieces.read(counts[i % 6]);
         got.insert(got.end(), b.samples.begin(), b.samples.end());
-        if (b.frames() < counts[i % 6]) {
-            // Only the last block may be short.
-            EXPECT_EQ(static_cast<int64_t>(got.size() / 2), pieces.samples());
-            break;
-        }
+        if (b.frames() < counts[i % 6]) break;  // only the last block may be short
     }
     EXPECT_EQ(got, reference);
     EXPECT_TRUE(pieces.read(4100).empty());
     EXPECT_TRUE(pieces.read(4100).empty());
 }
 
-TEST(ReaderLifecycle, ClosedReaderReportsNothingAndRefusesToRead)
+TEST(ReaderLifecycle, ClosedOrFailedReaderHoldsNothingAndRefusesToRead)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("tone.wav");
     testsupport::makeTone(file, 440, 0.2, 8000, 1);
     FfmpegReader reader;
-    EXPECT_FALSE(reader.isOpen());
     EXPECT_THROW(reader.read(10), TamselError);
     reader.open(file);
-    EXPECT_TRUE(reader.isOpen());
     EXPECT_EQ(reader.samples(), 1600);
     reader.close();
     EXPECT_FALSE(reader.isOpen());
     EXPECT_EQ(reader.samples(), 0);
-    EXPECT_EQ(reader.sampleRate(), 0);
     EXPECT_EQ(reader.fileName(), QString());
     EXPECT_THROW(reader.seek(0), TamselError);
     reader.close();  // closing twice is harmless
+
+    reader.open(file);
+    EXPECT_THROW(reader.open(dir.filePath("gone.wav")), TamselError);
+    EXPECT_FALSE(reader.isOpen());
+    EXPECT_EQ(reader.samples(), 0);
 }
 
 }  // namespace

@@ -60,14 +60,6 @@ double toneFrequency(const std::vector<float>& samples, int channels, int rate)
     return frames ? crossings / 2.0 * rate / static_cast<double>(frames) : 0;
 }
 
-double rms(const std::vector<float>& samples, int channels)
-{
-    double sum = 0;
-    const size_t frames = samples.size() / channels;
-    for (size_t i = 0; i < frames; ++i) sum += double(samples[i * channels]) * samples[i * channels];
-    return frames ? std::sqrt(sum / frames) : 0;
-}
-
 double maxDiff(const std::vector<float>& x, int64_t a, const std::vector<float>& y, int64_t b,
                int64_t frames, int channels)
 {

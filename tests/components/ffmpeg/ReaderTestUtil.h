@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for the reader tests: whole-file reads through the reader, peer
-// decodes of the same file, and simple measures of a tone.
+// Whole-file reads through the reader, peer decodes, and simple measures.
 
 #include <QString>
 #include <QStringList>
@@ -21,9 +20,8 @@ std::vector<float> peerDecode(const QString& file, const QString& tool);
 // Runs ffmpeg -y -v error with the arguments.
 void ffmpeg(const QStringList& args);
 
-// Frequency of channel 0 from its zero crossings, and its RMS level.
+// Frequency of channel 0 from its zero crossings.
 double toneFrequency(const std::vector<float>& samples, int channels, int rate);
-double rms(const std::vector<float>& samples, int channels);
 
 // Largest absolute difference over n frames of two interleaved buffers,
 // starting at frame a in the first and frame b in the second.
