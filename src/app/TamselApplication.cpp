@@ -35,9 +35,7 @@ void TamselApplication::reportError(const QString& message)
     try {
         errorHandler_(message);
     } catch (const std::exception& e) {
-        reporting_ = false;
         reportError(QString::fromUtf8(e.what()));
-        return;
     }
     reporting_ = false;
 }
