@@ -15,33 +15,28 @@
 TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
 {
     FakeProgram p;
-    const QTemporaryDir& tmp = p.tmp;
-    FakeDialogs& dialogs = p.dialogs;
-    SettingsFile(p.settingsPath()).writeText("output", "path", tmp.filePath("out"));
+    SettingsFile(p.settingsPath()).writeText("output", "path", p.tmp.filePath("out"));
     p.build();
     Tfm_main& main = *p.main;
     Tfm_list& list = *p.list;
-    const MainServices& s = p.services;
-    FakeAudioFile* w = p.writer();
-    FakeAudioFile* r = p.reader();
     p.set->rb_cust->setChecked(true);
     main.FormShow();
 
-    const QString file = tmp.filePath("out") + "/E.wav";
-    r->durations[file] = 61000;
+    const QString file = p.tmp.filePath("out") + "/E.wav";
+    p.reader()->durations[file] = 61000;
     Element recorder("recorder"), stop("stop"), add("list_add"), del("del");
     main.Skin1Click(&recorder);
     EXPECT_TRUE(main.state().recording);
-    EXPECT_TRUE(w->calls.contains("OpenWrite " + file));
+    EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + file));
     // The start saved the settings window's controls first.
-    EXPECT_EQ(SettingsFile(s.settingsPath).readText("output", "out_name", "?"), "E");
+    EXPECT_EQ(SettingsFile(p.services.settingsPath).readText("output", "out_name", "?"), "E");
     main.Skin1Click(&stop);
     EXPECT_FALSE(main.state().recording);
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.entryPath(0), file);
     EXPECT_EQ(list.lv->item(0, 1)->text(), "00:01:01");
 
-    dialogs.filesToOpen = {"/m/a.wav"};
+    p.dialogs.filesToOpen = {"/m/a.wav"};
     main.Skin1Click(&add);
     EXPECT_EQ(list.count(), 2);
     EXPECT_EQ(list.selectedIndex(), 1);

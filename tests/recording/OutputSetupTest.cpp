@@ -26,7 +26,14 @@ struct Output : ::testing::Test {
         settings.writeText("output", "dir", dir());
         settings.writeText("output", "out_name", "@E");
     }
-    OutputSetup run(bool continuing = false) { return setUpOutput(settings, writer, at, continuing); }
+    OutputSetup run() { return setUpOutput(settings, writer, at, false); }
+    void wav(int mode, int frequency, int channel, int bit)
+    {
+        settings.writeInteger("wav", "mode", mode);
+        settings.writeInteger("wav", "frequency", frequency);
+        settings.writeInteger("wav", "channel", channel);
+        settings.writeInteger("wav", "bit", bit);
+    }
 };
 
 }  // namespace
@@ -38,20 +45,22 @@ TEST_F(Output, DateTimeAndCustomNamesInTheCreatedFolder)
     EXPECT_EQ(out.fileName, dir() + "/@E-07-12-2026--00;10;07.wav");
     EXPECT_TRUE(QDir(dir()).exists());
     EXPECT_EQ(fileNameText(out.fileName, "@E"), "File Name:@E-07-12-2026--00;10;07.wav");
+    settings.writeText("output", "out_name", "");
+    EXPECT_EQ(run().fileName, dir() + "/-07-12-2026--00;10;07.wav");
 
     settings.writeBool("output", "rb_cust", true);
-    EXPECT_EQ(run().fileName, dir() + "/@E.wav");
+    settings.writeText("output", "out_name", "@E");
+    settings.writeText("output", "dir", tmp.filePath("a/b/c/"));  // nested, trailing separator
+    EXPECT_EQ(run().fileName, tmp.filePath("a/b/c/@E.wav"));
 
     // Absent, the key means custom naming.
     QFile::remove(settings.path());
     settings.writeText("output", "dir", dir());
     EXPECT_EQ(run().fileName, dir() + "/EUT.wav");
-}
 
-TEST_F(Output, NestedFoldersAreMadeAndATrailingSeparatorIsNotDoubled)
-{
-    settings.writeText("output", "dir", tmp.filePath("a/b/c/"));
-    EXPECT_EQ(run().fileName, tmp.filePath("a/b/c/@E.wav"));
+    EXPECT_EQ(fileNameText("/home/u/My Recorder/Rec-07.wav", "Rec"), "File Name:Recorder/Rec-07.wav");
+    EXPECT_EQ(fileNameText("/home/u/rec/-07-12.wav", ""), "File Name:-07-12.wav");
+    EXPECT_EQ(fileNameText("/home/u/rec/x.wav", "Q"), "File Name:/home/u/rec/x.wav");
 }
 
 TEST_F(Output, AFolderThatCannotBeMadeIsNamedWithTheReason)
@@ -72,48 +81,31 @@ TEST_F(Output, AFolderThatCannotBeMadeIsNamedWithTheReason)
     EXPECT_FALSE(writer.calls.join(' ').contains("Set")) << "no format after a failed folder";
 }
 
-TEST_F(Output, ShownNameStartsAtTheMainNameOrTheFirstDash)
+TEST_F(Output, WavModesOutOfTableValuesAndUnknownFormatsFallBack)
 {
-    EXPECT_EQ(fileNameText("/home/u/My Recorder/Rec-07.wav", "Rec"), "File Name:Recorder/Rec-07.wav");
-    EXPECT_EQ(fileNameText("/home/u/rec/-07-12.wav", ""), "File Name:-07-12.wav");
-    EXPECT_EQ(fileNameText("/home/u/rec/x.wav", "Q"), "File Name:/home/u/rec/x.wav");
+    struct Case {
+        int mode, frequency, channel, bit;
+        const char *info, *call;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, "File Info: stereo 16B 44100HZ", "SetWavFormat 44100 2 16"},
+        {1, 0, 0, 0, "File Info: Mono 4B 800HZ", "SetWavFormat 800 1 4"},
+        {2, 1, 0, 4, "File Info: Mono 8B 8000HZ", "SetWavFormat 8000 1 8"},
+        {7, 1, 0, 4, "File Info: stereo 16B 44100HZ", "SetWavFormat 44100 2 16"},
+        {2, 10, 2, -1, "File Info: Stereo 3B 44100HZ", "SetWavFormat 44100 2 3"},  // each key's default
+    };
+    for (const Case& c : cases) {
+        wav(c.mode, c.frequency, c.channel, c.bit);
+        EXPECT_EQ(run().infoText, c.info) << c.mode;
+        EXPECT_EQ(writer.calls.last(), c.call) << c.mode;
+    }
 
-    settings.writeBool("output", "rb_cust", false);
-    settings.writeText("output", "out_name", "");
-    EXPECT_EQ(run().fileName, dir() + "/-07-12-2026--00;10;07.wav");
-}
-
-TEST_F(Output, WavModesAndUnknownModesOrFormatsRecordWav)
-{
-    EXPECT_EQ(run().infoText, "File Info: stereo 16B 44100HZ");
-    settings.writeInteger("wav", "mode", 1);
-    EXPECT_EQ(run().infoText, "File Info: Mono 4B 800HZ");
-    settings.writeInteger("wav", "mode", 2);
-    settings.writeInteger("wav", "frequency", 1);
-    settings.writeInteger("wav", "channel", 0);
-    settings.writeInteger("wav", "bit", 4);
-    EXPECT_EQ(run().infoText, "File Info: Mono 8B 8000HZ");
-    settings.writeInteger("wav", "mode", 7);
-    EXPECT_EQ(run().infoText, "File Info: stereo 16B 44100HZ");
-    EXPECT_EQ(writer.calls, QStringList({"SetWavFormat 44100 2 16", "SetWavFormat 800 1 4",
-                                         "SetWavFormat 8000 1 8", "SetWavFormat 44100 2 16"}));
-
+    wav(0, 0, 0, 0);
     for (int format : {1, 2, 5, -1}) {
         settings.writeInteger("output", "format", format);
-        OutputSetup out = run();
-        EXPECT_EQ(out.fileName, dir() + "/@E.wav") << format;
+        EXPECT_EQ(run().fileName, dir() + "/@E.wav") << format;
         EXPECT_EQ(writer.calls.last(), "SetWavFormat 44100 2 16") << format;
     }
-}
-
-TEST_F(Output, PositionsOutsideTheirTablesUseTheKeysDefaults)
-{
-    settings.writeInteger("wav", "mode", 2);
-    settings.writeInteger("wav", "frequency", 10);
-    settings.writeInteger("wav", "channel", 2);
-    settings.writeInteger("wav", "bit", -1);
-    EXPECT_EQ(run().infoText, "File Info: Stereo 3B 44100HZ");
-    EXPECT_EQ(writer.calls.last(), "SetWavFormat 44100 2 3");
 
     settings.writeInteger("output", "format", 4);
     settings.writeInteger("raw", "f", 99);
@@ -148,19 +140,4 @@ TEST_F(Output, OggQualityManagedAndRefused)
     EXPECT_EQ(out.refusal, "This OGG format is not supported.");
     EXPECT_TRUE(out.infoText.isEmpty());
     EXPECT_EQ(writer.calls, QStringList{"CheckOggFormat 44100 2 256 32 320"});
-}
-
-TEST_F(Output, AContinuingFileNeverTakesAnExistingName)
-{
-    OutputSetup first = run();
-    QFile(first.fileName).open(QIODevice::WriteOnly);
-    EXPECT_EQ(run(true).fileName, dir() + "/@E-2.wav");
-    QFile(dir() + "/@E-2.wav").open(QIODevice::WriteOnly);
-    EXPECT_EQ(run(true).fileName, dir() + "/@E-3.wav");
-    // A new recording by the user still overwrites.
-    EXPECT_EQ(run(false).fileName, dir() + "/@E.wav");
-
-    settings.writeBool("output", "rb_cust", false);
-    QFile(dir() + "/@E-07-12-2026--00;10;07.wav").open(QIODevice::WriteOnly);
-    EXPECT_EQ(run(true).fileName, dir() + "/@E-07-12-2026--00;10;07-2.wav");
 }
