@@ -9,17 +9,15 @@
 
 namespace jointest {
 
-// A 16-bit WAV sine tone made by sox.
+// 16-bit WAV sine tones made by sox; encodedTone's codec follows name's
+// extension (.mp3 LAME, .wma WMA v2, .ogg Vorbis) and is made by ffmpeg.
 QString wavTone(const QString& dir, const QString& name, double hz, double seconds, int rate,
                 int channels);
-// The same tone encoded by ffmpeg; the codec follows the extension of name
-// (.mp3 LAME, .wma WMA v2, .ogg Vorbis).
 QString encodedTone(const QString& dir, const QString& name, double hz, double seconds);
 
 struct WavFacts {
-    QString codec;  // e.g. "pcm_s16le"
-    int sampleRate = 0;
-    int channels = 0;
+    QString codec;
+    int sampleRate = 0, channels = 0;
     long long frames = 0;
 };
 // What ffprobe reads from a WAV file's header.

@@ -16,15 +16,13 @@
 TEST(JoinWiring, JoinAndStopElementsRunAndStopTheJoin)
 {
     FakeProgram p;
-    const QTemporaryDir& tmp = p.tmp;
     FakeDialogs& dialogs = p.dialogs;
-    FakeShell& shell = p.shell;
     auto skin = std::make_unique<jointest::ProgressSkin>();
     jointest::ProgressBar& bar = skin->bar;
     p.parts.Skin1 = std::move(skin);
     p.parts.AudioFileWrite = std::make_unique<AudioFile>();
     p.parts.AudioFilepaly = std::make_unique<AudioFile>();
-    const QString outDir = tmp.filePath("joined");
+    const QString outDir = p.tmp.filePath("joined");
     SettingsFile(p.settingsPath()).writeText("output", "dir", outDir);
     p.build();
     Tfm_main& main = *p.main;
@@ -36,8 +34,8 @@ TEST(JoinWiring, JoinAndStopElementsRunAndStopTheJoin)
     EXPECT_EQ(dialogs.shown, QStringList{"Please add file!"});
     dialogs.shown.clear();
 
-    dialogs.filesToOpen = {jointest::wavTone(tmp.path(), "long.wav", 440, 20, 44100, 2),
-                           jointest::wavTone(tmp.path(), "next.wav", 880, 1, 44100, 2)};
+    dialogs.filesToOpen = {jointest::wavTone(p.tmp.path(), "long.wav", 440, 20, 44100, 2),
+                           jointest::wavTone(p.tmp.path(), "next.wav", 880, 1, 44100, 2)};
     main.Skin1Click(&add);
     ASSERT_EQ(list.count(), 2);
 
@@ -58,6 +56,6 @@ TEST(JoinWiring, JoinAndStopElementsRunAndStopTheJoin)
     EXPECT_EQ(jointest::probeWav(outDir + "/out.wav").frames, 8 * 44100);
     EXPECT_EQ(list.lv->item(0, 1)->text(), "00:00:20");
     EXPECT_EQ(list.lv->item(1, 1)->text(), "00:00:01");
-    EXPECT_EQ(shell.opened, QStringList{"folder " + outDir + "/"});
+    EXPECT_EQ(p.shell.opened, QStringList{"folder " + outDir + "/"});
     EXPECT_FALSE(bar.positions.empty());
 }
