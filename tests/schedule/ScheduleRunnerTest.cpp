@@ -57,14 +57,8 @@ protected:
             recording = true;
             if (nested) nested();
         };
-        p.StopRecording = [this] {
-            log << "stop";
-            recording = false;
-        };
-        p.StopPlayback = [this] {
-            log << "stopPlayback";
-            playing = false;
-        };
+        p.StopRecording = [this] { log << "stop"; recording = false; };
+        p.StopPlayback = [this] { log << "stopPlayback"; playing = false; };
         p.powerOff = &powerOff;
         p.clock = [this] { return clock; };
         runner = std::make_unique<ScheduleRunner>(std::move(p));
@@ -132,7 +126,7 @@ TEST_F(Runner, EveryDayWindowStartsOnceAndStopsOnceFromTheStoredScheduleUnshown)
     EXPECT_EQ(log, (QStringList{"record", "stop", "record"}));
 }
 
-TEST_F(Runner, ASecondBetweenTwoChecksStillActsOnce)
+TEST_F(Runner, ASecondBetweenTwoChecksOrANestedCheckStillActsOnce)
 {
     storeWindow(1, 2, QTime(8, 0, 0), QTime(8, 30, 0));
     start(QTime(7, 59, 59, 900));
@@ -140,6 +134,21 @@ TEST_F(Runner, ASecondBetweenTwoChecksStillActsOnce)
     at(QTime(8, 0, 1, 100));  // all of 08:00:00 went by unchecked
     runner->RunScheduleCheck();
     runner->RunScheduleCheck();
+    EXPECT_EQ(log, QStringList{"record"});
+
+    // A message box opened by the start runs the loop, and so further checks.
+    log.clear();
+    recording = false;
+    nested = [this] {
+        nested = nullptr;
+        clock = clock.addMSecs(300);
+        runner->RunScheduleCheck();
+    };
+    at(QTime(7, 59, 59, 900), kDay.addDays(1));
+    runner->RunScheduleCheck();
+    at(QTime(8, 0, 0, 100), kDay.addDays(1));
+    runner->RunScheduleCheck();
+    runUntil(QTime(8, 0, 2));
     EXPECT_EQ(log, QStringList{"record"});
 
     // Begin and end both passed within one late check: in their order.
@@ -154,8 +163,22 @@ TEST_F(Runner, ASecondBetweenTwoChecksStillActsOnce)
     EXPECT_EQ(log, (QStringList{"record", "stop"}));
 }
 
-TEST_F(Runner, AnUncheckedWindowOrADisabledScheduleDoesNothing)
+TEST_F(Runner, NothingHappensWithoutSettingsOrWithAnUncheckedWindowOrADisabledSchedule)
 {
+    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    ScheduleRunner::Parts p;
+    p.window = &window;
+    p.settings = [] { return static_cast<SettingsFile*>(nullptr); };
+    p.RecordCommand = [this] { log << "record"; };
+    p.clock = [this] { return clock; };
+    at(QTime(7, 59, 59));
+    ScheduleRunner r(std::move(p));
+    r.timer()->stop();
+    clock = clock.addSecs(2);
+    r.RunScheduleCheck();
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_FALSE(window.loaded());
+
     storeWindow(1, 1, QTime(8, 0, 0), QTime(8, 0, 2));
     settings.writeBool("autorec", "cb1", false);
     start(QTime(7, 59, 59));
@@ -225,23 +248,7 @@ TEST_F(Runner, TheWindowsLiveControlsCountNotOnlyTheFile)
     EXPECT_EQ(log, QStringList{"record"});
 }
 
-TEST_F(Runner, ANestedCheckDuringAnActionDoesNotRepeatIt)
-{
-    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
-    start(QTime(7, 59, 59, 900));
-    // A message box opened by the start runs the loop, and so further checks.
-    nested = [this] {
-        nested = nullptr;
-        clock = clock.addMSecs(300);
-        runner->RunScheduleCheck();
-    };
-    at(QTime(8, 0, 0, 100));
-    runner->RunScheduleCheck();
-    runUntil(QTime(8, 0, 2));
-    EXPECT_EQ(log, QStringList{"record"});
-}
-
-TEST_F(Runner, PowerOffOnceAtItsSecondAfterStoppingRecordingAndPlayback)
+TEST_F(Runner, PowerOffOnceAtItsSecondOnlyWhenSwitchedOnAfterStoppingEverything)
 {
     storePowerOff(true, QTime(22, 0, 0));
     start(QTime(21, 59, 58));
@@ -252,23 +259,20 @@ TEST_F(Runner, PowerOffOnceAtItsSecondAfterStoppingRecordingAndPlayback)
     runUntil(QTime(22, 0, 3), 100);
     EXPECT_EQ(powerOff.calls, 1);
     EXPECT_EQ(log, (QStringList{"stop", "stopPlayback", "powerOff rec=0 play=0"}));
-}
 
-TEST_F(Runner, PowerOffOnlyWhenSwitchedOnAndARefusalIsNotAnError)
-{
-    storePowerOff(false, QTime(22, 0, 0));
-    start(QTime(21, 59, 59));
-    runUntil(QTime(22, 0, 2));
-    EXPECT_EQ(powerOff.calls, 0);
-
-    // Whatever the schedule mode.
-    storePowerOff(true, QTime(22, 10, 0));
+    // Only when switched on, whatever the schedule mode; a refusal is no error.
+    storePowerOff(false, QTime(22, 10, 0));
+    window.loadStored();
+    at(QTime(22, 9, 59));
+    runUntil(QTime(22, 10, 2));
+    EXPECT_EQ(powerOff.calls, 1);
+    storePowerOff(true, QTime(22, 20, 0));
     storeWindow(0, 1, QTime(1, 0, 0), QTime(2, 0, 0));
     window.loadStored();
     powerOff.refuse = true;
-    at(QTime(22, 9, 59));
-    EXPECT_NO_THROW(runUntil(QTime(22, 10, 2)));
-    EXPECT_EQ(powerOff.calls, 1);
+    at(QTime(22, 19, 59));
+    EXPECT_NO_THROW(runUntil(QTime(22, 20, 2)));
+    EXPECT_EQ(powerOff.calls, 2);
     EXPECT_FALSE(runner->ShutDownComputer());
     powerOff.refuse = false;
     EXPECT_TRUE(runner->ShutDownComputer());
@@ -290,23 +294,6 @@ TEST_F(Runner, NoPowerOffAtATimeNobodySetUntilTheWindowIsShown)
     runner->RunScheduleCheck();
     runUntil(QTime(23, 0, 1));
     EXPECT_EQ(powerOff.calls, 1);
-}
-
-TEST_F(Runner, NothingHappensBeforeTheSettingsFileIsOpen)
-{
-    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
-    ScheduleRunner::Parts p;
-    p.window = &window;
-    p.settings = [] { return static_cast<SettingsFile*>(nullptr); };
-    p.RecordCommand = [this] { log << "record"; };
-    p.clock = [this] { return clock; };
-    at(QTime(7, 59, 59));
-    ScheduleRunner r(std::move(p));
-    r.timer()->stop();
-    clock = clock.addSecs(2);
-    r.RunScheduleCheck();
-    EXPECT_TRUE(log.isEmpty());
-    EXPECT_FALSE(window.loaded());
 }
 
 TEST_F(Runner, ItsTimerRunsTheChecks)

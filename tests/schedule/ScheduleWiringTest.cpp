@@ -47,14 +47,10 @@ protected:
         program.build();
         main = program.main.get();
         list = program.list.get();
-        sche = program.sche.get();
-        set = program.set.get();
-        dir = program.dir.get();
-        reader_ = program.reader();
         information_ = program.information();
-        set->rb_cust->setChecked(true);
+        program.set->rb_cust->setChecked(true);
         main->FormShow();
-        reader_->durations[tmp.filePath("out") + "/E.wav"] = 5000;
+        program.reader()->durations[tmp.filePath("out") + "/E.wav"] = 5000;
 
         runner = main->findChild<ScheduleRunner*>();
         if (runner) {
@@ -83,12 +79,8 @@ protected:
     RecordingPowerOff powerOff;
     FakeProgram program;
     const QTemporaryDir& tmp = program.tmp;
-    FakeAudioFile* reader_ = nullptr;
     FakeInformation* information_ = nullptr;
     Tfm_main* main = nullptr;
-    Tfm_sche* sche = nullptr;
-    Tfm_set* set = nullptr;
-    Tfm_dir* dir = nullptr;
     Tfm_list* list = nullptr;
     ScheduleRunner* runner = nullptr;
     QDateTime clock;
@@ -101,7 +93,7 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
     ASSERT_NE(runner, nullptr);
     runUntil(QTime(8, 0, 1));
     EXPECT_TRUE(main->state().recording);
-    EXPECT_FALSE(sche->isVisible());
+    EXPECT_FALSE(program.sche->isVisible());
     captureBlock();
 
     runUntil(QTime(8, 0, 6));
@@ -125,9 +117,9 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
 TEST_F(WiredSchedule, OutputDirectoryWindowWritesTheProgramsSettingsAndTheSettingsBox)
 {
     QDir(tmp.path()).mkpath("picked");
-    ASSERT_TRUE(dir->selectFolder(tmp.filePath("picked")));
-    dir->btn_okClick();
+    ASSERT_TRUE(program.dir->selectFolder(tmp.filePath("picked")));
+    program.dir->btn_okClick();
     EXPECT_EQ(SettingsFile(tmp.filePath("tamsel.ini")).readText("output", "path", "?"),
               tmp.filePath("picked"));
-    EXPECT_EQ(set->ed_dir->text(), tmp.filePath("picked"));
+    EXPECT_EQ(program.set->ed_dir->text(), tmp.filePath("picked"));
 }

@@ -26,17 +26,6 @@ protected:
 
 }  // namespace
 
-TEST(TagWindowGenres, ListIsTheComponentsFirst148GenreNames)
-{
-    TagLibInformation info;
-    Tfm_id3 window;
-    window.setInformation(&info);
-    ASSERT_EQ(window.infoGenre->count(), 148);
-    EXPECT_EQ(window.infoGenre->itemText(0), "Blues");
-    EXPECT_EQ(window.infoGenre->itemText(17), "Rock");
-    for (int i = 0; i < 148; ++i) EXPECT_FALSE(window.infoGenre->itemText(i).isEmpty()) << i;
-}
-
 TEST_P(TagWindowOnFile, TagIsShownEditedAndReadBackByFfprobe)
 {
     const QString file = tagtest::makeFile(
@@ -93,4 +82,6 @@ TEST_P(TagWindowOnFile, TagIsShownEditedAndReadBackByFfprobe)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, TagWindowOnFile,
                          ::testing::Values(Kind::Wav, Kind::Mp3, Kind::Ogg),
-                         [](const ::testing::TestParamInfo<Kind>& p) { return tagtest::nameOf(p.param); });
+                         [](const ::testing::TestParamInfo<Kind>& p) {
+                             return tagtest::suffixOf(p.param).toStdString();
+                         });

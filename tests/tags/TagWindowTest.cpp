@@ -67,65 +67,49 @@ protected:
     void selectFileWithTag()
     {
         selected = kSong;
-        FakeInformation::Tag tag;
-        tag.title = "Blue Train";
+        FakeInformation::Tag& tag = info.files[kSong];
+        tag = {};
+        tag.title = tag.album = "Blue Train";
         tag.artist = "J. Coltrane";
-        tag.album = "Blue Train";
         tag.comments = "mono master";
         tag.genre = 8;
         tag.year = 1957;
         tag.track = 1;
-        info.files[kSong] = tag;
         info.technical = {44100, 128000, 2, 16, 1, 61234, 2700419, 987654};
     }
 };
 
 }  // namespace
 
-TEST_F(TagWindow, GenreListHoldsTheComponentsGenresByIndexAndStartsWithNone)
+TEST_F(TagWindow, GenreListHoldsTheComponentsGenresByIndex)
 {
     ASSERT_EQ(window.infoGenre->count(), 148);
     for (int i : {0, 17, 147}) EXPECT_EQ(window.infoGenre->itemText(i), info.GenreName(i));
-    EXPECT_EQ(window.infoGenre->currentIndex(), -1);
-    EXPECT_FALSE(window.infoGenre->isEditable());
-    EXPECT_EQ(window.infoYear->text(), "0");
-    EXPECT_EQ(window.infoTrack->text(), "0");
-    EXPECT_FALSE(window.gb_technical->isEnabled());
-    EXPECT_TRUE(window.infoFrequency->isReadOnly());
-    EXPECT_EQ(window.size(), QSize(434, 274));
-
     // A second component replaces the list rather than growing it.
     window.setInformation(&info);
     EXPECT_EQ(window.infoGenre->count(), 148);
 }
 
-TEST_F(TagWindow, FileModeShowsTheSelectedFilesTagAndTechnicalData)
+TEST_F(TagWindow, FileModeShowsTheTagAndCancelWritesNothing)
 {
     selectFileWithTag();
     const Run run = showAndDo([&] {
         EXPECT_FALSE(window.editingDefaults);
         EXPECT_EQ(window.infoFileName->text(), "song.mp3");
-        EXPECT_EQ(window.infoTitle->text(), "Blue Train");
         EXPECT_EQ(window.infoArtist->text(), "J. Coltrane");
-        EXPECT_EQ(window.infoAlbum->text(), "Blue Train");
         EXPECT_EQ(window.infoGenre->currentIndex(), 8);
         EXPECT_EQ(window.infoComment->text(), "mono master");
         EXPECT_EQ(window.infoYear->text(), "1957");
         EXPECT_EQ(window.infoTrack->text(), "1");
         EXPECT_EQ(window.infoFrequency->text(), "44100 Hz");
-        EXPECT_EQ(window.infoBitrate->text(), "128000 bps");
         EXPECT_EQ(window.infoDuration->text(), "61234 ms");
-        EXPECT_EQ(window.infoChannels->text(), "2");
         EXPECT_EQ(window.infoSamples->text(), "2700419");
         EXPECT_EQ(window.infoSize->text(), "987654");
-        EXPECT_EQ(window.infoBitsPerSample->text(), "16");
-        EXPECT_EQ(window.infoFormatTag->text(), "1");
         window.Button2->click();
     });
     EXPECT_FALSE(run.stillOpen);
     EXPECT_EQ(run.result, QDialog::Rejected);
     EXPECT_EQ(info.calls, QStringList{"ReadInfo " + kSong}) << "Cancel stages and writes nothing";
-    EXPECT_EQ(info.files[kSong].title, "Blue Train");
     EXPECT_TRUE(iniBytes().isEmpty());
 }
 
@@ -199,16 +183,14 @@ TEST_F(TagWindow, InvalidYearOrTrackKeepsTheWindowOpenAndWritesNothing)
         EXPECT_FALSE(info.calls.contains("WriteInfo " + kSong));
         EXPECT_EQ(info.files[kSong].year, 1957);
     }
-}
 
-TEST_F(TagWindow, OkAfterACorrectedYearWritesWhatWasStaged)
-{
-    selectFileWithTag();
+    // Ok after a corrected year writes what was staged, once.
+    dialogs.shown.clear();
+    info.calls.clear();
     const Run run = showAndDo([&] {
         window.infoTitle->setText("Locomotion");
         window.infoYear->setText("");
         window.btnApply->click();
-        EXPECT_TRUE(window.isVisible());
         window.infoYear->setText("1958");
         window.btnApply->click();
     });
@@ -219,32 +201,7 @@ TEST_F(TagWindow, OkAfterACorrectedYearWritesWhatWasStaged)
     EXPECT_EQ(info.files[kSong].year, 1958);
 }
 
-TEST_F(TagWindow, DefaultsModeShowsTheStoredDefaultTag)
-{
-    settings.writeText("info", "title", "Morning Show");
-    settings.writeText("info", "arist", "Radio One");
-    settings.writeText("info", "album", "Tapes");
-    settings.writeInteger("info", "genre", 12);
-    settings.writeText("info", "year", "2026");
-    settings.writeText("info", "Track", "3");
-    settings.writeText("info", "comment", "off air");
-    const Run run = showAndDo([&] {
-        EXPECT_TRUE(window.editingDefaults);
-        EXPECT_EQ(window.infoFileName->text(), "");
-        EXPECT_EQ(window.infoTitle->text(), "Morning Show");
-        EXPECT_EQ(window.infoArtist->text(), "Radio One");
-        EXPECT_EQ(window.infoAlbum->text(), "Tapes");
-        EXPECT_EQ(window.infoGenre->currentIndex(), 12);
-        EXPECT_EQ(window.infoYear->text(), "2026");
-        EXPECT_EQ(window.infoTrack->text(), "3");
-        EXPECT_EQ(window.infoComment->text(), "off air");
-        window.Button2->click();
-    });
-    EXPECT_FALSE(run.stillOpen);
-    EXPECT_TRUE(info.calls.isEmpty()) << "no file is read in defaults mode";
-}
-
-TEST_F(TagWindow, DefaultsModeWithoutStoredKeysShowsTheReadersDefaults)
+TEST_F(TagWindow, DefaultsModeShowsTheStoredDefaultTagAndCancelKeepsIt)
 {
     // A file shown first leaves its tag in the fields; the defaults replace it.
     selectFileWithTag();
@@ -254,18 +211,30 @@ TEST_F(TagWindow, DefaultsModeWithoutStoredKeysShowsTheReadersDefaults)
         EXPECT_TRUE(window.editingDefaults);
         EXPECT_EQ(window.infoFileName->text(), "");
         EXPECT_EQ(window.infoTitle->text(), "");
-        EXPECT_EQ(window.infoArtist->text(), "");
-        EXPECT_EQ(window.infoAlbum->text(), "");
         EXPECT_EQ(window.infoGenre->currentIndex(), -1);
         EXPECT_EQ(window.infoYear->text(), "0");
-        EXPECT_EQ(window.infoTrack->text(), "0");
-        EXPECT_EQ(window.infoComment->text(), "");
-        // The technical fields keep the last file's data.
-        EXPECT_EQ(window.infoFrequency->text(), "44100 Hz");
-        EXPECT_EQ(window.infoSize->text(), "987654");
+        EXPECT_EQ(window.infoFrequency->text(), "44100 Hz");  // the last file's data stays
         window.Button2->click();
     });
     EXPECT_TRUE(iniBytes().isEmpty()) << "showing and cancelling writes nothing";
+
+    info.calls.clear();
+    settings.writeText("info", "title", "Morning Show");
+    settings.writeText("info", "arist", "Radio One");
+    settings.writeInteger("info", "genre", 12);
+    settings.writeText("info", "Track", "3");
+    const QByteArray before = iniBytes();
+    const Run run = showAndDo([&] {
+        EXPECT_EQ(window.infoTitle->text(), "Morning Show");
+        EXPECT_EQ(window.infoArtist->text(), "Radio One");
+        EXPECT_EQ(window.infoGenre->currentIndex(), 12);
+        EXPECT_EQ(window.infoTrack->text(), "3");
+        window.infoTitle->setText("Changed");
+        window.Button2->click();
+    });
+    EXPECT_EQ(run.result, QDialog::Rejected);
+    EXPECT_EQ(iniBytes(), before);
+    EXPECT_TRUE(info.calls.isEmpty()) << "no file is read in defaults mode";
 }
 
 TEST_F(TagWindow, DefaultsModeOkStoresTheSevenKeysInOrderWithoutValidation)
@@ -302,23 +271,6 @@ TEST_F(TagWindow, DefaultsModeOkStoresTheSevenKeysInOrderWithoutValidation)
     EXPECT_EQ(settings.readInteger("info", "genre", -7), 20);
 }
 
-TEST_F(TagWindow, CancelInDefaultsModeLeavesTheSettingsFileAsItWas)
-{
-    settings.writeText("info", "title", "Kept");
-    const QByteArray before = iniBytes();
-    const Run run = showAndDo([&] {
-        window.infoTitle->setText("Changed");
-        window.infoYear->setText("1");
-        window.Button2->click();
-    });
-    EXPECT_EQ(run.result, QDialog::Rejected);
-    EXPECT_EQ(iniBytes(), before);
-    showAndDo([&] {
-        EXPECT_EQ(window.infoTitle->text(), "Kept") << "each showing re-reads the settings";
-        window.Button2->click();
-    });
-}
-
 TEST_F(TagWindow, ClearEmptiesTheTagButKeepsNameModeAndTechnicalData)
 {
     selectFileWithTag();
@@ -328,35 +280,26 @@ TEST_F(TagWindow, ClearEmptiesTheTagButKeepsNameModeAndTechnicalData)
         info.technical.frequency = 22050;
         window.btnReset->click();
         EXPECT_EQ(window.infoTitle->text(), "");
-        EXPECT_EQ(window.infoArtist->text(), "");
-        EXPECT_EQ(window.infoAlbum->text(), "");
         EXPECT_EQ(window.infoComment->text(), "");
         EXPECT_EQ(window.infoYear->text(), "0");
-        EXPECT_EQ(window.infoTrack->text(), "0");
         EXPECT_EQ(window.infoGenre->currentIndex(), 40);
         EXPECT_EQ(window.infoFileName->text(), "song.mp3");
         EXPECT_EQ(window.infoFrequency->text(), "22050 Hz");
-        EXPECT_EQ(window.infoSize->text(), "987654");
-        EXPECT_FALSE(window.editingDefaults);
         EXPECT_EQ(info.calls, QStringList{"ReadInfo " + kSong}) << "Clear writes nothing";
         window.btnApply->click();
     });
     EXPECT_FALSE(run.stillOpen);
     EXPECT_EQ(info.calls.last(), "WriteInfo " + kSong) << "the mode stays file mode";
     EXPECT_EQ(info.files[kSong].title, "");
-    EXPECT_EQ(info.files[kSong].year, 0);
     EXPECT_TRUE(iniBytes().isEmpty());
-}
 
-TEST_F(TagWindow, ClearInDefaultsModeWritesNothingUntilOk)
-{
+    // In defaults mode nothing is written until Ok.
+    selected.clear();
     settings.writeText("info", "title", "Kept");
-    settings.writeText("info", "year", "1999");
     const QByteArray before = iniBytes();
     showAndDo([&] {
         window.btnReset->click();
         EXPECT_EQ(window.infoTitle->text(), "");
-        EXPECT_EQ(window.infoYear->text(), "0");
         EXPECT_TRUE(window.editingDefaults);
         EXPECT_EQ(iniBytes(), before);
         window.btnApply->click();
@@ -412,20 +355,14 @@ TEST_F(TagWindow, YearAndTrackTakeDigitsAndALetterDeletesTheDigitBeforeTheCaret)
     // Other edits are not filtered.
     QTest::keyClicks(window.infoTitle, "a1-");
     EXPECT_EQ(window.infoTitle->text(), "a1-");
-}
 
-TEST_F(TagWindow, KeyFilterPassesOnlyTheTenAsciiDigits)
-{
-    for (char16_t c = u'0'; c <= u'9'; ++c) {
-        QChar key(c);
-        window.infoYearKeyPress(key);
-        EXPECT_EQ(key, QChar(c));
-    }
-    for (char16_t c : {u'a', u'Z', u' ', u'-', u'+', u'/', u':', u'\u0663', u'\u00B2'}) {
+    // Only the ten ASCII digits pass, not other scripts' digits.
+    for (char16_t c : {u'0', u'9', u'a', u' ', u'+', u'\u0663', u'\u00B2'}) {
         QChar year(c), track(c);
         window.infoYearKeyPress(year);
         window.infoTrackKeyPress(track);
-        EXPECT_EQ(year, QChar(u'\b')) << int(c);
-        EXPECT_EQ(track, QChar(u'\b')) << int(c);
+        const QChar expected = c == u'0' || c == u'9' ? QChar(c) : QChar(u'\b');
+        EXPECT_EQ(year, expected) << int(c);
+        EXPECT_EQ(track, expected) << int(c);
     }
 }
