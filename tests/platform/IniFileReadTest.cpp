@@ -8,111 +8,70 @@
 
 namespace {
 
-std::optional<QString> get(const char* text, const char* section, const char* key)
+TEST(IniFileRead, LookupRules)
 {
-    return IniFile::lookup(QByteArray(text), QString::fromUtf8(section), QString::fromUtf8(key));
-}
-
-TEST(IniFileRead, NamesMatchWithoutRegardToCase)
-{
-    const char* text = "[Output]\nDIR=/music\n[ÄRGER]\nÜber=1\n";
-    EXPECT_EQ(get(text, "output", "dir"), u"/music");
-    EXPECT_EQ(get(text, "OUTPUT", "Dir"), u"/music");
-    EXPECT_EQ(get(text, "ärger", "über"), u"1");
-    EXPECT_EQ(get(text, "output", "di"), std::nullopt);
-    EXPECT_EQ(get(text, "outpu", "dir"), std::nullopt);
-}
-
-TEST(IniFileRead, MissingSectionKeyOrTextGivesNothingButAnEmptyValueIsAValue)
-{
-    EXPECT_EQ(get("", "a", "b"), std::nullopt);
-    EXPECT_EQ(get("[a]\nc=1\n", "a", "b"), std::nullopt);
-    EXPECT_EQ(get("[x]\nb=1\n", "a", "b"), std::nullopt);
-    EXPECT_EQ(get("[a]\nb=\n", "a", "b"), u"");
-    EXPECT_EQ(get("[a]\nb=   \n", "a", "b"), u"");
-}
-
-TEST(IniFileRead, WhiteSpaceAroundNamesAndValuesIsDropped)
-{
-    const char* text = "  [ wav ]  \r\n\t bit \t=  \t16 bits \t\r\n";
-    EXPECT_EQ(get(text, "wav", "bit"), u"16 bits");
-    EXPECT_EQ(get(text, " wav ", " bit "), u"16 bits");
-    EXPECT_EQ(get("[a]\r\nk=v\r\n", "a", "k"), u"v");
-    EXPECT_EQ(get("[a]\nk=v", "a", "k"), u"v");  // no final line break
-}
-
-TEST(IniFileRead, MatchingQuotesAreRemovedOthersKept)
-{
-    EXPECT_EQ(get("[a]\nk=\"C:\\My Recorder\"\n", "a", "k"), u"C:\\My Recorder");
-    EXPECT_EQ(get("[a]\nk='  padded  '\n", "a", "k"), u"  padded  ");
-    EXPECT_EQ(get("[a]\nk=\"\"\n", "a", "k"), u"");
-    EXPECT_EQ(get("[a]\nk=\"mixed'\n", "a", "k"), u"\"mixed'");
-    EXPECT_EQ(get("[a]\nk=\"\n", "a", "k"), u"\"");
-    EXPECT_EQ(get("[a]\nk=say \"hi\"\n", "a", "k"), u"say \"hi\"");
-    EXPECT_EQ(get("[a]\nk=\"a\" and \"b\"\n", "a", "k"), u"a\" and \"b");
+    const char* notKeys =
+        "k=before any section\n[a]\n;k=commented\n  ; k = indented comment\nk\n[broken\n"
+        "k2=after a broken header\n[b] trailing text\nx=1\n";
+    const struct {
+        const char *text, *section, *key, *expected;  // no value: nullptr
+    } cases[] = {
+        // Names match without regard to case, whole names only.
+        {"[Output]\nDIR=/music\n", "OUTPUT", "Dir", "/music"},
+        {"[ÄRGER]\nÜber=1\n", "ärger", "über", "1"},
+        {"[Output]\nDIR=/music\n", "output", "di", nullptr},
+        {"[Output]\nDIR=/music\n", "outpu", "dir", nullptr},
+        // Missing text, key or section give nothing; an empty value is a value.
+        {"", "a", "b", nullptr},
+        {"[x]\nb=1\n", "a", "b", nullptr},
+        {"[a]\nb=   \n", "a", "b", ""},
+        // White space around names and values is dropped.
+        {"  [ wav ]  \r\n\t bit \t=  \t16 bits \t\r\n", " wav ", " bit ", "16 bits"},
+        {"[a]\nk=v", "a", "k", "v"},
+        // Matching quotes are removed, others kept.
+        {"[a]\nk=\"C:\\My Recorder\"\n", "a", "k", "C:\\My Recorder"},
+        {"[a]\nk='  padded  '\n", "a", "k", "  padded  "},
+        {"[a]\nk=\"\"\n", "a", "k", ""},
+        {"[a]\nk=\"mixed'\n", "a", "k", "\"mixed'"},
+        {"[a]\nk=\"\n", "a", "k", "\""},
+        {"[a]\nk=\"a\" and \"b\"\n", "a", "k", "a\" and \"b"},
+        // The first section and the first key of a name win.
+        {"[a]\nk=1\nK=2\n[b]\nk=3\n[A]\nk=4\nonly=5\n", "a", "k", "1"},
+        {"[a]\nk=1\nK=2\n[b]\nk=3\n[A]\nk=4\nonly=5\n", "a", "only", nullptr},
+        // Comments, bare names and keys before a section never match; a
+        // header without its bracket is no header, so its section goes on.
+        {notKeys, "a", "k", nullptr},
+        {notKeys, "a", ";k", nullptr},
+        {notKeys, "a", "k2", "after a broken header"},
+        {notKeys, "b", "x", "1"},
+        {notKeys, "a", "[broken", nullptr},
+        {"[a]\nk = x=y=z\n", "a", "k", "x=y=z"},
+        {"\xEF\xBB\xBF[a]\nk=1\n", "a", "k", "1"},
+        {"[a]\nk=\xFF\xFEok\n", "a", "k", "\xEF\xBF\xBD\xEF\xBF\xBDok"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IniFile::lookup(QByteArray(c.text), QString::fromUtf8(c.section), QString::fromUtf8(c.key)),
+                  c.expected ? std::optional(QString::fromUtf8(c.expected)) : std::nullopt)
+            << c.text << " [" << c.section << "] " << c.key;
+    EXPECT_EQ(IniFile::lookup(QByteArray("[a]\nk=ab\0cd\n", 12), "a", "k"), u"ab") << "a NUL ends the value";
 }
 
 TEST(IniFileRead, ValuesAreCutAt2047Characters)
 {
     const QByteArray text = "[a]\nk=" + QByteArray(2100, 'x') + "\nnext=1\n";
-    const auto value = IniFile::lookup(text, "a", "k");
-    ASSERT_TRUE(value);
-    EXPECT_EQ(value->size(), 2047);
+    EXPECT_EQ(IniFile::lookup(text, "a", "k")->size(), 2047);
     EXPECT_EQ(IniFile::lookup(text, "a", "next"), u"1");
 
     // Characters, not bytes or UTF-16 units: no character is split.
     const QString accents(2100, u'é');
-    const auto cutAccents = IniFile::lookup("[a]\nk=" + accents.toUtf8(), "a", "k");
-    EXPECT_EQ(*cutAccents, accents.left(2047));
+    EXPECT_EQ(*IniFile::lookup("[a]\nk=" + accents.toUtf8(), "a", "k"), accents.left(2047));
     QString emoji;
     for (int i = 0; i < 2100; ++i) emoji += QString::fromUtf8("\xF0\x9F\x8E\xB5");
-    const auto cutEmoji = IniFile::lookup("[a]\nk=" + emoji.toUtf8(), "a", "k");
-    EXPECT_EQ(*cutEmoji, emoji.left(2 * 2047));
+    EXPECT_EQ(*IniFile::lookup("[a]\nk=" + emoji.toUtf8(), "a", "k"), emoji.left(2 * 2047));
 
     // The quotes go before the cut, so the 2047 are all content.
     const QByteArray quoted = "[a]\nk=\"" + QByteArray(2100, 'q') + "\"\n";
     EXPECT_EQ(*IniFile::lookup(quoted, "a", "k"), QString(2047, u'q'));
-    EXPECT_EQ(IniFile::lookup("[a]\nk=" + QByteArray(2047, 'x'), "a", "k")->size(), 2047);
-}
-
-TEST(IniFileRead, FirstSectionAndFirstKeyOfANameWin)
-{
-    const char* text = "[a]\nk=1\nK=2\n[b]\nk=3\n[A]\nk=4\nonly=5\n";
-    EXPECT_EQ(get(text, "a", "k"), u"1");
-    EXPECT_EQ(get(text, "b", "k"), u"3");
-    EXPECT_EQ(get(text, "a", "only"), std::nullopt);
-}
-
-TEST(IniFileRead, LinesThatAreNotKeysNeverMatch)
-{
-    const char* text =
-        "k=before any section\n"
-        "[a]\n"
-        ";k=commented\n"
-        "  ; k = indented comment\n"
-        "k\n"
-        "[broken\n"
-        "k2=after a broken header\n"
-        "[b] trailing text\n"
-        "x=1\n";
-    EXPECT_EQ(get(text, "a", "k"), std::nullopt);
-    EXPECT_EQ(get(text, "a", ";k"), std::nullopt);
-    // A header without its bracket is no header: its section goes on.
-    EXPECT_EQ(get(text, "a", "k2"), u"after a broken header");
-    EXPECT_EQ(get(text, "b", "x"), u"1");
-    EXPECT_EQ(get(text, "a", "[broken"), std::nullopt);
-}
-
-TEST(IniFileRead, ValueMayHoldEqualsSignsAndStopsAtANul)
-{
-    EXPECT_EQ(get("[a]\nk = x=y=z\n", "a", "k"), u"x=y=z");
-    EXPECT_EQ(IniFile::lookup(QByteArray("[a]\nk=ab\0cd\n", 12), "a", "k"), u"ab");
-}
-
-TEST(IniFileRead, ByteOrderMarkAndInvalidUtf8)
-{
-    EXPECT_EQ(get("\xEF\xBB\xBF[a]\nk=1\n", "a", "k"), u"1");
-    EXPECT_EQ(get("[a]\nk=\xFF\xFEok\n", "a", "k"), QString::fromUtf8("\xEF\xBF\xBD\xEF\xBF\xBDok"));
 }
 
 }  // namespace
