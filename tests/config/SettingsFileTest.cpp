@@ -90,25 +90,6 @@ TEST_F(SettingsFileTest, WrittenFormsOnDiskAndBack)
     EXPECT_EQ(settings.readInteger("ogg", "quality", 0), INT_MIN);
 }
 
-TEST_F(SettingsFileTest, MissingFileGivesEveryDefault)
-{
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(settings.readText("output", "dir", "d"), u"d");
-    EXPECT_EQ(settings.readInteger("wav", "frequency", 8), 8);
-    EXPECT_TRUE(settings.readBool("ogg", "enable quality", true));
-    EXPECT_EQ(settings.readDate("autorec", "date", QDate(2001, 2, 3)), QDate(2001, 2, 3));
-    EXPECT_FALSE(QFile::exists(path));
-}
-
-TEST_F(SettingsFileTest, SecondObjectSeesWritesAtOnce)
-{
-    SettingsFile other(path);
-    settings.writeText("output", "dir", "/a");
-    EXPECT_EQ(other.readText("output", "dir", ""), u"/a");
-    other.writeText("output", "dir", "/b");
-    EXPECT_EQ(settings.readText("output", "dir", ""), u"/b");
-}
-
 TEST(SettingsFileLocation, BareNameLivesInTheConfigFolderWhichFirstWriteCreates)
 {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
