@@ -3,11 +3,8 @@
 // frames, more than 2^31 frames, more than two channels).
 
 #include "PlaybackFakes.h"
-#include "app/AppState.h"
-#include "playback/PlaybackControl.h"
 
 #include <QFile>
-#include <QMap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,34 +12,14 @@ namespace {
 
 using Text = PlaybackControl::Text;
 
-class PlaybackTest : public ::testing::Test {
+class PlaybackTest : public ::testing::Test, protected PlayerDisplay {
 protected:
     PlaybackTest() : reader(log), player(log)
     {
-        state.noWindowDrag = true;
-        state.barFollows = true;
-        PlaybackControl::Parts p;
-        p.state = &state;
-        p.reader = &reader;
-        p.player = &player;
-        p.levels = &levels;
-        p.dialogs = &dialogs;
-        p.showText = [this](Text t, const QString& s) {
-            texts[t] = s;
-            textOrder << s;
-        };
-        p.bar.setPosition = [this](int pos) {
-            bar = pos;
-            barWrites << pos;
-        };
-        p.bar.position = [this] { return bar; };
-        p.bar.setEnabled = [this](bool e) { barEnabled = e; };
-        p.entries.count = [this] { return int(entries.size()); };
-        p.entries.selected = [this] { return selected; };
-        p.entries.select = [this](int row) { selected = row; };
-        p.entries.path = [this](int row) { return entries.value(row); };
-        control = std::make_unique<PlaybackControl>(std::move(p));
+        build(reader, player);
+        bar = 555;  // where an earlier file left it
     }
+    ~PlaybackTest() override { control.reset(); }
 
     // A file on disk of the given size, listed as an entry.
     QString addEntry(const QString& name, int bytes = 5000)
@@ -54,7 +31,6 @@ protected:
         entries << path;
         return path;
     }
-
     void play()
     {
         control->PlayCommand();
@@ -65,17 +41,6 @@ protected:
     QStringList log;
     PlaybackReaderFake reader;
     PlaybackPlayerFake player;
-    FakeVisualization levels;
-    FakeDialogs dialogs;
-    AppState state;
-    QMap<Text, QString> texts;
-    QStringList textOrder;
-    int bar = 555;  // where an earlier file left it
-    QList<int> barWrites;
-    bool barEnabled = false;
-    QStringList entries;
-    int selected = -1;
-    std::unique_ptr<PlaybackControl> control;
 };
 
 TEST_F(PlaybackTest, PlayOpensTheFileShowsItsTextsAndQueuesTwoBlocks)

@@ -1,11 +1,47 @@
 #pragma once
-// Reader and player fakes for the player's tests: both write into one shared
-// call log, so the order of calls across the two can be checked, and the
-// reader hands out real blocks of a file of any length.
+// Reader and player fakes writing into one call log, so the order of calls
+// across the two shows; the reader hands out blocks of a file of any length.
 
+#include "app/AppState.h"
 #include "fakes/FakeComponents.h"
+#include "playback/PlaybackControl.h"
 
+#include <QMap>
 #include <algorithm>
+#include <memory>
+
+// What the player shows and the list it plays from; the owner resets control
+// before its reader and player go.
+struct PlayerDisplay {
+    AppState state;
+    FakeVisualization levels;
+    FakeDialogs dialogs;
+    QMap<DisplayText, QString> texts;
+    QStringList textOrder;
+    int bar = 0;
+    QList<int> barWrites;
+    bool barEnabled = false;
+    QStringList entries;
+    int selected = -1;
+    std::unique_ptr<PlaybackControl> control;
+
+    void build(TAudioFile2& reader, TAudioPlayer2& player)
+    {
+        state.noWindowDrag = true;
+        state.barFollows = true;
+        control = std::make_unique<PlaybackControl>(PlaybackControl::Parts{
+            .state = &state, .reader = &reader, .player = &player, .levels = &levels, .dialogs = &dialogs,
+            .showText =
+                [this](DisplayText t, const QString& s) {
+                    texts[t] = s;
+                    textOrder << s;
+                },
+            .bar = {[this](int pos) { barWrites << (bar = pos); }, [this] { return bar; },
+                    [this](bool e) { barEnabled = e; }},
+            .entries = {[this] { return int(entries.size()); }, [this] { return selected; },
+                        [this](int row) { selected = row; }, [this](int row) { return entries.value(row); }}});
+    }
+};
 
 class PlaybackReaderFake : public FakeAudioFile {
 public:

@@ -139,13 +139,4 @@ TEST_F(PlaybackWiring, EndOfOutputAndErrorsStopThePlayback)
     EXPECT_EQ(textOf("s_mono"), "");
 }
 
-TEST_F(PlaybackWiring, PlayRefusesWhileRecording)
-{
-    main->state().recording = true;
-    click("play");
-    EXPECT_FALSE(main->state().playing);
-    EXPECT_EQ(dialogs.shown, QStringList({"Please stop recording first."}));
-    main->state().recording = false;
-}
-
 }  // namespace
