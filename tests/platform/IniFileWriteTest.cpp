@@ -14,24 +14,10 @@ QByteArray set(const QByteArray& text, const char* section, const char* key, con
 
 TEST(IniFileWrite, ReplacesAValueInPlaceKeepingEverythingElse)
 {
-    const QByteArray before =
-        "; settings\r\n"
-        "[Output]\r\n"
-        "  DIR = C:\\old  \r\n"
-        "  ; a comment that stays\r\n"
-        "format=0\r\n"
-        "\r\n"
-        "[wav]\r\n"
-        "bit=1\r\n";
-    const QByteArray after =
-        "; settings\r\n"
-        "[Output]\r\n"
-        "  DIR = /home/me/My Recorder  \r\n"
-        "  ; a comment that stays\r\n"
-        "format=0\r\n"
-        "\r\n"
-        "[wav]\r\n"
-        "bit=1\r\n";
+    const QByteArray before = "; settings\r\n[Output]\r\n  DIR = C:\\old  \r\n  ; a comment that stays\r\n"
+                              "format=0\r\n\r\n[wav]\r\nbit=1\r\n";
+    QByteArray after = before;
+    after.replace("C:\\old", "/home/me/My Recorder");
     EXPECT_EQ(set(before, "output", "dir", "/home/me/My Recorder"), after);
     EXPECT_EQ(set("[a]\nk=\nz=1\n", "a", "k", "v"), "[a]\nk=v\nz=1\n");
     EXPECT_EQ(set("[a]\nk=\"quoted\"", "a", "k", "plain"), "[a]\nk=plain");
