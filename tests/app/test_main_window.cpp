@@ -23,16 +23,11 @@ namespace {
 // The windows on the real skin, unwired: the commands only count their runs.
 struct Program : FakeProgram {
     int stopRecordingRuns = 0, stopPlaybackRuns = 0, addRuns = 0;
-    FakeRecorder recorderSetup;
+    // The recorder the windows will get; set it up before create().
+    FakeRecorder& recorderSetup = *static_cast<FakeRecorder*>(parts.AudioRecord1.get());
 
-    // Builds the seven windows; the recorder is set up by the caller first.
     void create(const QString& programDirectory = TAMSEL_DATA_DIR)
     {
-        auto* rec = static_cast<FakeRecorder*>(parts.AudioRecord1.get());
-        rec->deviceCount = recorderSetup.deviceCount;
-        rec->deviceNames = recorderSetup.deviceNames;
-        rec->lines = recorderSetup.lines;
-        rec->failWith = recorderSetup.failWith;
         Options options;
         options.svgSkin = true;
         options.programDirectory = programDirectory;
