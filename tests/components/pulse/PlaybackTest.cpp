@@ -193,9 +193,22 @@ TEST_F(PulsePlayback, ResumeContinuesNearThePausePointAndSeekStartsExactly)
         << "not all of the data after the seek was heard";
 }
 
-TEST_F(PulsePlayback, EmptyDataEndsAtOnceAndBlocksBeforeStartAreKept)
+TEST_F(PulsePlayback, FormatsAreCheckedEmptyDataEndsAtOnceAndBlocksBeforeStartAreKept)
 {
     PulsePlayer player;
+    EXPECT_THROW(player.SetFormat(0, 2), TamselError);
+    EXPECT_THROW(player.SetFormat(48000, 0), TamselError);
+    player.SetFormat(48000, 1);
+    EXPECT_EQ(player.SamplesToMs(72000), 1500);
+    Block wrong;
+    wrong.channels = 2;  // stereo, then mono at another rate
+    wrong.sampleRate = 48000;
+    wrong.samples.assign(200, 0.0f);
+    EXPECT_THROW(player.PlayArray(wrong), TamselError);
+    wrong.channels = 1;
+    wrong.sampleRate = 44100;
+    EXPECT_THROW(player.PlayArray(wrong), TamselError);
+
     player.SetFormat(kRate, 2);
     MemorySource nothing;
     Feeder empty(player, std::ref(nothing));
@@ -217,25 +230,6 @@ TEST_F(PulsePlayback, EmptyDataEndsAtOnceAndBlocksBeforeStartAreKept)
     ASSERT_TRUE(feeder.waitForEnd(8000));
     EXPECT_EQ(feeder.timerCounts.back(), kRate / 2);
     EXPECT_EQ(feeder.blocksFinished, feeder.blocksFed);
-}
-
-TEST_F(PulsePlayback, FormatsAreChecked)
-{
-    PulsePlayer player;
-    EXPECT_THROW(player.SetFormat(0, 2), TamselError);
-    EXPECT_THROW(player.SetFormat(48000, 0), TamselError);
-    player.SetFormat(48000, 1);
-    EXPECT_EQ(player.SamplesToMs(72000), 1500);
-    Block stereo;
-    stereo.channels = 2;
-    stereo.sampleRate = 48000;
-    stereo.samples.assign(200, 0.0f);
-    EXPECT_THROW(player.PlayArray(stereo), TamselError);
-    Block otherRate;
-    otherRate.channels = 1;
-    otherRate.sampleRate = 44100;
-    otherRate.samples.assign(100, 0.0f);
-    EXPECT_THROW(player.PlayArray(otherRate), TamselError);
 }
 
 TEST_F(PulsePlayback, ServerGoingAwayIsReportedAndTheNextStartReconnects)
