@@ -85,19 +85,15 @@ TEST_F(PlaybackTest, GuardsRefuseWhileJoiningRecordingPlayingOrWithAnEmptyList)
     EXPECT_TRUE(dialogs.shown.isEmpty());
 
     addEntry("a.wav");
-    state.joining = true;
-    control->PlayCommand();
-    EXPECT_FALSE(state.playing);
-    EXPECT_TRUE(log.isEmpty());
-
-    state.joining = false;
-    state.recording = true;
-    control->PlayCommand();
-    EXPECT_FALSE(state.playing);
-    EXPECT_TRUE(log.isEmpty());
+    for (bool* flag : {&state.joining, &state.recording}) {
+        *flag = true;
+        control->PlayCommand();
+        *flag = false;
+        EXPECT_FALSE(state.playing);
+        EXPECT_TRUE(log.isEmpty());
+    }
     EXPECT_EQ(dialogs.shown, QStringList({"Please stop recording first."}));
 
-    state.recording = false;
     play();
     control->PlayCommand();  // already playing
     EXPECT_TRUE(log.isEmpty());
@@ -163,6 +159,8 @@ TEST_F(PlaybackTest, BarRoundsToNearestAndStopsAtTheEnd)
     EXPECT_EQ(PlaybackControl::positionFromBar(978, 441000), 440100);
     EXPECT_EQ(PlaybackControl::positionFromBar(1, 1960), 2);
     EXPECT_EQ(PlaybackControl::positionFromBar(1, 490), 1);  // 0.5 rounds up
+    EXPECT_EQ(PlaybackControl::barFromPosition(0, 0), 0);
+    EXPECT_EQ(PlaybackControl::positionFromBar(980, 0), 0);
 }
 
 TEST_F(PlaybackTest, AFileOfNoFramesKeepsTheBarAtZero)
@@ -181,8 +179,6 @@ TEST_F(PlaybackTest, AFileOfNoFramesKeepsTheBarAtZero)
     control->SeekFromBar();
     EXPECT_EQ(log.mid(0, 3), QStringList({"StopPlay", "Seek 0 3", "StartPlay"}));
     EXPECT_EQ(state.positionBase, 0);
-    EXPECT_EQ(PlaybackControl::barFromPosition(0, 0), 0);
-    EXPECT_EQ(PlaybackControl::positionFromBar(980, 0), 0);
 }
 
 TEST_F(PlaybackTest, FilesBeyondTwoToThe31FramesShowTheirTrueTimeAndBar)
