@@ -81,6 +81,11 @@ WriteResult write(const QString& fileName, const TagFields& tag)
         // ASF would store a literal 0; "none" is no attribute.
         if (tag.year <= 0) asf->removeItem("WM/Year");
         if (tag.track <= 0) asf->removeItem("WM/TrackNumber");
+        // Other tools keep these fields as plain attributes beside the ones
+        // we write; left in place they would shadow ours in every reader.
+        for (const char* stale : {"title", "Title", "Author", "artist", "album", "date", "track",
+                                  "genre", "comment"})
+            asf->removeItem(stale);
     }
     return ref.save() ? WriteResult::Written : WriteResult::SaveFailed;
 }
