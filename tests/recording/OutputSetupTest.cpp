@@ -48,6 +48,16 @@ TEST_F(Output, DateTimeAndCustomNamesInTheCreatedFolder)
     settings.writeText("output", "out_name", "");
     EXPECT_EQ(run().fileName, dir() + "/-07-12-2026--00;10;07.wav");
 
+    // A file that continues a cut recording in the same second gets "-2", "-3".
+    settings.writeText("output", "out_name", "@E");
+    for (const QString& taken : {out.fileName, dir() + "/@E-07-12-2026--00;10;07-2.wav"}) {
+        QFile f(taken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(setUpOutput(settings, writer, at, true).fileName.toStdString(),
+              (dir() + "/@E-07-12-2026--00;10;07-3.wav").toStdString());
+    EXPECT_EQ(run().fileName.toStdString(), out.fileName.toStdString()) << "a new recording started by the user takes its own name";
+
     settings.writeBool("output", "rb_cust", true);
     settings.writeText("output", "out_name", "@E");
     settings.writeText("output", "dir", tmp.filePath("a/b/c/"));  // nested, trailing separator
