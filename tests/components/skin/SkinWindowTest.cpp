@@ -161,7 +161,7 @@ TEST_F(SkinWindowTest, TextShowsAfterRedrawAndAnEmptyTextClears)
     EXPECT_EQ(grabArea(*main_, area), empty);
 }
 
-TEST_F(SkinWindowTest, DraggingTheThumbReportsTheDraggedPositionAtRelease)
+TEST_F(SkinWindowTest, ScrollBarDragsClampsAndRedrawsItsThumb)
 {
     ISkinObject* bar = element("play_bar");
     ISkinScrollBar* facet = bar->ScrollBarFacet();
@@ -170,7 +170,10 @@ TEST_F(SkinWindowTest, DraggingTheThumbReportsTheDraggedPositionAtRelease)
     // The thumb's centre runs the track, which the area overhangs by half a thumb.
     const int half = area.height() / 2;
     const int start = area.left() + half, end = area.right() - half;
+    const QRect finishEnd(area.right() - area.height() + 1, area.top(), area.height(), area.height());
+    const QImage finishAtZero = grabArea(*main_, finishEnd);
 
+    // The dragged position is reported at release.
     QTest::mousePress(main_.get(), Qt::LeftButton, {}, QPoint(start, y));
     QTest::mouseMove(main_.get(), QPoint((start + end) / 2, y));
     EXPECT_NEAR(facet->BarPosition(), 490, 10);
@@ -187,16 +190,8 @@ TEST_F(SkinWindowTest, DraggingTheThumbReportsTheDraggedPositionAtRelease)
     EXPECT_EQ(positionAtRelease_, 980);
     click(main_.get(), QPoint(start + (end - start) / 4, y));
     EXPECT_NEAR(positionAtRelease_, 245, 10);
-}
 
-TEST_F(SkinWindowTest, SetBarPositionIsClampedAndMovesTheThumbAfterRedraw)
-{
-    ISkinObject* bar = element("play_bar");
-    ISkinScrollBar* facet = bar->ScrollBarFacet();
-    const QRect area = areaOf(bar);
-    const QRect finishEnd(area.right() - area.height() + 1, area.top(), area.height(), area.height());
-    const QImage finishAtZero = grabArea(*main_, finishEnd);
-
+    // Set positions are clamped and move the thumb after a redraw.
     facet->SetBarPosition(5000);
     EXPECT_EQ(facet->BarPosition(), 980);
     bar->CommonFacet()->RedrawElement();
@@ -209,9 +204,10 @@ TEST_F(SkinWindowTest, SetBarPositionIsClampedAndMovesTheThumbAfterRedraw)
     // A disabled bar keeps its position but still reports the mouse.
     facet->SetBarPosition(100);
     bar->CommonFacet()->SetElementEnabled(false);
+    log_.clear();
     QTest::mousePress(main_.get(), Qt::LeftButton, {}, area.center());
-    QTest::mouseMove(main_.get(), QPoint(area.right(), area.center().y()));
-    QTest::mouseRelease(main_.get(), Qt::LeftButton, {}, QPoint(area.right(), area.center().y()));
+    QTest::mouseMove(main_.get(), QPoint(area.right(), y));
+    QTest::mouseRelease(main_.get(), Qt::LeftButton, {}, QPoint(area.right(), y));
     EXPECT_EQ(positionAtRelease_, 100);
     EXPECT_EQ(log_, (Log{"down:play_bar", "window-press", "up:play_bar", "window-release"}));
 }
