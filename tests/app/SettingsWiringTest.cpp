@@ -20,30 +20,26 @@ TEST(SettingsWiring, TheSetElementOpensALoadedWindowWhosePagesOpenTheOtherWindow
     FakeProgram p;
     SettingsFile(p.settingsPath()).writeText("output", "out_name", "Stored");
     p.build();
-    Tfm_main& main = *p.main;
-    Tfm_sche& sche = *p.sche;
-    Tfm_dev& dev = *p.dev;
     Tfm_set& set = *p.set;
-    Tfm_dir& dir = *p.dir;
-    main.FormShow();
+    p.main->FormShow();
 
     QString loadedName;
     bool sourceShown = false, helpEnabled = true, scheduleShown = false, folderShown = false;
     QTimer::singleShot(0, &set, [&] {
         loadedName = set.out_name->text();
         set.ShowPage(Tfm_set::SourcePage);
-        sourceShown = dev.isVisible();
-        helpEnabled = dev.dev_bt_help->isEnabled();
+        sourceShown = p.dev->isVisible();
+        helpEnabled = p.dev->dev_bt_help->isEnabled();
         set.ShowPage(Tfm_set::SchedulePage);
-        scheduleShown = sche.isVisible() && !dev.isVisible();
-        sche.hide();
+        scheduleShown = p.sche->isVisible() && !p.dev->isVisible();
+        p.sche->hide();
         set.Button2->click();
-        folderShown = dir.isVisible();
-        dir.hide();
+        folderShown = p.dir->isVisible();
+        p.dir->hide();
         set.close();
     });
     Element element("set");
-    main.Skin1Click(&element);
+    p.main->Skin1Click(&element);
     EXPECT_EQ(loadedName, "Stored");
     EXPECT_TRUE(sourceShown);
     EXPECT_FALSE(helpEnabled);

@@ -37,6 +37,11 @@ struct Program : FakeProgram {
         main->commands().StopPlayback = [this] { ++stopPlaybackRuns; };
         main->commands().AddFiles = [this] { ++addRuns; };
     }
+    void createAndShow()
+    {
+        create();
+        main->FormShow();
+    }
 };
 
 }  // namespace
@@ -48,8 +53,7 @@ TEST(MainWindowFirstShow, SelectsTheLastDeviceUnlessAPositionIsStored)
         p.recorderSetup.deviceCount = 2;
         p.recorderSetup.deviceNames = {"A", "B", "C"};
         if (stored) SettingsFile(p.settingsPath()).writeInteger("rd", "rd", 1);
-        p.create();
-        p.main->FormShow();
+        p.createAndShow();
         EXPECT_EQ(p.dev->cb_rd->count(), 3);
         EXPECT_EQ(p.dev->cb_rd->currentIndex(), stored ? 1 : 2);
         EXPECT_EQ(p.recorder()->currentDevice, 2) << "the last device stays current";
@@ -60,37 +64,27 @@ TEST(MainWindowFirstShow, TheLastActiveLineIsSelectedOrNoneAndLineZeroAskedFor)
 {
     Program none;
     none.recorderSetup.lines = {{"Mic", false, 100}, {"Monitor", false, 200}};
-    none.create();
-    none.main->FormShow();
+    none.createAndShow();
     EXPECT_EQ(none.dev->cb_rdson->count(), 2);
     EXPECT_EQ(none.dev->cb_rdson->currentIndex(), -1);
     EXPECT_EQ(none.recorder()->currentLine, 0);
 
     Program two;
     two.recorderSetup.lines = {{"Mic", true, 100}, {"Line", false, 5}, {"Monitor", true, 4000}};
-    two.create();
-    two.main->FormShow();
+    two.createAndShow();
     EXPECT_EQ(two.dev->cb_rdson->currentIndex(), 2);
     EXPECT_EQ(two.recorder()->currentLine, 3);
     EXPECT_EQ(two.dev->tb_rd->value(), 4000);
 }
 
-TEST(MainWindowFirstShow, DirectoryBoxShowsThePathKeyNotTheDirKey)
+TEST(MainWindowFirstShow, SetsUpTheSkinSeekBarLevelDisplayListWindowAndDirectoryBox)
 {
     Program p;
     SettingsFile ini(p.settingsPath());
     ini.writeText("output", "path", "/music/chosen");
     ini.writeText("output", "dir", "/music/other");
-    p.create();
-    p.main->FormShow();
-    EXPECT_EQ(p.set->ed_dir->text(), "/music/chosen");
-}
-
-TEST(MainWindowFirstShow, SetsUpTheSkinSeekBarLevelDisplayAndListWindow)
-{
-    Program p;
-    p.create();
-    p.main->FormShow();
+    p.createAndShow();
+    EXPECT_EQ(p.set->ed_dir->text(), "/music/chosen") << "the box shows the path key, not the dir key";
     EXPECT_TRUE(p.main->firstShowDone());
     EXPECT_TRUE(p.visualization()->isHidden());
     ASSERT_NE(p.main->play_bar.bar, nullptr);
@@ -122,8 +116,7 @@ TEST(MainWindowFirstShow, NoSoundServerIsReportedAndTheRestIsStillSetUp)
 {
     Program p;
     p.recorderSetup.failWith = "Cannot connect to the sound server: Connection refused";
-    p.create();
-    p.main->FormShow();
+    p.createAndShow();
     EXPECT_EQ(p.dialogs.shown, QStringList{p.recorderSetup.failWith});
     EXPECT_EQ(p.dev->cb_rd->count(), 0);
     EXPECT_TRUE(p.main->firstShowDone());
@@ -152,8 +145,7 @@ TEST(MainWindowErrorHandler, ShowsTheMessageThenStopsRecordingAndPlayback)
 TEST(MainWindowCommands, GuardsOfAddSetAndTheUnlistedNames)
 {
     Program p;
-    p.create();
-    p.main->FormShow();
+    p.createAndShow();
     AppState& s = p.main->state();
 
     Element add("add"), listAdd("list_add"), set("set"), unknown("volume_knob");
@@ -192,8 +184,7 @@ TEST(MainWindowCommands, GuardsOfAddSetAndTheUnlistedNames)
 TEST(MainWindowCommands, PressMarkingSeekBarAndListToggle)
 {
     Program p;
-    p.create();
-    p.main->FormShow();
+    p.createAndShow();
     AppState& s = p.main->state();
 
     Element bar("play_bar"), close("close"), list("list"), stopj("stopj");

@@ -21,7 +21,7 @@ TEST(TimeText, FormatsHoursMinutesSeconds)
     EXPECT_EQ(timeTextFromSeconds(-5), "00:00:00");
 }
 
-TEST(SingleInstanceGuard, SecondCopyIsRefusedUntilTheFirstEnds)
+TEST(SingleInstanceGuard, SecondCopyIsRefusedUntilTheFirstEndsAndAKilledCopysLockIsTakenOver)
 {
     QTemporaryDir dir;
     auto first = std::make_unique<SingleInstance>(kApplicationTitle, dir.path());
@@ -30,13 +30,10 @@ TEST(SingleInstanceGuard, SecondCopyIsRefusedUntilTheFirstEnds)
     EXPECT_FALSE(second.acquire());
     first.reset();
     EXPECT_TRUE(second.acquire());
-}
 
-TEST(SingleInstanceGuard, LockOfAKilledCopyIsTakenOver)
-{
-    QTemporaryDir dir;
-    SingleInstance guard(kApplicationTitle, dir.path());
-    // Leave a lock file naming a process that does not exist.
+    // A lock file naming a process that does not exist.
+    QTemporaryDir other;
+    SingleInstance guard(kApplicationTitle, other.path());
     QFile f(guard.lockPath());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray::number(999999) + "\ntamsel\n" + QSysInfo::machineHostName().toUtf8() + "\n");

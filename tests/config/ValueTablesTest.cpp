@@ -11,18 +11,19 @@ using namespace ValueTables;
 
 TEST(ValueTables, EachTableEndsWhereItsTextsEndAndOutsideGivesTheCallersChoice)
 {
-    ASSERT_EQ(sampleRateTexts().size(), qsizetype(SampleRates.size()));
-    EXPECT_EQ(valueAt(SampleRates, 9, 0), 48000);
-    for (int position : {-1, INT_MIN, 10, INT_MAX}) EXPECT_EQ(valueAt(SampleRates, position, -5), -5) << position;
-    EXPECT_EQ(bitDepthTexts().size(), 7);
-    EXPECT_EQ(valueAt(BitDepths, 6, 0), 32);
-    EXPECT_EQ(valueAt(BitDepths, 7, 16), 16);
-    EXPECT_EQ(valueAt(Bitrates, 16, 0), 320);
-    EXPECT_EQ(valueAt(Bitrates, 17, 0), 0);
-    EXPECT_EQ(valueAt(NominalBitrates, 6, 1), 1);
-    EXPECT_EQ(channelsAt(1, 0), 2);
-    EXPECT_EQ(channelsAt(-1, 2), 2);
-    EXPECT_EQ(channelsAt(2, 2), 2);
+    // The window stores the position of the text picked, so each text needs its entry.
+    EXPECT_EQ(sampleRateTexts().size(), qsizetype(SampleRates.size()));
+    EXPECT_EQ(bitDepthTexts().size(), qsizetype(BitDepths.size()));
+    using Table = std::span<const int>;
+    for (Table table : {Table(SampleRates), Table(BitDepths), Table(Bitrates), Table(NominalBitrates)}) {
+        const int end = int(table.size());
+        EXPECT_EQ(valueAt(table, 0, -5), table.front());
+        EXPECT_EQ(valueAt(table, end - 1, -5), table.back());
+        for (int position : {-1, INT_MIN, end, INT_MAX}) EXPECT_EQ(valueAt(table, position, -5), -5) << position;
+    }
+    const int channelEnd = int(channelTexts().size());
+    EXPECT_EQ(channelsAt(channelEnd - 1, 9), channelEnd) << "the position is the channel count less one";
+    for (int position : {-1, channelEnd}) EXPECT_EQ(channelsAt(position, 9), 9) << position;
 }
 
 }  // namespace
