@@ -49,7 +49,7 @@ protected:
         at(t, d);
         ScheduleRunner::Parts p;
         p.window = &window;
-        p.settings = [this] { return &settings; };
+        p.settings = [this] { return open; };
         p.recording = [this] { return recording; };
         p.playing = [this] { return playing; };
         p.RecordCommand = [this] {
@@ -66,6 +66,15 @@ protected:
     }
 
     void at(QTime t, QDate d = kDay) { clock = QDateTime(d, t); }
+
+    // Jumps to `from` (a check there only looks back over nothing scheduled),
+    // then checks every `stepMs` until `until`.
+    void runFrom(QTime from, QTime until, QDate d = kDay, int stepMs = 250)
+    {
+        at(from, d);
+        runner->RunScheduleCheck();
+        runUntil(until, stepMs);
+    }
 
     // Checks every `stepMs` from the current clock until `until`.
     void runUntil(QTime until, int stepMs = 250)
@@ -93,6 +102,7 @@ protected:
 
     QTemporaryDir tmp;
     SettingsFile settings;
+    SettingsFile* open = &settings;  // null: the main window has not opened it yet
     Tfm_sche window;
     RecordingPowerOff powerOff;
     std::unique_ptr<ScheduleRunner> runner;
@@ -114,15 +124,11 @@ TEST_F(Runner, EveryDayWindowStartsOnceAndStopsOnceFromTheStoredScheduleUnshown)
     EXPECT_EQ(window.scheduleMode, 1);
     EXPECT_EQ(log, QStringList{"record"});
 
-    at(QTime(8, 59, 59, 500));
-    runner->RunScheduleCheck();
-    runUntil(QTime(9, 0, 2), 100);
+    runFrom(QTime(8, 59, 59, 500), QTime(9, 0, 2), kDay, 100);
     EXPECT_EQ(log, (QStringList{"record", "stop"}));
 
     // The next day it happens again.
-    at(QTime(7, 59, 59, 900), kDay.addDays(1));
-    runner->RunScheduleCheck();
-    runUntil(QTime(8, 0, 1));
+    runFrom(QTime(7, 59, 59, 900), QTime(8, 0, 1), kDay.addDays(1));
     EXPECT_EQ(log, (QStringList{"record", "stop", "record"}));
 }
 
@@ -166,19 +172,13 @@ TEST_F(Runner, ASecondBetweenTwoChecksOrANestedCheckStillActsOnce)
 TEST_F(Runner, NothingHappensWithoutSettingsOrWithAnUncheckedWindowOrADisabledSchedule)
 {
     storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
-    ScheduleRunner::Parts p;
-    p.window = &window;
-    p.settings = [] { return static_cast<SettingsFile*>(nullptr); };
-    p.RecordCommand = [this] { log << "record"; };
-    p.clock = [this] { return clock; };
-    at(QTime(7, 59, 59));
-    ScheduleRunner r(std::move(p));
-    r.timer()->stop();
-    clock = clock.addSecs(2);
-    r.RunScheduleCheck();
+    open = nullptr;
+    start(QTime(7, 59, 59));
+    runUntil(QTime(8, 0, 2));
     EXPECT_TRUE(log.isEmpty());
     EXPECT_FALSE(window.loaded());
 
+    open = &settings;
     storeWindow(1, 1, QTime(8, 0, 0), QTime(8, 0, 2));
     settings.writeBool("autorec", "cb1", false);
     start(QTime(7, 59, 59));
@@ -188,8 +188,7 @@ TEST_F(Runner, NothingHappensWithoutSettingsOrWithAnUncheckedWindowOrADisabledSc
     storeWindow(0, 1, QTime(8, 10, 0), QTime(8, 10, 2));
     window.loadStored();
     EXPECT_TRUE(window.cb_rec1->isChecked());
-    at(QTime(8, 9, 59));
-    runUntil(QTime(8, 10, 3));
+    runFrom(QTime(8, 9, 59), QTime(8, 10, 3));
     EXPECT_TRUE(log.isEmpty());
 }
 
@@ -201,9 +200,7 @@ TEST_F(Runner, SpecialDayActsOnlyOnItsDate)
     runUntil(QTime(8, 0, 6));
     EXPECT_TRUE(log.isEmpty());
 
-    at(QTime(7, 59, 59), kDay);
-    runner->RunScheduleCheck();
-    runUntil(QTime(8, 0, 6));
+    runFrom(QTime(7, 59, 59), QTime(8, 0, 6));
     EXPECT_EQ(log, (QStringList{"record", "stop"}));
 }
 
@@ -218,9 +215,7 @@ TEST_F(Runner, BeginStopsAManualRecordingOrPlaybackFirst)
     log.clear();
     recording = false;
     playing = true;
-    at(QTime(7, 59, 59), kDay.addDays(1));
-    runner->RunScheduleCheck();
-    runUntil(QTime(8, 0, 1));
+    runFrom(QTime(7, 59, 59), QTime(8, 0, 1), kDay.addDays(1));
     EXPECT_EQ(log, (QStringList{"stopPlayback", "record"}));
 }
 
@@ -231,9 +226,7 @@ TEST_F(Runner, EndWithNothingRecordingDoesNothingAndEqualTimesStartAndStop)
     start(QTime(7, 59, 59));
     runUntil(QTime(8, 0, 1));
     EXPECT_TRUE(log.isEmpty());
-    at(QTime(8, 29, 59, 800));
-    runner->RunScheduleCheck();
-    runUntil(QTime(8, 30, 1));
+    runFrom(QTime(8, 29, 59, 800), QTime(8, 30, 1));
     EXPECT_EQ(log, (QStringList{"record", "stop"}));
 }
 
@@ -263,15 +256,13 @@ TEST_F(Runner, PowerOffOnceAtItsSecondOnlyWhenSwitchedOnAfterStoppingEverything)
     // Only when switched on, whatever the schedule mode; a refusal is no error.
     storePowerOff(false, QTime(22, 10, 0));
     window.loadStored();
-    at(QTime(22, 9, 59));
-    runUntil(QTime(22, 10, 2));
+    runFrom(QTime(22, 9, 59), QTime(22, 10, 2));
     EXPECT_EQ(powerOff.calls, 1);
     storePowerOff(true, QTime(22, 20, 0));
     storeWindow(0, 1, QTime(1, 0, 0), QTime(2, 0, 0));
     window.loadStored();
     powerOff.refuse = true;
-    at(QTime(22, 19, 59));
-    EXPECT_NO_THROW(runUntil(QTime(22, 20, 2)));
+    EXPECT_NO_THROW(runFrom(QTime(22, 19, 59), QTime(22, 20, 2)));
     EXPECT_EQ(powerOff.calls, 2);
     EXPECT_FALSE(runner->ShutDownComputer());
     powerOff.refuse = false;
@@ -290,9 +281,7 @@ TEST_F(Runner, NoPowerOffAtATimeNobodySetUntilTheWindowIsShown)
     // Shown, the window's time is the one the user saw and kept.
     window.FormShow();
     window.dtpTime->setTime(QTime(23, 0, 0));
-    at(QTime(22, 59, 59), now.date());
-    runner->RunScheduleCheck();
-    runUntil(QTime(23, 0, 1));
+    runFrom(QTime(22, 59, 59), QTime(23, 0, 1), now.date());
     EXPECT_EQ(powerOff.calls, 1);
 }
 

@@ -46,8 +46,6 @@ protected:
 
         program.build();
         main = program.main.get();
-        list = program.list.get();
-        information_ = program.information();
         program.set->rb_cust->setChecked(true);
         main->FormShow();
         program.reader()->durations[tmp.filePath("out") + "/E.wav"] = 5000;
@@ -79,9 +77,7 @@ protected:
     RecordingPowerOff powerOff;
     FakeProgram program;
     const QTemporaryDir& tmp = program.tmp;
-    FakeInformation* information_ = nullptr;
     Tfm_main* main = nullptr;
-    Tfm_list* list = nullptr;
     ScheduleRunner* runner = nullptr;
     QDateTime clock;
 };
@@ -98,8 +94,8 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
 
     runUntil(QTime(8, 0, 6));
     EXPECT_FALSE(main->state().recording);
-    EXPECT_EQ(list->count(), 1);
-    EXPECT_FALSE(information_->calls.isEmpty()) << "the scheduled recording is tagged";
+    EXPECT_EQ(program.list->count(), 1);
+    EXPECT_FALSE(program.information()->calls.isEmpty()) << "the scheduled recording is tagged";
 
     // A recording running at the power-off second is completed and listed first.
     main->commands().RecordCommand();
@@ -110,8 +106,9 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
     runUntil(QTime(8, 0, 12));
     EXPECT_EQ(powerOff.calls, 1);
     EXPECT_FALSE(recordingAtPowerOff);
-    EXPECT_EQ(list->count(), 2);
-    EXPECT_EQ(information_->calls.count("title "), 2) << information_->calls.join(", ").toStdString();
+    EXPECT_EQ(program.list->count(), 2);
+    const QStringList& tagged = program.information()->calls;
+    EXPECT_EQ(tagged.count("title "), 2) << tagged.join(", ").toStdString();
 }
 
 TEST_F(WiredSchedule, OutputDirectoryWindowWritesTheProgramsSettingsAndTheSettingsBox)
