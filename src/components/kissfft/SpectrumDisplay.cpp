@@ -121,6 +121,7 @@ void SpectrumDisplay::relayout()
     p.midPoint = midPoint_;
     p.highPoint = highPoint_;
     layout_ = SpectrumLayout(p);
+    dropFaces();
     // A falling tick moves one pixel per release step, however tall the segments.
     dynamics_.setTickStep(p.area.height() > 0 ? 1.0f / float(p.area.height()) : 1.0f);
     if (autoRepaint_) update();
@@ -144,9 +145,15 @@ void SpectrumDisplay::animate()
     if (dynamics_.idle(clock_())) animation_->stop();
 }
 
-void SpectrumDisplay::paintEvent(QPaintEvent*)
+// The bars only ever show each pixel in its lit or its unlit colour, so both
+// looks are drawn once and each frame copies the lit parts over the unlit one:
+// a few blits instead of a fill per segment, since this runs at every block.
+void SpectrumDisplay::renderFace(QImage& image, bool lit) const
 {
-    QPainter p(this);
+    const qreal ratio = devicePixelRatioF();
+    image = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    QPainter p(&image);
     p.fillRect(rect(), backColor_);
     const int fw = frameWidth();
     if (fw > 0) {
@@ -156,36 +163,58 @@ void SpectrumDisplay::paintEvent(QPaintEvent*)
         p.fillRect(QRect(0, 0, fw, r.height()), borderColor_);
         p.fillRect(QRect(r.width() - fw, 0, fw, r.height()), borderColor_);
     }
+    const QColor* colors = lit ? lineColors_ : backLineColors_;
+    const QRect area = barArea();
+    for (int bar = 0; bar < layout_.barCount(); ++bar) {
+        const QRect column = layout_.column(bar);
+        if (column.isEmpty()) continue;
+        if (lineType_ != 0) {
+            for (int s = 0; s < layout_.segmentCount(); ++s)
+                p.fillRect(layout_.segment(bar, s), colors[layout_.zoneOfSegment(s)]);
+            continue;
+        }
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            p.fillRect(QRect(column.left(), y, column.width(), 1), colors[layout_.zoneOfRow(y)]);
+    }
+}
+
+void SpectrumDisplay::paintEvent(QPaintEvent*)
+{
+    const qreal ratio = devicePixelRatioF();
+    if (unlitFace_.isNull() || unlitFace_.size() != size() * ratio) {
+        renderFace(unlitFace_, false);
+        renderFace(litFace_, true);
+    }
+    QPainter p(this);
+    p.drawImage(0, 0, unlitFace_);
+    const auto copyLit = [&](const QRect& r) {
+        if (r.isEmpty()) return;
+        p.drawImage(QRectF(r), litFace_,
+                    QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    };
 
     const int64_t now = clock_();
-    const bool segmented = lineType_ != 0;
     const QRect area = barArea();
     for (int bar = 0; bar < layout_.barCount(); ++bar) {
         const QRect column = layout_.column(bar);
         if (column.isEmpty()) continue;
         const float level = dynamics_.level(bar, now);
         const float peak = showTicks_ ? dynamics_.peak(bar, now) : 0.0f;
-        if (segmented) {
+        if (lineType_ != 0) {
             const int lit = layout_.litSegments(level);
-            for (int s = 0; s < layout_.segmentCount(); ++s) {
-                const int zone = layout_.zoneOfSegment(s);
-                p.fillRect(layout_.segment(bar, s),
-                           s < lit ? lineColors_[zone] : backLineColors_[zone]);
+            if (lit > 0) {
+                const int top = layout_.segment(bar, lit - 1).top();
+                copyLit(QRect(column.left(), top, column.width(), area.bottom() - top + 1));
             }
-            const int tick = layout_.litSegments(peak) - 1;
-            if (tick >= 0) p.fillRect(layout_.segment(bar, tick), lineColors_[layout_.zoneOfSegment(tick)]);
+            copyLit(layout_.segment(bar, layout_.litSegments(peak) - 1));
             continue;
         }
-        // Continuous bars: one row at a time in its zone's colour.
         const int h = area.height();
         const int litRows = int(std::lround(std::clamp(level, 0.0f, 1.0f) * h));
-        const int tickRow = peak > 0 ? area.bottom() - int(std::lround(std::min(peak, 1.0f) * h)) + 1 : -1;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            const int zone = layout_.zoneOfRow(y);
-            const bool lit = area.bottom() - y < litRows
-                             || (tickRow >= 0 && y >= tickRow && y < tickRow + spotHeight_);
-            p.fillRect(QRect(column.left(), y, column.width(), 1),
-                       lit ? lineColors_[zone] : backLineColors_[zone]);
+        copyLit(QRect(column.left(), area.bottom() - litRows + 1, column.width(), litRows));
+        if (peak > 0) {
+            const int tickRow = area.bottom() - int(std::lround(std::min(peak, 1.0f) * h)) + 1;
+            copyLit(QRect(column.left(), tickRow, column.width(), spotHeight_) & column);
         }
     }
 }

@@ -24,6 +24,7 @@
 #include "components/kissfft/SpectrumLayout.h"
 
 #include <QColor>
+#include <QImage>
 
 #include <algorithm>
 #include <cstdint>
@@ -144,6 +145,7 @@ private:
     {
         if (field == value) return;
         field = value;
+        dropFaces();
         if (autoRepaint_) update();
     }
     template <typename T> void setAndRelayout(T& field, const T& value)
@@ -154,6 +156,8 @@ private:
     }
     void relayout();
     void animate();
+    void renderFace(QImage& image, bool lit) const;
+    void dropFaces() { unlitFace_ = litFace_ = QImage(); }
     QRect barArea() const;
     int frameWidth() const { return borderStyle_ != 0 ? borderWidth_ : 0; }
 
@@ -186,4 +190,6 @@ private:
     std::vector<float> bandLevels_;
     Clock clock_;
     QTimer* animation_ = nullptr;
+    // The whole display with every bar unlit and with every bar lit.
+    QImage unlitFace_, litFace_;
 };

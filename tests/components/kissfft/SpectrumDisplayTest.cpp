@@ -134,3 +134,44 @@ TEST(SpectrumDisplay, PeakTicksHoldThenFallOnTheirProperties)
     f.now = 5150;  // 100 ms after a 50 ms hold, 10 ms a pixel
     EXPECT_NEAR(f.w->peaks()[bar], again - 10.0f / 81, 1e-4f);
 }
+
+// Every segment shows lit or unlit as its bar and tick say, and a colour,
+// size or look changed after a frame was drawn shows on the next one.
+TEST(SpectrumDisplay, EverySegmentMatchesItsLevelAcrossPropertyChanges)
+{
+    Fixture f;
+    f.w->show();  // a hidden widget redraws from scratch at every grab
+    f.w->DisplayArray(toneBlock(700, 1.0, 8820));
+    f.w->DisplayArray(toneBlock(3000, 0.3, 8820));
+    const auto check = [&](const QColor& lowLit, const QColor& lowUnlit) {
+        const QImage img = f.image();
+        const SpectrumLayout& layout = f.w->layout();
+        const auto levels = f.w->levels();
+        const auto peaks = f.w->peaks();
+        int lit = 0;
+        for (int bar = 0; bar < layout.barCount(); ++bar) {
+            const int litCount = layout.litSegments(levels[bar]);
+            const int tick = layout.litSegments(peaks[bar]) - 1;
+            for (int s = 0; s < layout.segmentCount(); ++s) {
+                if (layout.zoneOfSegment(s) != SpectrumLayout::Low) continue;
+                const bool on = s < litCount || s == tick;
+                lit += on;
+                ASSERT_EQ(f.colour(img, bar, s), on ? lowLit : lowUnlit) << "bar " << bar << " segment " << s;
+            }
+        }
+        EXPECT_GT(lit, 0);
+    };
+    check(kGreen, kDarkGreen);
+    f.w->setLineLowColor(Qt::blue);
+    f.w->setBackLineLowColor(Qt::white);
+    check(Qt::blue, Qt::white);
+    f.w->resize(200, 120);
+    ASSERT_EQ(f.image().size(), QSize(200, 120));
+    check(Qt::blue, Qt::white);
+
+    f.w->setLineType(0);
+    const QRect column = f.w->layout().column(f.loudestBar());
+    const QImage img = f.image();
+    EXPECT_EQ(img.pixelColor(column.center().x(), column.bottom()), QColor(Qt::blue));
+    EXPECT_EQ(img.pixelColor(column.center().x(), column.top()), kDarkRed);
+}
