@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -190,11 +192,33 @@ QByteArray IniFile::withValue(const QByteArray& contents, const QString& section
 
 std::optional<QString> IniFile::read(const QString& section, const QString& key) const
 {
+    struct stat st {};
     // Anything but a plain file (a folder, a pipe that would block) reads as empty.
-    if (!QFileInfo(path_).isFile()) return std::nullopt;
+    if (::stat(QFile::encodeName(path_).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        snapshot_.valid = false;
+        return std::nullopt;
+    }
+    const auto nanos = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    Snapshot now{true, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), nanos(st.st_mtim),
+                 nanos(st.st_ctim), {}};
+    const Snapshot& old = snapshot_;
+    if (old.valid && old.device == now.device && old.inode == now.inode && old.size == now.size
+        && old.modified == now.modified && old.changed == now.changed)
+        return lookup(old.contents, section, key);
+
     QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    return lookup(file.readAll(), section, key);
+    if (!file.open(QIODevice::ReadOnly)) {
+        snapshot_.valid = false;
+        return std::nullopt;
+    }
+    now.contents = file.readAll();
+    // File times tick coarsely: a file written within the last moments could
+    // be written again without its times moving, so only a settled file is kept.
+    timespec clock {};
+    ::clock_gettime(CLOCK_REALTIME, &clock);
+    now.valid = nanos(clock) - now.modified > 2 * qint64(1000000000);
+    snapshot_ = std::move(now);
+    return lookup(snapshot_.contents, section, key);
 }
 
 void IniFile::write(const QString& section, const QString& key, const QString& value)

@@ -1,6 +1,6 @@
 #pragma once
-// A private-profile style INI file: the file is re-read on every read and
-// rewritten atomically on every write, so it is the only store of the values.
+// A private-profile style INI file: every read sees the file as it is on disk
+// and every write rewrites it atomically, so it is the only store of the values.
 //
 // Rules, as the classic profile functions apply them:
 // - section and key names match without regard to case; only the first
@@ -46,6 +46,16 @@ public:
                                 const QString& key, const QString& value);
 
 private:
+    // The last contents read, reused while the file's identity, size and
+    // times are unchanged; reads come several times a second while recording.
+    struct Snapshot {
+        bool valid = false;
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, modified = 0, changed = 0;
+        QByteArray contents;
+    };
+
     QString path_;
     QString name_;
+    mutable Snapshot snapshot_;
 };

@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -53,6 +54,24 @@ TEST(IniFileDisk, FirstWriteCreatesTheFileWithItsFoldersAndEveryReadSeesItAsItIs
     EXPECT_EQ(reader.read("OUTPUT", "DIR"), u"/music");
     putContents(path, "[output]\ndir=edited by hand\n");
     EXPECT_EQ(reader.read("output", "dir"), u"edited by hand");
+
+    // A file left alone for a while and then edited in place, at the same
+    // size, twice within one tick of the file clock.
+    const auto settle = [&] {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    };
+    settle();
+    EXPECT_EQ(reader.read("output", "dir"), u"edited by hand");
+    putContents(path, "[output]\ndir=edited by head\n");
+    EXPECT_EQ(reader.read("output", "dir"), u"edited by head");
+    putContents(path, "[output]\ndir=edited by hind\n");
+    EXPECT_EQ(reader.read("output", "dir"), u"edited by hind");
+    settle();
+    EXPECT_EQ(reader.read("output", "dir"), u"edited by hind");
+    writer.write("output", "dir", "/music2");
+    EXPECT_EQ(reader.read("output", "dir"), u"/music2");
     QFile::remove(path);
     EXPECT_EQ(reader.read("output", "dir"), std::nullopt);
 }
