@@ -14,7 +14,7 @@
 #include "recording/OutputSetup.h"
 
 #include <QDateTime>
-#include <QFile>
+#include <QFileInfo>
 
 RecordingControl::RecordingControl(Parts parts, QObject* parent)
     : QObject(parent), p_(std::move(parts))
@@ -155,12 +155,10 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
 
     AppState& st = *p_.state;
     if (!st.noWindowDrag) return;
-    QFile file(st.outputFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TamselError(QStringLiteral("Cannot read the size of %1: %2")
-                              .arg(st.outputFileName, file.errorString()));
+    const QFileInfo file(st.outputFileName);
+    if (!file.isFile())
+        throw TamselError(QStringLiteral("Cannot read the size of %1: the file is gone").arg(st.outputFileName));
     const qint64 bytes = file.size();
-    file.close();
     show(Text::Size, QStringLiteral("File Size: %1 KB").arg(bytes / 1024));
 }
 
