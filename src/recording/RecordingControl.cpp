@@ -15,6 +15,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <exception>
 
 RecordingControl::RecordingControl(Parts parts, QObject* parent)
     : QObject(parent), p_(std::move(parts))
@@ -77,6 +78,7 @@ void RecordingControl::startNewFile()
     if (p_.writer->IsOpen()) p_.writer->CloseFile();
     p_.writer->OpenWrite(st.outputFileName, 0);
     framesWritten_ = 0;
+    writeFailed_ = false;
     st.positionSamples = 0;
     st.recording = true;
     st.recordingPaused = false;
@@ -111,11 +113,19 @@ void RecordingControl::StopRecording()
     p_.recorder->StopRecord();
     // The frames after the last full block end the file where the user
     // stopped, not up to a block earlier.
-    if (st.recording && p_.writer->IsOpen()) {
+    // A writer that has failed (a full disk) gets nothing more, and a failing
+    // last write still lets the file be closed and listed before it is reported.
+    std::exception_ptr lastWriteError;
+    if (st.recording && p_.writer->IsOpen() && !writeFailed_) {
         const Block rest = p_.recorder->TakeRemainder();
         if (rest.samples.size() >= 2) {
-            p_.writer->WriteArray(rest);
-            framesWritten_ += rest.frames();
+            try {
+                p_.writer->WriteArray(rest);
+                framesWritten_ += rest.frames();
+            } catch (...) {
+                lastWriteError = std::current_exception();
+                writeFailed_ = true;
+            }
         }
     }
     p_.writer->CloseFile();
@@ -132,14 +142,17 @@ void RecordingControl::StopRecording()
         if (st.recording || st.recordingPaused) {
             if (p_.addRecordedFile) p_.addRecordedFile();
             // A file without audio has nothing to tag, and tag chunks behind
-            // its empty data chunk would be read as audio by some players.
-            if (framesWritten_ > 0) TagRecording(st.outputFileName);
+            // its empty data chunk would be read as audio by some players. A
+            // file whose writing failed is kept as it is: a tag written onto a
+            // full disk could leave it damaged.
+            if (framesWritten_ > 0 && !writeFailed_) TagRecording(st.outputFileName);
         }
     } catch (...) {
         clear();
         throw;
     }
     clear();
+    if (lastWriteError) std::rethrow_exception(lastWriteError);
 }
 
 void RecordingControl::AudioRecord1EndArrayRecord(int)
@@ -149,7 +162,17 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
     const Block block = p_.recorder->GetArray();
     // Fewer than two values is no block worth keeping.
     if (block.samples.size() < 2) return;
-    p_.writer->WriteArray(block);
+    if (writeFailed_) return;
+    try {
+        p_.writer->WriteArray(block);
+    } catch (...) {
+        // A failed write (a full disk) fails again on every block: stop taking
+        // blocks, so the error is reported once and the stop that follows it
+        // completes the file with what was written.
+        writeFailed_ = true;
+        p_.recorder->StopRecord();
+        throw;
+    }
     framesWritten_ += block.frames();
     if (p_.levels) p_.levels->DisplayArray(block);
 

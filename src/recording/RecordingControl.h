@@ -59,4 +59,5 @@ private:
     Parts p_;
     bool continuing_ = false;  // the next start continues a recording cut at its limit
     int64_t framesWritten_ = 0;  // of the file being recorded
+    bool writeFailed_ = false;   // the writer refused a block of this file
 };

@@ -131,9 +131,11 @@ public:
         }
     }
     void SetInputFormat(int r, int c) override { calls << QString("SetInputFormat %1 %2").arg(r).arg(c); }
+    QString writeError;  // WriteArray throws it when set
     void WriteArray(const Block& b) override
     {
         calls << "WriteArray";
+        if (!writeError.isEmpty()) throw TamselError(writeError);
         written += int(b.frames());
     }
     void SetFileOption(int o) override { calls << QString("SetFileOption %1").arg(o); }

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "config/SettingsFile.h"
 #include "fakes/FakeComponents.h"
+#include "platform/Error.h"
 #include "recording/RecordingControl.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 namespace {
@@ -230,6 +232,53 @@ TEST_F(Recording, StopAddsAndTagsTheFileAndClearsTheDisplay)
     EXPECT_EQ(writer.calls, QStringList{"CloseFile"});
     EXPECT_EQ(added.size(), 1);
     EXPECT_EQ(information.calls.count("WriteInfo " + dir() + "/@E.wav"), 1);
+}
+
+// A full disk: the first refused block is reported once, capture stops, and
+// the stop after the report completes and lists the file with what it holds.
+TEST_F(Recording, AWriterThatFailsIsReportedOnceAndTheFileIsStillCompletedAndListed)
+{
+    const auto failure = [](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const TamselError& e) {
+            return e.message();
+        }
+        return QString();
+    };
+    writer.createOnOpenWrite = true;
+    for (bool failAtStop : {false, true}) {
+        SCOPED_TRACE(failAtStop ? "the last write fails" : "a block fails");
+        writer.writeError.clear();
+        added.clear();
+        information.calls.clear();
+        control->RecordCommand();
+        deliver(8);
+        writer.writeError = "No space left on device";
+        recorder.calls.clear();
+        if (!failAtStop) {
+            EXPECT_EQ(failure([&] { deliver(8); }), "No space left on device");
+            EXPECT_EQ(recorder.calls, QStringList{"StopRecord"});
+            writer.calls.clear();
+            EXPECT_EQ(failure([&] { deliver(8); }), QString()) << "a queued block is dropped quietly";
+            EXPECT_TRUE(writer.calls.isEmpty());
+        }
+        recorder.remainder.channels = 2;
+        recorder.remainder.samples.assign(6, 0.5f);
+        writer.calls.clear();
+        EXPECT_EQ(failure([&] { control->StopRecording(); }), failAtStop ? "No space left on device" : "");
+        EXPECT_EQ(writer.calls, failAtStop ? QStringList({"WriteArray", "CloseFile"}) : QStringList{"CloseFile"});
+        EXPECT_EQ(added, QStringList{state.outputFileName});
+        EXPECT_FALSE(information.calls.join(' ').contains("WriteInfo")) << "no tag onto a full disk";
+        EXPECT_FALSE(state.recording || state.recordingPaused || state.addingRecordedFile);
+        EXPECT_TRUE(levels.isHidden());
+    }
+    // The next recording writes and tags again.
+    writer.writeError.clear();
+    control->RecordCommand();
+    deliver(8);
+    control->StopRecording();
+    EXPECT_TRUE(information.calls.join(' ').contains("WriteInfo"));
 }
 
 TEST_F(Recording, ABadYearOrTrackOrNoAudioLeavesTheListedFileUntagged)
