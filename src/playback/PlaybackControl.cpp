@@ -136,7 +136,20 @@ void PlaybackControl::FeedNextBlock()
 {
     // The reader hands out an empty block at the end; the player takes it as
     // the end of the data and reports the end of output.
-    const Block block = p_.reader->ReadArray(playBlockFrames_);
+    Block block;
+    try {
+        block = p_.reader->ReadArray(playBlockFrames_);
+    } catch (...) {
+        // A file that cannot be read on (a drive pulled out) fails at every
+        // request: silence the player and close the file, so the error is
+        // reported once and the handler's stop finds nothing left to feed.
+        p_.player->StopPlay();
+        try {
+            p_.reader->CloseFile();
+        } catch (...) {
+        }
+        throw;
+    }
     p_.player->PlayArray(block);
     if (p_.levels) p_.levels->DisplayArray(block);
 }

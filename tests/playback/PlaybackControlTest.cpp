@@ -344,6 +344,21 @@ TEST_F(PlaybackTest, FailuresAreRaisedWithPlayingSetSoTheHandlerCanStop)
     selected = 1;
     play();
     EXPECT_THROW(emit player.OnError("The sound server went away"), TamselError);
+
+    // A file that stops being readable (a drive pulled out) is reported once:
+    // the sound and the player's requests stop until the handler's stop.
+    control->StopPlayback();
+    play();
+    reader.readError = "Cannot read a.wav";
+    EXPECT_THROW(emit player.OnEndArrayPlay(), TamselError);
+    EXPECT_EQ(log, QStringList({"ReadArray 4100", "StopPlay", "CloseFile"}));
+    log.clear();
+    emit player.OnEndArrayPlay();
+    emit player.OnRequestOnLoadArray();
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_TRUE(state.playing);
+    control->StopPlayback();
+    EXPECT_FALSE(state.playing);
 }
 
 }  // namespace

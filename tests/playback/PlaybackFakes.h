@@ -52,6 +52,7 @@ public:
     int rate = 44100;
     int bitrate = 1411200;
     int64_t position = 0;
+    QString readError;  // ReadArray throws it when set
 
     void OpenRead(const QString& f, int a, int b) override
     {
@@ -74,6 +75,7 @@ public:
     {
         log_ << QString("ReadArray %1").arg(count);
         if (!open) throw TamselError("ReadArray on a closed reader");
+        if (!readError.isEmpty()) throw TamselError(readError);
         const int64_t frames = std::clamp<int64_t>(length - position, 0, count);
         position += frames;
         Block b;
