@@ -137,62 +137,6 @@ TEST_F(PulsePlayback, FileIsHeardOnTheMonitorAndEndsOnce)
     EXPECT_EQ(feeder.timerCounts.back(), total);
 }
 
-TEST_F(PulsePlayback, ResumeContinuesNearThePausePointAndSeekStartsExactly)
-{
-    MemorySource source{makeRamp(6 * kRate)};
-    MonitorRecorder monitor(dir.filePath("monitor.raw"));
-    ASSERT_TRUE(monitor.waitForData());
-    PulsePlayer player;
-    player.SetFormat(kRate, 2);
-    Feeder feeder(player, std::ref(source));
-    QSignalSpy requests(&player, &TAudioPlayer2::OnRequestOnLoadArray);
-
-    feeder.play();
-    ASSERT_TRUE(feeder.waitForPlayed(kRate, 8000));
-    player.StopPlay();
-    const qint64 fedAtPause = source.position;
-    const qint64 playedAtPause = feeder.timerCounts.back();
-    const size_t requestsAtPause = requests.size();
-    QTest::qWait(500);  // the pause itself
-    EXPECT_EQ(requests.size(), requestsAtPause) << "asked for data while stopped";
-    EXPECT_EQ(source.position, fedAtPause);
-
-    // A resume is a start that feeds nothing itself: the player must ask.
-    const size_t ticksAtResume = feeder.timerCounts.size();
-    player.StartPlay();
-    ASSERT_TRUE(feeder.waitForPlayed(kRate / 2, 8000, ticksAtResume));
-    EXPECT_LT(feeder.timerCounts[ticksAtResume], playedAtPause) << "the count did not restart";
-
-    // A seek: stop, move the reader, start.
-    player.StopPlay();
-    const qint64 playedAtSeek = feeder.timerCounts.back();
-    const qint64 seekTo = 5 * kRate;
-    source.position = seekTo;
-    player.StartPlay();
-    ASSERT_TRUE(feeder.waitForEnd(8000));
-    EXPECT_EQ(feeder.ends, 1);
-    player.StopPlay();
-    ASSERT_TRUE(monitor.waitForMore(kRate / 2));
-
-    const RampScan scan = scanRamp(monitor.stopAndRead());
-    // Heard: from the start to about the pause; after the resume, from near
-    // where the feeder stood for about as long as was played; after the seek
-    // exactly the data from the new position on. A repeat would show as a
-    // jump of nearly a whole ramp period.
-    EXPECT_TRUE(scan.exact);
-    ASSERT_EQ(scan.segments.size(), 3u);
-    EXPECT_LE(scan.firstStep, kStartLoss);
-    const double tolerance = 0.1 * kRate;
-    EXPECT_NEAR(scan.firstStep + scan.segments[0], playedAtPause, tolerance);
-    EXPECT_LE(scan.jumps[0], 0.6 * kRate) << "the resume lost more than the queue";
-    EXPECT_NEAR(scan.segments[1], playedAtSeek, tolerance + kStartLoss);
-    const int seekStep = static_cast<int>(seekTo % 65536);
-    EXPECT_GE(scan.stepsAfterBreak[1], seekStep) << "stale audio played after the seek";
-    EXPECT_LE(scan.stepsAfterBreak[1], seekStep + kStartLoss);
-    EXPECT_EQ(scan.stepsAfterBreak[1] - seekStep + scan.segments[2], 6 * kRate - seekTo)
-        << "not all of the data after the seek was heard";
-}
-
 TEST_F(PulsePlayback, FormatsAreCheckedEmptyDataEndsAtOnceAndBlocksBeforeStartAreKept)
 {
     PulsePlayer player;
