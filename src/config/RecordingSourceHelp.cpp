@@ -1,5 +1,7 @@
 #include "config/RecordingSourceHelp.h"
 
+#include <QLabel>
+
 namespace {
 
 QString lines(std::initializer_list<const char*> list)
@@ -43,4 +45,17 @@ const QStringList& recordingSourceHelpTexts()
                "3) Click the Record Button to begin recording. ", ""}),
     };
     return texts;
+}
+
+void RecordingSourceHelp::attach(QLabel* label)
+{
+    label_ = label;
+    show(0);
+}
+
+void RecordingSourceHelp::show(int index)
+{
+    const int n = int(recordingSourceHelpTexts().size());
+    index_ = (index % n + n) % n;
+    label_->setText(recordingSourceHelpTexts().at(index_));
 }

@@ -64,7 +64,7 @@ Tfm_dev::Tfm_dev(TAudioRecord2* record, QWidget* parent)
     Button4 = new QPushButton("I Know", gb_help);
     Button4->setGeometry(168, 202, 74, 28);
     gb_help->hide();
-    showHelpText(0);
+    help_.attach(lab_help);
 
     connect(cb_rdson, &QComboBox::activated, this, &Tfm_dev::cb_rdsonChange);
     connect(tb_rd, &QSlider::valueChanged, this, &Tfm_dev::tb_rdChange);
@@ -95,19 +95,7 @@ void Tfm_dev::dev_bt_helpClick()
 }
 void Tfm_dev::Button4Click() { gb_help->hide(); }
 
-void Tfm_dev::bt_nexClick()
-{
-    showHelpText((helpIndex_ + 1) % recordingSourceHelpTexts().size());
-}
+void Tfm_dev::bt_nexClick() { help_.next(); }
 
-void Tfm_dev::bt_preClick()
-{
-    const int n = recordingSourceHelpTexts().size();
-    showHelpText((helpIndex_ + n - 1) % n);
-}
+void Tfm_dev::bt_preClick() { help_.previous(); }
 
-void Tfm_dev::showHelpText(int index)
-{
-    helpIndex_ = index;
-    lab_help->setText(recordingSourceHelpTexts().at(index));
-}

@@ -2,6 +2,8 @@
 // Recording source window: the capture device, its input line and volume.
 // Every change goes straight to the capture component; nothing is stored.
 
+#include "config/RecordingSourceHelp.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -30,7 +32,7 @@ public:
     QPushButton* Button4;
     QLabel* lab_help;
 
-    int visibleHelpText() const { return helpIndex_; }
+    int visibleHelpText() const { return help_.index(); }
 
     void cb_rdsonChange(int position);
     void tb_rdChange(int position);
@@ -42,8 +44,7 @@ public:
     void bt_preClick();
 
 private:
-    void showHelpText(int index);
 
     TAudioRecord2* record_;
-    int helpIndex_ = 0;
+    RecordingSourceHelp help_;
 };

@@ -204,7 +204,7 @@ void Tfm_set::buildSourcePage()
     bt_pre = button<QPushButton>(help, "bt_pre", "Preview", {6, 214, 74, 26});
     bt_nex = button<QPushButton>(help, "bt_nex", "Next", {85, 214, 74, 26});
     Button1 = button<QPushButton>(help, "Button1", "Set", {164, 214, 74, 26});
-    showHelpText(0);
+    help_.attach(lab_help);
 }
 
 void Tfm_set::buildAboutPage()
@@ -256,19 +256,7 @@ void Tfm_set::buildTree()
     tv->viewport()->installEventFilter(this);
 }
 
-void Tfm_set::showHelpText(int index)
-{
-    helpIndex_ = index;
-    lab_help->setText(recordingSourceHelpTexts().at(index));
-}
 
-void Tfm_set::bt_nexClick()
-{
-    showHelpText((helpIndex_ + 1) % recordingSourceHelpTexts().size());
-}
+void Tfm_set::bt_nexClick() { help_.next(); }
 
-void Tfm_set::bt_preClick()
-{
-    const int n = recordingSourceHelpTexts().size();
-    showHelpText((helpIndex_ + n - 1) % n);
-}
+void Tfm_set::bt_preClick() { help_.previous(); }

@@ -2,6 +2,8 @@
 // Settings window: length limit, WAV format, output format, folder and naming,
 // with a tree of pages on the left and one group per page on the right.
 
+#include "config/RecordingSourceHelp.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -69,7 +71,7 @@ public:
     QPushButton* set_bt_ok;
     QPushButton* set_bt_default;
 
-    int visibleHelpText() const { return helpIndex_; }
+    int visibleHelpText() const { return help_.index(); }
 
     // Loads every control from the settings file; runs on each showing.
     void FormShow();
@@ -108,12 +110,11 @@ private:
     void buildTree();
     void connectRules();
     void refreshExamples();
-    void showHelpText(int index);
     void showBeside(QWidget* window, int dx, int dy);
 
     std::function<SettingsFile*()> settings_;
     Tfm_dev* dev_ = nullptr;
     QWidget* dir_ = nullptr;
     QWidget* sche_ = nullptr;
-    int helpIndex_ = 0;
+    RecordingSourceHelp help_;
 };
