@@ -2,14 +2,14 @@
 // power-off acts once when its second comes, also between two checks, and
 // only as the window and the settings file say.
 
+#include "RecordingPowerOff.h"
 #include "config/SettingsFile.h"
-#include "platform/Error.h"
-#include "platform/PowerOff.h"
 #include "schedule/ScheduleRunner.h"
 #include "schedule/Tfm_sche.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,19 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class RecordingPowerOff : public PowerOff {
-public:
-    std::function<void()> onCall;
-    bool refuse = false;
-    int calls = 0;
-    void powerOff() override
-    {
-        ++calls;
-        if (onCall) onCall();
-        if (refuse) throw TamselError("Powering off was refused.");
-    }
-};
 
 const QDate kDay(2026, 12, 7);
 
@@ -115,21 +102,69 @@ protected:
 
 }  // namespace
 
-TEST_F(Runner, EveryDayWindowStartsOnceAndStopsOnceFromTheStoredScheduleUnshown)
+// One stored window of each kind, checked every 250 ms around its times.
+TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
+{
+    using T = QTime;
+    const struct {
+        const char* what;
+        int mode;
+        bool checked;
+        QTime begin, end;
+        int day;  // after the special date
+        QTime from, until;
+        bool recording, playing;
+        QStringList expected;
+    } rows[] = {
+        {"every day, begin", 1, true, T(8, 0), T(9, 0), 0, T(7, 59, 58), T(8, 0, 3), false, false, {"record"}},
+        {"every day, end", 1, true, T(8, 0), T(9, 0), 0, T(8, 59, 59), T(9, 0, 2), true, false, {"stop"}},
+        {"unchecked window", 1, false, T(8, 0), T(8, 0, 2), 0, T(7, 59, 59), T(8, 0, 3), false, false, {}},
+        {"disabled schedule", 0, true, T(8, 0), T(8, 0, 2), 0, T(7, 59, 59), T(8, 0, 3), false, false, {}},
+        {"special day, the day before", 2, true, T(8, 0), T(8, 0, 5), -1, T(7, 59, 59), T(8, 0, 6), false, false, {}},
+        {"special day, its date", 2, true, T(8, 0), T(8, 0, 5), 0, T(7, 59, 59), T(8, 0, 6), false, false,
+         {"record", "stop"}},
+        {"begin stops a manual recording", 1, true, T(8, 0), T(9, 0), 0, T(7, 59, 59), T(8, 0, 1), true, false,
+         {"stop", "record"}},
+        {"begin stops playback", 1, true, T(8, 0), T(9, 0), 0, T(7, 59, 59), T(8, 0, 1), false, true,
+         {"stopPlayback", "record"}},
+        {"end with nothing recording", 1, true, T(7, 0), T(8, 0), 0, T(7, 59, 59), T(8, 0, 1), false, false, {}},
+        {"equal times", 1, true, T(8, 30), T(8, 30), 0, T(8, 29, 59, 800), T(8, 30, 1), false, false,
+         {"record", "stop"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        QFile::remove(settings.path());
+        storeWindow(r.mode, 2, r.begin, r.end);
+        settings.writeBool("autorec", "cb2", r.checked);
+        settings.writeDate("autorec", "date", kDay);
+        window.loadStored();
+        log.clear();
+        recording = r.recording;
+        playing = r.playing;
+        start(r.from, kDay.addDays(r.day));
+        runUntil(r.until);
+        EXPECT_EQ(log, r.expected);
+        EXPECT_FALSE(window.isVisible());
+    }
+}
+
+TEST_F(Runner, TheStoredScheduleIsReadAtTheFirstCheckAndActsOncePerDay)
 {
     storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    open = nullptr;  // the main window has not opened the file yet
+    start(QTime(7, 59, 59));
+    runUntil(QTime(8, 0, 2));
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_FALSE(window.loaded());
+
+    open = &settings;
     start(QTime(7, 59, 58));
     runUntil(QTime(8, 0, 3));
-    EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.scheduleMode, 1);
     EXPECT_EQ(log, QStringList{"record"});
-
-    runFrom(QTime(8, 59, 59, 500), QTime(9, 0, 2), kDay, 100);
-    EXPECT_EQ(log, (QStringList{"record", "stop"}));
-
-    // The next day it happens again.
+    recording = false;
     runFrom(QTime(7, 59, 59, 900), QTime(8, 0, 1), kDay.addDays(1));
-    EXPECT_EQ(log, (QStringList{"record", "stop", "record"}));
+    EXPECT_EQ(log, (QStringList{"record", "record"}));
 }
 
 TEST_F(Runner, ASecondBetweenTwoChecksOrANestedCheckStillActsOnce)
@@ -150,11 +185,7 @@ TEST_F(Runner, ASecondBetweenTwoChecksOrANestedCheckStillActsOnce)
         clock = clock.addMSecs(300);
         runner->RunScheduleCheck();
     };
-    at(QTime(7, 59, 59, 900), kDay.addDays(1));
-    runner->RunScheduleCheck();
-    at(QTime(8, 0, 0, 100), kDay.addDays(1));
-    runner->RunScheduleCheck();
-    runUntil(QTime(8, 0, 2));
+    runFrom(QTime(7, 59, 59, 900), QTime(8, 0, 2), kDay.addDays(1));
     EXPECT_EQ(log, QStringList{"record"});
 
     // Begin and end both passed within one late check: in their order.
@@ -166,67 +197,6 @@ TEST_F(Runner, ASecondBetweenTwoChecksOrANestedCheckStillActsOnce)
     runner->RunScheduleCheck();
     at(QTime(8, 10, 3));
     runner->RunScheduleCheck();
-    EXPECT_EQ(log, (QStringList{"record", "stop"}));
-}
-
-TEST_F(Runner, NothingHappensWithoutSettingsOrWithAnUncheckedWindowOrADisabledSchedule)
-{
-    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
-    open = nullptr;
-    start(QTime(7, 59, 59));
-    runUntil(QTime(8, 0, 2));
-    EXPECT_TRUE(log.isEmpty());
-    EXPECT_FALSE(window.loaded());
-
-    open = &settings;
-    storeWindow(1, 1, QTime(8, 0, 0), QTime(8, 0, 2));
-    settings.writeBool("autorec", "cb1", false);
-    start(QTime(7, 59, 59));
-    runUntil(QTime(8, 0, 3));
-    EXPECT_TRUE(log.isEmpty());
-
-    storeWindow(0, 1, QTime(8, 10, 0), QTime(8, 10, 2));
-    window.loadStored();
-    EXPECT_TRUE(window.cb_rec1->isChecked());
-    runFrom(QTime(8, 9, 59), QTime(8, 10, 3));
-    EXPECT_TRUE(log.isEmpty());
-}
-
-TEST_F(Runner, SpecialDayActsOnlyOnItsDate)
-{
-    storeWindow(2, 3, QTime(8, 0, 0), QTime(8, 0, 5));
-    settings.writeDate("autorec", "date", kDay);
-    start(QTime(7, 59, 59), kDay.addDays(-1));
-    runUntil(QTime(8, 0, 6));
-    EXPECT_TRUE(log.isEmpty());
-
-    runFrom(QTime(7, 59, 59), QTime(8, 0, 6));
-    EXPECT_EQ(log, (QStringList{"record", "stop"}));
-}
-
-TEST_F(Runner, BeginStopsAManualRecordingOrPlaybackFirst)
-{
-    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
-    start(QTime(7, 59, 59));
-    recording = true;
-    runUntil(QTime(8, 0, 1));
-    EXPECT_EQ(log, (QStringList{"stop", "record"}));
-
-    log.clear();
-    recording = false;
-    playing = true;
-    runFrom(QTime(7, 59, 59), QTime(8, 0, 1), kDay.addDays(1));
-    EXPECT_EQ(log, (QStringList{"stopPlayback", "record"}));
-}
-
-TEST_F(Runner, EndWithNothingRecordingDoesNothingAndEqualTimesStartAndStop)
-{
-    storeWindow(1, 1, QTime(7, 0, 0), QTime(8, 0, 0));
-    storeWindow(1, 2, QTime(8, 30, 0), QTime(8, 30, 0));
-    start(QTime(7, 59, 59));
-    runUntil(QTime(8, 0, 1));
-    EXPECT_TRUE(log.isEmpty());
-    runFrom(QTime(8, 29, 59, 800), QTime(8, 30, 1));
     EXPECT_EQ(log, (QStringList{"record", "stop"}));
 }
 

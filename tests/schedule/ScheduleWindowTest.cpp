@@ -151,22 +151,7 @@ TEST_F(ScheduleWindow, OkWritesEveryKeyInOrder)
     EXPECT_EQ(state(again), state(w));
 }
 
-TEST_F(ScheduleWindow, DefaultClearsOnlyThePowerOffBoxAndItsKey)
-{
-    storeFullSchedule();
-    w.FormShow();
-    w.RadioButton3->setChecked(true);
-    const QByteArray before = fileText();
-    w.Button2Click();
-    EXPECT_FALSE(w.CB_SHOWD->isChecked());
-    EXPECT_FALSE(w.dtpTime->isEnabled());
-    EXPECT_EQ(w.scheduleMode, 2);
-    QByteArray expected = before;
-    expected.replace("bclose=1", "bclose=0");
-    EXPECT_EQ(fileText(), expected);
-}
-
-TEST_F(ScheduleWindow, CancelWritesNothingButTheNewModeHoldsUntilShownAgain)
+TEST_F(ScheduleWindow, CancelWritesNothingButItsModeHoldsAndDefaultClearsOnlyThePowerOffKey)
 {
     storeFullSchedule();
     w.FormShow();
@@ -180,6 +165,15 @@ TEST_F(ScheduleWindow, CancelWritesNothingButTheNewModeHoldsUntilShownAgain)
     EXPECT_TRUE(w.cb_rec2->isChecked());
     w.FormShow();
     EXPECT_EQ(state(w), shown);
+
+    w.RadioButton3->setChecked(true);
+    w.Button2Click();
+    EXPECT_FALSE(w.CB_SHOWD->isChecked());
+    EXPECT_FALSE(w.dtpTime->isEnabled());
+    EXPECT_EQ(w.scheduleMode, 2);
+    QByteArray expected = before;
+    expected.replace("bclose=1", "bclose=0");
+    EXPECT_EQ(fileText(), expected);
 }
 
 TEST_F(ScheduleWindow, ClickRulesAndADisabledScheduleStoresTheBoxesAsTheyAre)

@@ -2,33 +2,20 @@
 // the main window's commands (so its files are listed and tagged) and powers
 // off through the program's power-off, without the schedule window ever shown.
 
+#include "RecordingPowerOff.h"
 #include "app/Tfm_main.h"
 #include "config/SettingsFile.h"
-#include "config/Tfm_dir.h"
 #include "config/Tfm_set.h"
 #include "fakes/FakeProgram.h"
 #include "join/Tfm_list.h"
-#include "platform/PowerOff.h"
 #include "schedule/ScheduleRunner.h"
 #include "schedule/Tfm_sche.h"
 
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
-
-class RecordingPowerOff : public PowerOff {
-public:
-    std::function<void()> onCall;
-    int calls = 0;
-    void powerOff() override
-    {
-        ++calls;
-        if (onCall) onCall();
-    }
-};
 
 class WiredSchedule : public ::testing::Test {
 protected:
@@ -109,14 +96,4 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
     EXPECT_EQ(program.list->count(), 2);
     const QStringList& tagged = program.information()->calls;
     EXPECT_EQ(tagged.count("title "), 2) << tagged.join(", ").toStdString();
-}
-
-TEST_F(WiredSchedule, OutputDirectoryWindowWritesTheProgramsSettingsAndTheSettingsBox)
-{
-    QDir(tmp.path()).mkpath("picked");
-    ASSERT_TRUE(program.dir->selectFolder(tmp.filePath("picked")));
-    program.dir->btn_okClick();
-    EXPECT_EQ(SettingsFile(tmp.filePath("tamsel.ini")).readText("output", "path", "?"),
-              tmp.filePath("picked"));
-    EXPECT_EQ(program.set->ed_dir->text(), tmp.filePath("picked"));
 }
