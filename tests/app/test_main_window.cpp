@@ -4,13 +4,16 @@
 #include "app/Tfm_main.h"
 #include "config/SettingsFile.h"
 #include "config/Tfm_dev.h"
+#include "config/Tfm_dir.h"
 #include "config/Tfm_set.h"
 #include "fakes/FakeProgram.h"
 #include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
 #include "platform/Error.h"
+#include "schedule/Tfm_sche.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -46,35 +49,29 @@ struct Program : FakeProgram {
 
 }  // namespace
 
-TEST(MainWindowFirstShow, SelectsTheLastDeviceUnlessAPositionIsStored)
+// The last device unless a position is stored; the last active line or none,
+// with line zero asked for when none is active.
+TEST(MainWindowFirstShow, SelectsTheLastDeviceAndTheLastActiveLine)
 {
     for (const bool stored : {false, true}) {
         Program p;
         p.recorderSetup.deviceCount = 2;
         p.recorderSetup.deviceNames = {"A", "B", "C"};
-        if (stored) SettingsFile(p.settingsPath()).writeInteger("rd", "rd", 1);
+        if (stored) {
+            SettingsFile(p.settingsPath()).writeInteger("rd", "rd", 1);
+            p.recorderSetup.lines = {{"Mic", false, 100}, {"Monitor", false, 200}};
+        } else {
+            p.recorderSetup.lines = {{"Mic", true, 100}, {"Line", false, 5}, {"Monitor", true, 4000}};
+        }
         p.createAndShow();
         EXPECT_EQ(p.dev->cb_rd->count(), 3);
         EXPECT_EQ(p.dev->cb_rd->currentIndex(), stored ? 1 : 2);
         EXPECT_EQ(p.recorder()->currentDevice, 2) << "the last device stays current";
+        EXPECT_EQ(p.dev->cb_rdson->count(), stored ? 2 : 3);
+        EXPECT_EQ(p.dev->cb_rdson->currentIndex(), stored ? -1 : 2);
+        EXPECT_EQ(p.recorder()->currentLine, stored ? 0 : 3);
+        if (!stored) EXPECT_EQ(p.dev->tb_rd->value(), 4000);
     }
-}
-
-TEST(MainWindowFirstShow, TheLastActiveLineIsSelectedOrNoneAndLineZeroAskedFor)
-{
-    Program none;
-    none.recorderSetup.lines = {{"Mic", false, 100}, {"Monitor", false, 200}};
-    none.createAndShow();
-    EXPECT_EQ(none.dev->cb_rdson->count(), 2);
-    EXPECT_EQ(none.dev->cb_rdson->currentIndex(), -1);
-    EXPECT_EQ(none.recorder()->currentLine, 0);
-
-    Program two;
-    two.recorderSetup.lines = {{"Mic", true, 100}, {"Line", false, 5}, {"Monitor", true, 4000}};
-    two.createAndShow();
-    EXPECT_EQ(two.dev->cb_rdson->currentIndex(), 2);
-    EXPECT_EQ(two.recorder()->currentLine, 3);
-    EXPECT_EQ(two.dev->tb_rd->value(), 4000);
 }
 
 TEST(MainWindowFirstShow, SetsUpTheSkinSeekBarLevelDisplayListWindowAndDirectoryBox)
@@ -179,6 +176,39 @@ TEST(MainWindowCommands, GuardsOfAddSetAndTheUnlistedNames)
     p.main->Skin1Click(&unknown);
     p.main->Skin1MouseDown(&unknown, 1, 0, 0);
     EXPECT_FALSE(s.pressOnElement);
+}
+
+// Wired, the settings window shows the program's settings file and its pages
+// reach the program's windows; the folder picked there lands in both.
+TEST(MainWindowCommands, SetOpensTheWiredSettingsWindow)
+{
+    FakeProgram p;
+    SettingsFile(p.settingsPath()).writeText("output", "out_name", "Stored");
+    p.build();
+    p.main->FormShow();
+    QString loadedName, chosenFolder;
+    bool sourceShown = false, scheduleShown = false;
+    const QString picked = p.tmp.filePath("picked");
+    QDir().mkpath(picked);
+    QTimer::singleShot(0, p.set.get(), [&] {
+        loadedName = p.set->out_name->text();
+        p.set->ShowPage(Tfm_set::SourcePage);
+        sourceShown = p.dev->isVisible();
+        p.set->ShowPage(Tfm_set::SchedulePage);
+        scheduleShown = p.sche->isVisible();
+        p.sche->hide();
+        p.set->Button2->click();
+        if (p.dir->isVisible() && p.dir->selectFolder(picked)) p.dir->btn_okClick();
+        chosenFolder = p.set->ed_dir->text();
+        p.set->reject();
+    });
+    Element set("set");
+    p.main->Skin1Click(&set);
+    EXPECT_EQ(loadedName, "Stored");
+    EXPECT_TRUE(sourceShown);
+    EXPECT_TRUE(scheduleShown);
+    EXPECT_EQ(chosenFolder, picked);
+    EXPECT_EQ(SettingsFile(p.settingsPath()).readText("output", "path", "?"), picked);
 }
 
 TEST(MainWindowCommands, PressMarkingSeekBarAndListToggle)
