@@ -1,5 +1,5 @@
-// Seeking lands on the exact frame asked for (WMA: close to it), is clamped
-// to the file, and reading goes on from there.
+// Seeking a WAV lands on the exact frame asked for, is clamped to the file,
+// and reading goes on from there; compressed formats are sought in FormatsTest.
 
 #include "ReaderTestUtil.h"
 
@@ -75,93 +75,6 @@ TEST(ReaderSeek, WavLandsOnTheExactFrameAndIsClampedToTheFile)
     EXPECT_EQ(tail.size(), 2000u);
     EXPECT_EQ(rampIndex(tail[0]), (kRampFrames - 1000) % 65536);
     EXPECT_TRUE(reader.read(1).empty());
-}
-
-// Compressed formats: after a seek the frames equal the peer's full decode at
-// that index (decoders are warmed up before the target).
-TEST(ReaderSeek, CompressedFormatsMatchFullDecodeAtTarget)
-{
-    QTemporaryDir dir;
-    const QString wav = dir.filePath("sweep.wav");
-    testsupport::runPeer("sox", {"-n", "-r", "44100", "-c", "2", wav, "synth", "4", "sine",
-                                 "100-8000", "vol", "0.5"});
-    struct Case {
-        const char* name;
-        QStringList codec;
-        double tolerance;
-    };
-    // VBR MP3 leans on its bit reservoir, so a short warm-up is not enough;
-    // AAC after a seek is in place but not bit-exact.
-    const Case cases[] = {{"lame.mp3", {"-c:a", "libmp3lame"}, 1e-6},
-                          {"lame_vbr.mp3", {"-c:a", "libmp3lame", "-q:a", "2"}, 1e-6},
-                          {"vorbis.ogg", {"-c:a", "libvorbis"}, 1e-6},
-                          {"lossless.flac", {"-c:a", "flac"}, 1e-6},
-                          {"aac.m4a", {"-c:a", "aac"}, 0.05}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString file = dir.filePath(c.name);
-        ffmpeg(QStringList{"-i", wav} + c.codec + QStringList{file});
-        const std::vector<float> peer = peerDecode(file, "ffmpeg");
-        FfmpegReader reader;
-        reader.open(file);
-        const int64_t n = reader.samples();
-        ASSERT_EQ(n, 176400);
-        const int64_t targets[] = {100000, 0, 1, 4097, 88200, n - 100, 50000, 150001,
-                                   3,      30000, 160000, 17000, 120000, 29676};
-        for (int64_t t : targets) {
-            SCOPED_TRACE(t);
-            ASSERT_EQ(reader.seek(t), t);
-            const Block b = reader.read(1024);
-            ASSERT_EQ(b.frames(), std::min<int64_t>(1024, n - t));
-            EXPECT_LE(maxDiff(b.samples, 0, peer, t, b.frames(), 2), c.tolerance);
-        }
-        EXPECT_EQ(reader.seek(n + 1), n);
-        EXPECT_TRUE(reader.read(10).empty());
-    }
-}
-
-// Finds where a short excerpt sits in a whole decode, within +-range frames
-// of a guess, by the smallest squared difference.
-int64_t locate(const std::vector<float>& excerpt, const std::vector<float>& whole, int64_t guess,
-               int64_t range)
-{
-    int64_t best = -1;
-    double bestErr = INFINITY;
-    const int64_t frames = static_cast<int64_t>(excerpt.size() / 2);
-    for (int64_t at = std::max<int64_t>(0, guess - range); at <= guess + range; ++at) {
-        if ((at + frames) * 2 > static_cast<int64_t>(whole.size())) break;
-        double err = 0;
-        for (int64_t i = 0; i < frames * 2 && err < bestErr; ++i) {
-            const double d = excerpt[i] - whole[at * 2 + i];
-            err += d * d;
-        }
-        if (err < bestErr) {
-            bestErr = err;
-            best = at;
-        }
-    }
-    return best;
-}
-
-TEST(ReaderSeek, WmaLandsWithinItsTimestampPrecision)
-{
-    QTemporaryDir dir;
-    const QString wav = dir.filePath("noise.wav");
-    const QString wma = dir.filePath("noise.wma");
-    testsupport::runPeer("sox", {"-n", "-r", "44100", "-c", "2", wav, "synth", "4", "whitenoise",
-                                 "vol", "0.5"});
-    ffmpeg({"-i", wav, "-c:a", "wmav2", "-b:a", "192k", wma});
-    FfmpegReader reader;
-    reader.open(wma);
-    const std::vector<float> whole = readAll(reader, 8192);
-    for (int64_t t : {30000, 100000, 5000, 150000}) {
-        SCOPED_TRACE(t);
-        const int64_t landed = reader.seek(t);
-        EXPECT_EQ(landed, t);
-        const Block b = reader.read(512);
-        ASSERT_EQ(b.frames(), 512);
-        EXPECT_NEAR(static_cast<double>(locate(b.samples, whole, t, 8820)), t, 0.1 * 44100);
-    }
 }
 
 // Positions beyond 32 bits: a sparse 8-bit WAV of about 4 GiB (2^32 frames).

@@ -1,5 +1,6 @@
 // The default skin's contents and the engine's handling of bad skin files.
 
+#include "../ErrorOf.h"
 #include "SkinTestSupport.h"
 
 #include "components/skin/SvgSkin.h"
@@ -63,19 +64,6 @@ protected:
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content);
         return path;
-    }
-
-    // Runs the call and returns the message of the TamselError it raises.
-    template <typename Call>
-    QString errorOf(Call&& call)
-    {
-        try {
-            call();
-        } catch (const TamselError& e) {
-            return e.message();
-        }
-        ADD_FAILURE() << "no TamselError raised";
-        return {};
     }
 
     QTemporaryDir dir_;

@@ -1,9 +1,9 @@
 // Missing, foreign and damaged files: a TamselError naming the file, never a crash.
 
+#include "../ErrorOf.h"
 #include "TagTestFiles.h"
 #include "components/taglib/FfmpegTechnicalProbe.h"
 #include "components/taglib/TagLibInformation.h"
-#include "platform/Error.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -12,23 +12,6 @@
 #include <unistd.h>
 
 using tagtest::Kind;
-
-namespace {
-
-// Runs call and returns the TamselError message, or fails when none is raised.
-template <typename Call>
-QString errorOf(Call call)
-{
-    try {
-        call();
-    } catch (const TamselError& e) {
-        return e.message();
-    }
-    ADD_FAILURE() << "no TamselError raised";
-    return {};
-}
-
-}  // namespace
 
 TEST(TagLibFailure, MissingAndNonAudioFilesAreRefusedUntouched)
 {

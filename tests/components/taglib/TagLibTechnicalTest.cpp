@@ -1,4 +1,5 @@
-// Technical data against what the peers made and what ffprobe measures.
+// Technical data of WAV layouts and of files only the probe can measure
+// (the other kinds are measured in TagLibTagTest).
 
 #include "TagTestFiles.h"
 #include "components/taglib/TagLibInformation.h"
@@ -8,41 +9,6 @@
 #include <gtest/gtest.h>
 
 using tagtest::Kind;
-
-class TechnicalByKind : public ::testing::TestWithParam<Kind> {};
-
-TEST_P(TechnicalByKind, MatchesThePeerMadeFile)
-{
-    QTemporaryDir dir;
-    const QString file = tagtest::makeFile(dir, GetParam(), "tone");
-    const QJsonObject stream = testsupport::probeAudioStream(file);
-    TagLibInformation info;
-    info.ReadInfo(file);
-    EXPECT_EQ(info.infoFrequency(), 44100);
-    EXPECT_EQ(info.infoChannels(), 2);
-    EXPECT_EQ(info.infoSize(), QFileInfo(file).size());
-    // Lossy decoders add or drop up to a couple of codec frames.
-    const double probedFrames = stream.value("duration").toString().toDouble() * 44100;
-    EXPECT_NEAR(static_cast<double>(info.infoSamples()), probedFrames, GetParam() == Kind::Wav ? 0.5 : 4096);
-    EXPECT_NEAR(static_cast<double>(info.infoDuration()), 1000.0 * info.infoSamples() / 44100, 2.0);
-    const double probedRate = stream.value("bit_rate").toString().toDouble();
-    if (GetParam() == Kind::Wav) {
-        EXPECT_EQ(info.infoBitrate(), 44100 * 2 * 16);
-        EXPECT_EQ(info.infoBitsPerSample(), 16);
-        EXPECT_EQ(info.infoFormatTag(), 1);
-    } else {
-        EXPECT_EQ(info.infoFormatTag(), 0);
-        ASSERT_GT(info.infoBitrate(), 0);
-        // Vorbis is variable; its nominal and measured rates differ widely.
-        if (GetParam() != Kind::Ogg) {
-            EXPECT_NEAR(info.infoBitrate(), probedRate, probedRate * 0.1);
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Formats, TechnicalByKind,
-                         ::testing::Values(Kind::Wav, Kind::Mp3, Kind::Ogg, Kind::Wma),
-                         [](const auto& p) { return tagtest::suffixOf(p.param).toStdString(); });
 
 TEST(TagLibTechnical, WaveHeaderFormatTagIsReportedAsStored)
 {
