@@ -87,27 +87,18 @@ protected:
 
 }  // namespace
 
-TEST_F(TagWindow, GenreListHoldsTheComponentsGenresByIndex)
-{
-    ASSERT_EQ(window.infoGenre->count(), 148);
-    for (int i : {0, 17, 147}) EXPECT_EQ(window.infoGenre->itemText(i), info.GenreName(i));
-    // A second component replaces the list rather than growing it.
-    window.setInformation(&info);
-    EXPECT_EQ(window.infoGenre->count(), 148);
-}
-
 TEST_F(TagWindow, FileModeShowsTheTagAndCancelWritesNothing)
 {
     selectFileWithTag();
+    // A second component replaces the genre list rather than growing it.
+    window.setInformation(&info);
+    ASSERT_EQ(window.infoGenre->count(), 148);
+    EXPECT_EQ(window.infoGenre->itemText(147), info.GenreName(147));
     const Run run = showAndDo([&] {
         EXPECT_FALSE(window.editingDefaults);
         EXPECT_EQ(window.infoFileName->text(), "song.mp3");
-        EXPECT_EQ(window.infoArtist->text(), "J. Coltrane");
         EXPECT_EQ(window.infoGenre->currentIndex(), 8);
         EXPECT_EQ(window.infoComment->text(), "mono master");
-        EXPECT_EQ(window.infoYear->text(), "1957");
-        EXPECT_EQ(window.infoTrack->text(), "1");
-        EXPECT_EQ(window.infoFrequency->text(), "44100 Hz");
         EXPECT_EQ(window.infoDuration->text(), "61234 ms");
         EXPECT_EQ(window.infoSamples->text(), "2700419");
         EXPECT_EQ(window.infoSize->text(), "987654");
@@ -119,40 +110,27 @@ TEST_F(TagWindow, FileModeShowsTheTagAndCancelWritesNothing)
     EXPECT_TRUE(iniBytes().isEmpty());
 }
 
+// Ok stages every field in order, then writes the file. A genre outside the
+// list shows none and is staged as -1; "+2" is track 2.
 TEST_F(TagWindow, FileModeOkStagesTheTagInOrderThenWritesTheFile)
-{
-    selectFileWithTag();
-    const Run run = showAndDo([&] {
-        window.infoTitle->setText("Moment's Notice");
-        window.infoArtist->setText("John Coltrane");
-        window.infoAlbum->setText("Blue Train (RVG)");
-        window.infoGenre->setCurrentIndex(147);
-        window.infoComment->setText("");
-        window.infoYear->setText("2003");
-        window.infoTrack->setText("+2");
-        window.btnApply->click();
-    });
-    EXPECT_FALSE(run.stillOpen);
-    EXPECT_EQ(run.result, QDialog::Accepted);
-    EXPECT_EQ(info.calls, QStringList({"ReadInfo " + kSong, "title Moment's Notice",
-                                       "artist John Coltrane", "album Blue Train (RVG)",
-                                       "genreIndex 147", "comment ", "year 2003", "track 2",
-                                       "WriteInfo " + kSong}));
-    EXPECT_TRUE(dialogs.shown.isEmpty());
-    EXPECT_TRUE(iniBytes().isEmpty()) << "file mode leaves the default tag alone";
-}
-
-TEST_F(TagWindow, GenreOutsideTheListShowsNoneAndIsWrittenAsMinusOne)
 {
     selectFileWithTag();
     info.files[kSong].genre = 148;
     const Run run = showAndDo([&] {
         EXPECT_EQ(window.infoGenre->currentIndex(), -1);
+        window.infoTitle->setText("Moment's Notice");
+        window.infoComment->setText("");
+        window.infoTrack->setText("+2");
         window.btnApply->click();
     });
+    EXPECT_FALSE(run.stillOpen);
     EXPECT_EQ(run.result, QDialog::Accepted);
-    EXPECT_TRUE(info.calls.contains("genreIndex -1"));
+    EXPECT_EQ(info.calls, QStringList({"ReadInfo " + kSong, "title Moment's Notice", "artist J. Coltrane",
+                                       "album Blue Train", "genreIndex -1", "comment ", "year 1957",
+                                       "track 2", "WriteInfo " + kSong}));
     EXPECT_EQ(info.files[kSong].genre, -1);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(iniBytes().isEmpty()) << "file mode leaves the default tag alone";
 }
 
 TEST_F(TagWindow, InvalidYearOrTrackKeepsTheWindowOpenAndWritesNothing)
