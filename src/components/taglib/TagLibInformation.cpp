@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -59,26 +60,15 @@ void TagLibInformation::ReadInfo(const QString& fileName)
 
     technical_ = technical;
     size_ = info.size();
-    title_ = tag.title;
-    artist_ = tag.artist;
-    album_ = tag.album;
-    comment_ = tag.comment;
-    genre_ = tag.genre;
-    year_ = tag.year;
-    track_ = tag.track;
+    tag_ = tag;
 }
 
 void TagLibInformation::WriteInfo(const QString& fileName)
 {
     if (!QFileInfo::exists(fileName)) fail(writeFailed, fileName, QStringLiteral("the file does not exist."));
-    taglibaccess::TagFields tag;
-    tag.title = title_;
-    tag.artist = artist_;
-    tag.album = album_;
-    tag.comment = comment_;
-    tag.genre = genre_;
-    tag.year = year_ > 0 ? year_ : 0;
-    tag.track = track_ > 0 ? track_ : 0;
+    taglibaccess::TagFields tag = tag_;
+    tag.year = std::max(tag.year, 0);
+    tag.track = std::max(tag.track, 0);
     switch (taglibaccess::write(fileName, tag)) {
     case taglibaccess::WriteResult::Written:
         return;
@@ -97,24 +87,24 @@ void TagLibInformation::WriteInfo(const QString& fileName)
 
 int TagLibInformation::infoGenre() const
 {
-    return taglibaccess::genreIndex(genre_);
+    return taglibaccess::genreIndex(tag_.genre);
 }
 
 void TagLibInformation::setInfoGenre(int v)
 {
-    genre_ = taglibaccess::genreName(v);
+    tag_.genre = taglibaccess::genreName(v);
 }
 
 void TagLibInformation::setInfoGenreS(const QString& v)
 {
     const QString text = v.trimmed();
     if (!isAllDigits(text)) {
-        genre_ = text;
+        tag_.genre = text;
         return;
     }
     bool ok = false;
     const int index = text.toInt(&ok);
-    genre_ = ok ? taglibaccess::genreName(index) : QString();
+    tag_.genre = ok ? taglibaccess::genreName(index) : QString();
 }
 
 QString TagLibInformation::GenreName(int index) const

@@ -4,6 +4,7 @@
 // a technical probe, by default one over libavformat.
 
 #include "components/TAudioInformation2.h"
+#include "components/taglib/TagLibAccess.h"
 #include "components/taglib/TechnicalData.h"
 
 class TagLibInformation : public TAudioInformation2 {
@@ -25,32 +26,30 @@ public:
     int infoBitsPerSample() const override { return technical_.bitsPerSample; }
     int infoFormatTag() const override { return technical_.formatTag; }
 
-    QString infoTitle() const override { return title_; }
-    void setInfoTitle(const QString& v) override { title_ = v; }
-    QString infoArtist() const override { return artist_; }
-    void setInfoArtist(const QString& v) override { artist_ = v; }
-    QString infoAlbum() const override { return album_; }
-    void setInfoAlbum(const QString& v) override { album_ = v; }
-    QString infoComments() const override { return comment_; }
-    void setInfoComments(const QString& v) override { comment_ = v; }
+    QString infoTitle() const override { return tag_.title; }
+    void setInfoTitle(const QString& v) override { tag_.title = v; }
+    QString infoArtist() const override { return tag_.artist; }
+    void setInfoArtist(const QString& v) override { tag_.artist = v; }
+    QString infoAlbum() const override { return tag_.album; }
+    void setInfoAlbum(const QString& v) override { tag_.album = v; }
+    QString infoComments() const override { return tag_.comment; }
+    void setInfoComments(const QString& v) override { tag_.comment = v; }
     int infoGenre() const override;
     void setInfoGenre(int v) override;
     void setInfoGenreS(const QString& v) override;
-    int infoYear() const override { return year_; }
-    void setInfoYear(int v) override { year_ = v; }
-    int infoTrack() const override { return track_; }
-    void setInfoTrack(int v) override { track_ = v; }
+    int infoYear() const override { return tag_.year; }
+    void setInfoYear(int v) override { tag_.year = v; }
+    int infoTrack() const override { return tag_.track; }
+    void setInfoTrack(int v) override { tag_.track = v; }
 
     QString GenreName(int index) const override;
 
     // The genre text WriteInfo will store (a name, free text, or empty).
-    QString infoGenreText() const { return genre_; }
+    QString infoGenreText() const { return tag_.genre; }
 
 private:
     TechnicalProbe probe_;
     TechnicalData technical_;
     int64_t size_ = 0;
-    QString title_, artist_, album_, comment_, genre_;
-    int year_ = 0;
-    int track_ = 0;
+    taglibaccess::TagFields tag_;
 };
