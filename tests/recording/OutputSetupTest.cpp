@@ -1,10 +1,11 @@
-// Output names, folders and writer formats built from the settings file. The
-// main name "@E" cannot occur in a temporary folder's name, which the shown
-// name is searched over.
+// Output names, folders and writer formats built from the settings file, and
+// the length limit read from it on every tick. The main name "@E" cannot occur
+// in a temporary folder's name, which the shown name is searched over.
 
-#include "config/SettingsFile.h"
+#include "RecordingSettings.h"
 #include "fakes/FakeComponents.h"
 #include "platform/Error.h"
+#include "recording/LengthLimit.h"
 #include "recording/OutputSetup.h"
 
 #include <QDir>
@@ -27,13 +28,6 @@ struct Output : ::testing::Test {
         settings.writeText("output", "out_name", "@E");
     }
     OutputSetup run() { return setUpOutput(settings, writer, at, false); }
-    void wav(int mode, int frequency, int channel, int bit)
-    {
-        settings.writeInteger("wav", "mode", mode);
-        settings.writeInteger("wav", "frequency", frequency);
-        settings.writeInteger("wav", "channel", channel);
-        settings.writeInteger("wav", "bit", bit);
-    }
 };
 
 }  // namespace
@@ -105,12 +99,12 @@ TEST_F(Output, WavModesOutOfTableValuesAndUnknownFormatsFallBack)
         {2, 10, 2, -1, "File Info: Stereo 3B 44100HZ", "SetWavFormat 44100 2 3"},  // each key's default
     };
     for (const Case& c : cases) {
-        wav(c.mode, c.frequency, c.channel, c.bit);
+        writeWavMode(settings, c.mode, c.frequency, c.channel, c.bit);
         EXPECT_EQ(run().infoText, c.info) << c.mode;
         EXPECT_EQ(writer.calls.last(), c.call) << c.mode;
     }
 
-    wav(0, 0, 0, 0);
+    writeWavMode(settings, 0, 0, 0, 0);
     for (int format : {1, 2, 5, -1}) {
         settings.writeInteger("output", "format", format);
         EXPECT_EQ(run().fileName, dir() + "/@E.wav") << format;
@@ -143,11 +137,42 @@ TEST_F(Output, OggQualityManagedAndRefused)
     EXPECT_EQ(out.infoText, "File Info: Stereo 32K 44100HZ");
     EXPECT_EQ(writer.calls.mid(writer.calls.size() - 2),
               QStringList({"CheckOggFormat 44100 2 256 32 320", "SetOggFormat 44100 2 256 32 320 0"}));
+}
 
-    writer.oggAccepted = false;
-    writer.calls.clear();
-    out = run();
-    EXPECT_EQ(out.refusal, "This OGG format is not supported.");
-    EXPECT_TRUE(out.infoText.isEmpty());
-    EXPECT_EQ(writer.calls, QStringList{"CheckOggFormat 44100 2 256 32 320"});
+TEST_F(Output, LengthLimitActsFromTheFirstTickAtTheLimitOnlyWhenInForce)
+{
+    using A = LengthLimitAction;
+    EXPECT_EQ(checkLengthLimit(settings, 100000), A::None);  // no keys at all
+    struct Case {
+        bool stop, next, enabled, byTime;
+        const char* seconds;
+        int64_t at;
+        A action;
+    };
+    const Case cases[] = {
+        {true, false, true, true, "120", 119, A::None},
+        {true, false, true, true, "120", 120, A::Stop},
+        {true, false, true, true, "120", int64_t(1) << 40, A::Stop},
+        {false, true, true, true, "120", 119, A::None},
+        {false, true, true, true, "120", 120, A::StopAndStartNext},
+        {true, true, true, true, "120", 121, A::StopAndStartNext},
+        {false, false, true, true, "120", 500, A::None},
+        {true, false, true, true, "0", 0, A::Stop},
+        {true, false, true, false, "120", 100000, A::None},
+        {true, false, false, true, "120", 100000, A::None},
+    };
+    for (const Case& c : cases) {
+        writeLengthLimit(settings, c.seconds, c.stop, c.next, c.enabled, c.byTime);
+        EXPECT_EQ(checkLengthLimit(settings, c.at), c.action) << c.stop << c.next << c.enabled << c.byTime << c.at;
+    }
+}
+
+TEST_F(Output, ALengthLimitThatIsNotANumberIsAnErrorOnlyWhenInForce)
+{
+    for (const QString& bad : {QString(), QString("12a"), QString("1.5")}) {
+        writeLengthLimit(settings, bad, true, false);
+        EXPECT_THROW(checkLengthLimit(settings, 0), TamselError) << bad.toStdString();
+    }
+    settings.writeBool("file", "rbtime", false);
+    EXPECT_EQ(checkLengthLimit(settings, 0), LengthLimitAction::None);
 }

@@ -2,11 +2,11 @@
 // tag components: a tone played into the null sink is recorded from its
 // monitor, named, tagged and listed.
 
+#include "RecordingSettings.h"
 #include "app/AppState.h"
 #include "components/file/AudioFile.h"
 #include "components/pulse/PulseRecorder.h"
 #include "components/taglib/TagLibInformation.h"
-#include "config/SettingsFile.h"
 #include "fakes/FakeComponents.h"
 #include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
@@ -56,10 +56,7 @@ struct RealRecording : ::testing::Test {
         settings.writeText("output", "dir", dir());
         settings.writeText("output", "out_name", "@T");
         settings.writeBool("output", "rb_cust", false);
-        settings.writeInteger("wav", "mode", 2);
-        settings.writeInteger("wav", "frequency", 5);  // 22050 Hz
-        settings.writeInteger("wav", "channel", 0);    // mono
-        settings.writeInteger("wav", "bit", 5);        // 16 bits
+        writeWavMode(settings, 2, 5, 0, 5);  // custom: 22050 Hz, mono, 16 bits
         settings.writeText("info", "title", "Tone Take");
         settings.writeText("info", "year", "2024");
         state.noWindowDrag = true;
@@ -136,10 +133,7 @@ TEST_F(RealRecording, ADateTimeNamedToneWithAPauseIsRecordedTaggedAndListed)
 TEST_F(RealRecording, ALengthLimitCutsTheRecordingIntoListedFilesThatAddUp)
 {
     settings.writeBool("output", "rb_cust", true);
-    settings.writeBool("file", "enlength", true);
-    settings.writeBool("file", "rbtime", true);
-    settings.writeText("file", "timet", "1");
-    settings.writeBool("file", "limit_n", true);
+    writeLengthLimit(settings, "1", false, true);
     control->RecordCommand();
     ASSERT_TRUE(QTest::qWaitFor([&] { return list.count() >= 3; }, 15000));
     // Into the fourth file, so that it holds some sound.

