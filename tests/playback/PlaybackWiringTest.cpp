@@ -1,6 +1,8 @@
-// The player behind the main window: its play, pause and stop elements, the
-// seek bar's release and the error handler reach it, and its texts and bar
-// land on the real skin's display elements.
+// The player behind the main window: its play, pause and stop elements and
+// the seek bar's release reach it, and its texts and bar land on the real
+// skin's display elements. The end of output and errors stop it inside the
+// player (PlaybackControlTest, RealPlaybackTest); the error handler's stop is
+// MainWindowErrorHandler's.
 
 #include "PlaybackFakes.h"
 #include "app/Tfm_main.h"
@@ -107,36 +109,16 @@ TEST_F(PlaybackWiring, PlayShowsOnTheSkinAndPauseSeekStopFollowTheElements)
     click("play");  // resumes
     EXPECT_FALSE(st.playbackPaused);
     EXPECT_EQ(log.last(), "StartPlay");
+    emit player->OnTimer(4410, 0, 0);  // the player counts from the seek
+    EXPECT_EQ(st.positionSamples, 110250 + 4410);
 
     click("stop");
-    EXPECT_FALSE(st.playing);
+    EXPECT_FALSE(st.playing || st.playbackPaused);
+    EXPECT_EQ(st.positionBase, 0);
     for (const char* name : {"s_time", "s_sizeson", "s_mono", "s_filename"}) EXPECT_EQ(textOf(name), "");
     EXPECT_FALSE(bar->CommonFacet()->ElementEnabled());
     EXPECT_TRUE(main->components().AudioVisualization21->isHidden());
     EXPECT_FALSE(reader->IsOpen());
-}
-
-TEST_F(PlaybackWiring, EndOfOutputAndErrorsStopThePlayback)
-{
-    click("play");
-    emit player->OnEndPlay();
-    EXPECT_FALSE(main->state().playing);
-    EXPECT_EQ(textOf("s_filename"), "");
-
-    click("play");
-    ASSERT_TRUE(main->state().playing);
-    QString message;
-    try {
-        emit player->OnError("The sound server went away");
-    } catch (const TamselError& e) {
-        message = e.message();
-    }
-    ASSERT_EQ(message, "The sound server went away");
-    // What the application does with an error that leaves an event handler.
-    main->ApplicationEvents1Exception(message);
-    EXPECT_EQ(dialogs.shown.last(), message);
-    EXPECT_FALSE(main->state().playing);
-    EXPECT_EQ(textOf("s_mono"), "");
 }
 
 }  // namespace
