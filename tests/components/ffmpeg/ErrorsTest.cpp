@@ -80,27 +80,23 @@ TEST(ReaderErrors, TruncatedAndDamagedFilesReadWhatIsThere)
     const std::vector<float> reference = peerDecode(wav, "sox");
     EXPECT_LE(maxDiff(got, 0, reference, 0, frames, 2), 1e-6);
 
-    // Refused: an Ogg file whose last page is cut off (FFmpeg fails its
-    // header), an M4A whose index at the end is gone.
-    for (const char* name : {"cut.ogg", "cut.m4a"}) {
-        const QString full = dir.filePath(QString("full_") + name);
-        ffmpeg({"-i", wav, full});
-        const QByteArray bytes = fileBytes(full);
-        writeFile(dir.filePath(name), bytes.left(bytes.size() / 2));
-        expectRefused(dir.filePath(name), "");
-    }
-
-    for (const char* name : {"cut.mp3", "cut.wma", "cut.flac"}) {
+    // Halves of compressed files: an Ogg file whose last page is cut off
+    // (FFmpeg fails its header) and an M4A whose index at the end is gone are
+    // refused; the others give about half of the audio and nothing made up.
+    for (const char* name : {"cut.ogg", "cut.m4a", "cut.mp3", "cut.wma", "cut.flac"}) {
         SCOPED_TRACE(name);
         const QString full = dir.filePath(QString("full_") + name);
         ffmpeg({"-i", wav, full});
         const QByteArray bytes = fileBytes(full);
         const QString cut = dir.filePath(name);
         writeFile(cut, bytes.left(bytes.size() / 2));
+        if (cut.endsWith(".ogg") || cut.endsWith(".m4a")) {
+            expectRefused(cut, "");
+            continue;
+        }
         FfmpegReader r;
         r.open(cut);
         const std::vector<float> part = readAll(r, 4100);
-        // About half of the audio comes out; nothing is made up.
         EXPECT_GT(part.size() / 2, 88200u * 3 / 10);
         EXPECT_LT(part.size() / 2, 88200u * 7 / 10);
         // The tone survives up to the cut.
@@ -210,32 +206,3 @@ TEST(ReaderStreams, CoverArtAndVideoDoNotHideTheAudio)
 }
 
 }  // namespace
-
-TEST(ReaderStreams, WavWithoutFramesIsAnEmptyFile)
-{
-    // A recording stopped before its first block: a complete WAV of no frames.
-    QTemporaryDir dir;
-    const QString empty = dir.filePath("empty.wav");
-    testsupport::runPeer("sox", {"-n", "-r", "22050", "-c", "2", "-b", "16", empty, "trim", "0", "0"});
-    FfmpegReader reader;
-    reader.open(empty);
-    EXPECT_EQ(reader.samples(), 0);
-    EXPECT_EQ(reader.durationMs(), 0);
-    EXPECT_EQ(reader.sampleRate(), 22050);
-    EXPECT_EQ(reader.channels(), 2);
-    EXPECT_TRUE(reader.read(4100).empty());
-    EXPECT_EQ(reader.seek(0), 0);
-    EXPECT_TRUE(reader.read(4100).empty());
-
-    // A header without even the data chunk: refused, or opened holding nothing.
-    const QByteArray bytes = fileBytes(empty);
-    ASSERT_GT(bytes.indexOf("data"), 0);
-    const QString headless = dir.filePath("headless.wav");
-    writeFile(headless, bytes.left(bytes.indexOf("data")));
-    try {
-        reader.open(headless);
-        EXPECT_EQ(reader.samples(), 0);
-    } catch (const TamselError& e) {
-        EXPECT_TRUE(e.message().contains(headless));
-    }
-}

@@ -43,15 +43,12 @@ int count(const QImage& img, const QColor& c)
 
 TEST(SpectrumDisplay, BarsFollowTheToneClearAndTheLineCount)
 {
+    // Which bar a tone lights: SpectrumAnalyzerTest.
     Fixture f;
-    f.w->DisplayArray(toneBlock(100, 0.9, 8820));
-    const int low = f.loudestBar();
+    f.w->DisplayArray(toneBlock(8000, 0.9, 4100));
+    EXPECT_GT(f.w->levels()[f.loudestBar()], 0.9f);
     f.w->clear();
     for (float v : f.w->levels()) EXPECT_EQ(v, 0.0f);
-    f.w->DisplayArray(toneBlock(8000, 0.9, 4100));
-    const int high = f.loudestBar();
-    EXPECT_LT(low, high);
-    EXPECT_GT(f.w->levels()[high], 0.9f);
 
     // A new line count relays the bars; none is taken as one.
     f.w->setLineCount(8);
