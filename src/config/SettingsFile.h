@@ -28,7 +28,6 @@ public:
 
     // The regional settings that times and dates are written and read with.
     const QLocale& locale() const { return locale_; }
-    void setLocale(const QLocale& locale) { locale_ = locale; }
 
     QString readText(const QString& section, const QString& key, const QString& defaultValue) const;
     int readInteger(const QString& section, const QString& key, int defaultValue) const;

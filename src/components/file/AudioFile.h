@@ -48,8 +48,7 @@ public:
     void SetInputFormat(int sampleRate, int channels) override;
     void WriteArray(const Block& block) override;
     // Kept for the interface; it changes nothing.
-    void SetFileOption(int option) override { fileOption_ = option; }
-    int fileOption() const { return fileOption_; }
+    void SetFileOption(int) override {}
 
 private:
     bool reading() const;
@@ -59,5 +58,4 @@ private:
 
     std::unique_ptr<FfmpegReader> reader_;
     std::unique_ptr<FileWriter> writer_;
-    int fileOption_ = 0;
 };

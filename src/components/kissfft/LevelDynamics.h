@@ -20,7 +20,6 @@ public:
     void setTickTiming(int holdMs, int releaseMs);
     // Height of one step of a falling tick, as a fraction of full height.
     void setTickStep(float step);
-    float tickStep() const { return step_; }
 
     // New levels (0..1) measured at nowMs; a shorter vector leaves the other
     // bars falling.

@@ -37,11 +37,6 @@ Resampler::Resampler(int inRate, int inChannels, int inSampleFormat, int outRate
 
 Resampler::~Resampler() { swr_free(&swr_); }
 
-bool Resampler::isPassThrough() const
-{
-    return inRate_ == outRate_ && inChannels_ == outChannels_ && inFormat_ == AV_SAMPLE_FMT_FLT;
-}
-
 void Resampler::open()
 {
     AVChannelLayout inLayout, outLayout;

@@ -31,8 +31,6 @@ public:
     int inChannels() const { return inChannels_; }
     int outRate() const { return outRate_; }
     int outChannels() const { return outChannels_; }
-    // True when input and output are the same interleaved float format.
-    bool isPassThrough() const;
 
 private:
     void open();
