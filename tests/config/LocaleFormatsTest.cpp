@@ -14,26 +14,21 @@ static void PrintTo(const QTime& t, std::ostream* os) { *os << t.toString(Qt::IS
 
 namespace {
 
-TEST(LocaleFormats, WrittenTextIsTheLocalesOwnWithoutTimeZone)
+// Every locale writes its own form, without a zone field wherever its format
+// had one, and reads back what it wrote.
+TEST(LocaleFormats, EveryLocaleWritesItsOwnTextWithoutTimeZoneAndReadsItBack)
 {
     const QTime t(14, 5, 9);
     EXPECT_EQ(LocaleFormats::formatTime(QLocale("en_US"), t), u"2:05:09 PM");
     EXPECT_EQ(LocaleFormats::formatTime(QLocale("zh_CN"), t), u"14:05:09");  // zone led the format
     EXPECT_EQ(LocaleFormats::formatTime(QLocale("fa_IR"), t), QString::fromUtf8("۱۴:۰۵:۰۹"));  // "(zone)"
     EXPECT_EQ(LocaleFormats::formatDate(QLocale("en_US"), QDate(2024, 2, 29)), u"2/29/24");
-    // No locale keeps a zone field, whatever its place in the format.
+    const QDate d = QDate::currentDate().addDays(-400);
     for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
         const QString text = LocaleFormats::formatTime(l, t);
         EXPECT_FALSE(text.contains(u"UTC") || text.contains(u"GMT") || text.endsWith(u',')) << l.name().toStdString();
-    }
-}
-
-TEST(LocaleFormats, EveryLocaleReadsBackWhatItWrites)
-{
-    for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
-        for (const QTime& t : {QTime(1, 2, 3), QTime(13, 59, 58)})
-            EXPECT_EQ(LocaleFormats::parseTime(l, LocaleFormats::formatTime(l, t)), t) << l.name().toStdString();
-        const QDate d = QDate::currentDate().addDays(-400);
+        for (const QTime& u : {QTime(1, 2, 3), t})
+            EXPECT_EQ(LocaleFormats::parseTime(l, LocaleFormats::formatTime(l, u)), u) << l.name().toStdString();
         EXPECT_EQ(LocaleFormats::parseDate(l, LocaleFormats::formatDate(l, d)), d) << l.name().toStdString();
     }
 }
@@ -67,8 +62,6 @@ TEST(LocaleFormats, TextOfAnotherLocaleGivesTheDefault)
         SettingsFile reader(path, QLocale(QString::fromLatin1(p.reader)));
         writer.writeTime("Time", "Time", QTime(14, 5, 9));
         writer.writeDate("autorec", "date", QDate(2024, 2, 29));
-        EXPECT_EQ(writer.readTime("Time", "Time", QTime()), QTime(14, 5, 9)) << p.writer;
-        EXPECT_EQ(writer.readDate("autorec", "date", QDate()), QDate(2024, 2, 29)) << p.writer;
         EXPECT_EQ(reader.readTime("Time", "Time", QTime(3, 3, 3)), QTime(3, 3, 3)) << p.writer << " -> " << p.reader;
         EXPECT_EQ(reader.readDate("autorec", "date", QDate(1999, 9, 9)), QDate(1999, 9, 9))
             << p.writer << " -> " << p.reader;

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <climits>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,21 +72,19 @@ TEST_F(SettingsFileTest, BooleansAreIntegersAndAnyNonZeroIsTrue)
     EXPECT_FALSE(settings.readBool("s", "missing", false));
 }
 
-TEST_F(SettingsFileTest, WrittenFormsOnDiskAndBack)
+// The forms on disk are checked by the settings and tag windows' saved-lines tests.
+TEST_F(SettingsFileTest, WrittenValuesReadBack)
 {
-    settings.writeBool("output", "rb_time", true);
-    settings.writeBool("output", "rb_cust", false);
-    settings.writeInteger("info", "genre", -1);
-    settings.writeInteger("ogg", "quality", 300);
+    for (int value : {-1, 300, INT_MIN, INT_MAX}) {
+        settings.writeInteger("ogg", "quality", value);
+        EXPECT_EQ(settings.readInteger("ogg", "quality", 0), value);
+    }
+    for (bool value : {true, false}) {
+        settings.writeBool("output", "rb_time", value);
+        EXPECT_EQ(settings.readBool("output", "rb_time", !value), value);
+    }
     settings.writeText("output", "out_name", "EUT");
-    EXPECT_EQ(onDisk(), "[output]\nrb_time=1\nrb_cust=0\nout_name=EUT\n\n[info]\ngenre=-1\n\n[ogg]\nquality=300\n");
-
-    EXPECT_TRUE(settings.readBool("OUTPUT", "RB_TIME", false));
-    EXPECT_FALSE(settings.readBool("output", "rb_cust", true));
-    EXPECT_EQ(settings.readInteger("info", "genre", 0), -1);
-    EXPECT_EQ(settings.readText("output", "out_name", "x"), u"EUT");
-    settings.writeInteger("ogg", "quality", INT_MIN);
-    EXPECT_EQ(settings.readInteger("ogg", "quality", 0), INT_MIN);
+    EXPECT_EQ(onDisk(), "[ogg]\nquality=2147483647\n\n[output]\nrb_time=0\nout_name=EUT\n");
 }
 
 TEST(SettingsFileLocation, BareNameLivesInTheConfigFolderWhichFirstWriteCreates)
@@ -116,18 +113,12 @@ TEST(SettingsFileErrors, FailedWriteSaysUnableToWriteToTheBareName)
     // The folder is a plain file: no one, not even root, can create the
     // settings file inside it.
     SettingsFile settings(dir.filePath("blocker/tamsel.ini"));
-    const std::function<void()> writes[] = {[&] { settings.writeText("output", "dir", "x"); },
-                                             [&] { settings.writeInteger("wav", "bit", 1); },
-                                             [&] { settings.writeBool("file", "time", true); },
-                                             [&] { settings.writeTime("Time", "Time", QTime(1, 0)); },
-                                             [&] { settings.writeDate("autorec", "date", QDate(2020, 1, 1)); }};
-    for (const auto& write : writes) {
-        try {
-            write();
-            ADD_FAILURE() << "no error";
-        } catch (const TamselError& e) {
-            EXPECT_EQ(e.message(), u"Unable to write to tamsel.ini");
-        }
+    // Every write goes through the INI file, whose failures its own tests cover.
+    try {
+        settings.writeTime("Time", "Time", QTime(1, 0));
+        ADD_FAILURE() << "no error";
+    } catch (const TamselError& e) {
+        EXPECT_EQ(e.message(), u"Unable to write to tamsel.ini");
     }
     EXPECT_EQ(settings.readText("output", "dir", "still default"), u"still default");
 }
