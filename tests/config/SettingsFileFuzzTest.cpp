@@ -82,29 +82,6 @@ TEST(SettingsFileFuzz, TruncatedFileKeepsTheWholeLines)
     }
 }
 
-TEST(SettingsFileFuzz, DamagedAndRandomFilesNeverCrashAReader)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("tamsel.ini");
-    SettingsFile settings(path, QLocale(QLocale::English, QLocale::UnitedStates));
-    const QByteArray full = validFile(path, settings);
-
-    std::mt19937 random(1234);
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (int round = 0; round < 200; ++round) {
-        QByteArray damaged = full;
-        const int flips = 1 + int(random() % 20);
-        for (int i = 0; i < flips; ++i) damaged[qsizetype(random() % damaged.size())] = char(byte(random));
-        put(path, damaged);
-        readEverything(settings);
-
-        QByteArray noise(qsizetype(random() % 2000), '\0');
-        for (char& c : noise) c = char(byte(random));
-        put(path, noise);
-        readEverything(settings);
-    }
-}
-
 // Every locale, with text made of its own digits, day periods and month
 // names: whatever the locale's parser is handed must not read past its
 // buffers (the sanitizer build watches), and what parses round-trips.

@@ -102,7 +102,7 @@ protected:
 
 }  // namespace
 
-// One stored window of each kind, checked every 250 ms around its times.
+// One stored window or power-off of each kind, checked every 250 ms around its times.
 TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
 {
     using T = QTime;
@@ -115,6 +115,8 @@ TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
         QTime from, until;
         bool recording, playing;
         QStringList expected;
+        QTime powerOffAt = QTime(3, 0);
+        bool powerOffOn = false;
     } rows[] = {
         {"every day, begin", 1, true, T(8, 0), T(9, 0), 0, T(7, 59, 58), T(8, 0, 3), false, false, {"record"}},
         {"every day, end", 1, true, T(8, 0), T(9, 0), 0, T(8, 59, 59), T(9, 0, 2), true, false, {"stop"}},
@@ -130,6 +132,10 @@ TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
         {"end with nothing recording", 1, true, T(7, 0), T(8, 0), 0, T(7, 59, 59), T(8, 0, 1), false, false, {}},
         {"equal times", 1, true, T(8, 30), T(8, 30), 0, T(8, 29, 59, 800), T(8, 30, 1), false, false,
          {"record", "stop"}},
+        {"power-off, whatever the mode", 0, false, T(1, 0), T(2, 0), 0, T(21, 59, 58), T(22, 0, 3), true, true,
+         {"stop", "stopPlayback", "powerOff rec=0 play=0"}, T(22, 0), true},
+        {"power-off switched off", 1, false, T(1, 0), T(2, 0), 0, T(21, 59, 58), T(22, 0, 3), false, false, {},
+         T(22, 0), false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
@@ -137,6 +143,7 @@ TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
         storeWindow(r.mode, 2, r.begin, r.end);
         settings.writeBool("autorec", "cb2", r.checked);
         settings.writeDate("autorec", "date", kDay);
+        storePowerOff(r.powerOffOn, r.powerOffAt);
         window.loadStored();
         log.clear();
         recording = r.recording;
@@ -211,29 +218,15 @@ TEST_F(Runner, TheWindowsLiveControlsCountNotOnlyTheFile)
     EXPECT_EQ(log, QStringList{"record"});
 }
 
-TEST_F(Runner, PowerOffOnceAtItsSecondOnlyWhenSwitchedOnAfterStoppingEverything)
+TEST_F(Runner, PowerOffWaitsForItsSecondAndARefusalIsNoError)
 {
     storePowerOff(true, QTime(22, 0, 0));
+    powerOff.refuse = true;
     start(QTime(21, 59, 58));
-    recording = true;
-    playing = true;
     runUntil(QTime(21, 59, 59, 750));
     EXPECT_EQ(powerOff.calls, 0);
-    runUntil(QTime(22, 0, 3), 100);
+    EXPECT_NO_THROW(runUntil(QTime(22, 0, 3), 100));
     EXPECT_EQ(powerOff.calls, 1);
-    EXPECT_EQ(log, (QStringList{"stop", "stopPlayback", "powerOff rec=0 play=0"}));
-
-    // Only when switched on, whatever the schedule mode; a refusal is no error.
-    storePowerOff(false, QTime(22, 10, 0));
-    window.loadStored();
-    runFrom(QTime(22, 9, 59), QTime(22, 10, 2));
-    EXPECT_EQ(powerOff.calls, 1);
-    storePowerOff(true, QTime(22, 20, 0));
-    storeWindow(0, 1, QTime(1, 0, 0), QTime(2, 0, 0));
-    window.loadStored();
-    powerOff.refuse = true;
-    EXPECT_NO_THROW(runFrom(QTime(22, 19, 59), QTime(22, 20, 2)));
-    EXPECT_EQ(powerOff.calls, 2);
     EXPECT_FALSE(runner->ShutDownComputer());
     powerOff.refuse = false;
     EXPECT_TRUE(runner->ShutDownComputer());

