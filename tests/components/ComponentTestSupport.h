@@ -1,8 +1,11 @@
 #pragma once
-// The message of the TamselError a call raises, shared by the component tests.
+// Small helpers shared by the component tests: the error a call raises, and
+// whole files as bytes.
 
 #include "platform/Error.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <gtest/gtest.h>
 
@@ -17,4 +20,18 @@ QString errorOf(Call&& call)
     }
     ADD_FAILURE() << "no TamselError raised";
     return {};
+}
+
+inline QByteArray readBytes(const QString& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "cannot read " << file.toStdString();
+    return f.readAll();
+}
+
+inline void writeBytes(const QString& file, const QByteArray& data)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size())
+        ADD_FAILURE() << "cannot write " << file.toStdString();
 }

@@ -1,6 +1,7 @@
 // Bad input is refused with a message naming the file, or read as far as it
 // holds audio; never a crash. Pictures or video beside the audio do not hide it.
 
+#include "../ComponentTestSupport.h"
 #include "ReaderTestUtil.h"
 
 #include "components/ffmpeg/FfmpegReader.h"
@@ -17,19 +18,6 @@
 using namespace readertest;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Expects open() to fail with "Cannot open <path>: ..." mentioning expected.
 void expectRefused(const QString& path, const QString& expected)
@@ -51,10 +39,10 @@ TEST(ReaderErrors, UnreadableFilesAreRefusedWithTheReason)
     expectRefused(dir.filePath("missing.wav"), "does not exist");
     expectRefused(dir.path(), "folder");
 
-    writeFile(dir.filePath("empty.mp3"), {});
+    writeBytes(dir.filePath("empty.mp3"), {});
     expectRefused(dir.filePath("empty.mp3"), "empty");
 
-    writeFile(dir.filePath("notes.wav"), QByteArray("Shopping list\nmilk\nbread\n").repeated(200));
+    writeBytes(dir.filePath("notes.wav"), QByteArray("Shopping list\nmilk\nbread\n").repeated(200));
     expectRefused(dir.filePath("notes.wav"), "");
 
     const QString video = dir.filePath("picture_only.mp4");
@@ -67,9 +55,9 @@ TEST(ReaderErrors, TruncatedAndDamagedFilesReadWhatIsThere)
     QTemporaryDir dir;
     const QString wav = dir.filePath("full.wav");
     testsupport::makeTone(wav, 1000, 2.0, 44100, 2);
-    const QByteArray whole = fileBytes(wav);
+    const QByteArray whole = readBytes(wav);
     const QString cutWav = dir.filePath("cut.wav");
-    writeFile(cutWav, whole.left(whole.size() / 2 + 1));  // also cuts a frame in half
+    writeBytes(cutWav, whole.left(whole.size() / 2 + 1));  // also cuts a frame in half
 
     FfmpegReader reader;
     reader.open(cutWav);
@@ -87,9 +75,9 @@ TEST(ReaderErrors, TruncatedAndDamagedFilesReadWhatIsThere)
         SCOPED_TRACE(name);
         const QString full = dir.filePath(QString("full_") + name);
         ffmpeg({"-i", wav, full});
-        const QByteArray bytes = fileBytes(full);
+        const QByteArray bytes = readBytes(full);
         const QString cut = dir.filePath(name);
-        writeFile(cut, bytes.left(bytes.size() / 2));
+        writeBytes(cut, bytes.left(bytes.size() / 2));
         if (cut.endsWith(".ogg") || cut.endsWith(".m4a")) {
             expectRefused(cut, "");
             continue;
@@ -108,10 +96,10 @@ TEST(ReaderErrors, TruncatedAndDamagedFilesReadWhatIsThere)
 
     // A damaged middle is skipped, not the rest of the file.
     const QString mp3 = dir.filePath("full_cut.mp3");
-    QByteArray bytes = fileBytes(mp3);
+    QByteArray bytes = readBytes(mp3);
     std::mt19937 rng(7);
     for (qsizetype i = bytes.size() * 4 / 10; i < bytes.size() * 5 / 10; ++i) bytes[i] = static_cast<char>(rng());
-    writeFile(mp3, bytes);
+    writeBytes(mp3, bytes);
     reader.open(mp3);
     const std::vector<float> rest = readAll(reader, 4100);
     EXPECT_GT(rest.size() / 2, 88200u * 8 / 10);
@@ -129,7 +117,7 @@ TEST(ReaderErrors, RandomAndMutatedBytesNeverCrash)
         QByteArray bytes(1000 + static_cast<int>(rng() % 60000), '\0');
         for (char& b : bytes) b = static_cast<char>(rng());
         const QString path = dir.filePath(names[round % 5]);
-        writeFile(path, bytes);
+        writeBytes(path, bytes);
         SCOPED_TRACE(path.toStdString());
         expectRefused(path, "");
     }
@@ -144,11 +132,11 @@ TEST(ReaderErrors, RandomAndMutatedBytesNeverCrash)
     int opened = 0;
     for (int round = 0; round < 60; ++round) {
         const QString seed = seeds[round % seeds.size()];
-        QByteArray bytes = fileBytes(seed);
+        QByteArray bytes = readBytes(seed);
         const int flips = 1 + static_cast<int>(rng() % 40);
         for (int i = 0; i < flips; ++i) bytes[rng() % bytes.size()] = static_cast<char>(rng());
         const QString path = dir.filePath("mutant_" + QFileInfo(seed).fileName());
-        writeFile(path, bytes);
+        writeBytes(path, bytes);
         FfmpegReader reader;
         try {
             reader.open(path);

@@ -1,6 +1,7 @@
 // Ogg Vorbis in both modes and the encoder's verdict on bitrate sets; the byte
 // layout of headerless output for each coding number.
 
+#include "../ComponentTestSupport.h"
 #include "WriterTestUtil.h"
 #include "components/file/AudioFile.h"
 #include "platform/Error.h"
@@ -118,7 +119,7 @@ TEST(RawWriter, EachCodingNumberHasItsByteLayout)
         f.OpenWrite(file);
         f.WriteArray(b);
         f.CloseFile();
-        const QByteArray bytes = fileBytes(file);
+        const QByteArray bytes = readBytes(file);
         ASSERT_EQ(bytes.size(), frames * 2 * c.firstSample.size());
         EXPECT_EQ(bytes.left(c.firstSample.size()).toHex(), c.firstSample.toHex());
         EXPECT_EQ(bytes.right(c.firstSample.size()).toHex(), c.firstSample.toHex());

@@ -1,6 +1,7 @@
 // Every WAV format of the table (800 Hz is the small preset) comes out as that
 // format; quantized depths round to their few levels.
 
+#include "../ComponentTestSupport.h"
 #include "WriterTestUtil.h"
 #include "components/file/AudioFile.h"
 #include "platform/Error.h"
@@ -48,7 +49,7 @@ TEST_P(WavTableFormat, ReadsBackAsWrittenInBothChannelCounts)
         EXPECT_EQ(s.value("bits_per_sample").toInt(), bits < 8 ? 8 : bits);
         EXPECT_EQ(s.value("duration_ts").toInteger(), frames);
         // RIFF and data sizes exact; depths under 8 bits take a byte.
-        const QByteArray bytes = fileBytes(file);
+        const QByteArray bytes = readBytes(file);
         EXPECT_EQ(bytes.left(4) + bytes.mid(8, 4), "RIFFWAVE");
         EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 4), quint32(bytes.size() - 8));
         const qsizetype data = bytes.indexOf("data");

@@ -1,6 +1,7 @@
 // Files stay valid however the writer ends, and misuse is reported with the
 // file's name instead of doing harm.
 
+#include "../ComponentTestSupport.h"
 #include "WriterTestUtil.h"
 #include "components/file/AudioFile.h"
 #include "platform/Error.h"
@@ -66,7 +67,7 @@ TEST(WriterEnding, DestroyingAnOpenWriterCompletesEveryFormat)
         }
         EXPECT_NEAR(soxFrames(file), frames * 44100 / 48000, 2);
         if (name.endsWith(".wav")) {
-            const QByteArray bytes = fileBytes(file);
+            const QByteArray bytes = readBytes(file);
             EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 4), quint32(bytes.size() - 8));
         }
     }

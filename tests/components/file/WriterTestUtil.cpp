@@ -1,8 +1,9 @@
 #include "WriterTestUtil.h"
 
+#include "../ComponentTestSupport.h"
+
 #include "support/TestSupport.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
 #include <numbers>
@@ -47,20 +48,13 @@ int64_t soxFrames(const QString& file)
     return testsupport::runPeer("soxi", {"-s", file}).trimmed().toLongLong();
 }
 
-QByteArray fileBytes(const QString& file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
 std::vector<int16_t> soxPcm16(const QString& file, const QStringList& inputOptions)
 {
     QTemporaryDir dir;
     const QString out = dir.filePath("decoded.raw");
     testsupport::runPeer("sox", inputOptions + QStringList{file, "-t", "raw", "-e", "signed-integer",
                                                           "-b", "16", "-L", out});
-    const QByteArray bytes = fileBytes(out);
+    const QByteArray bytes = readBytes(out);
     std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 2);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i])

@@ -23,7 +23,6 @@ int64_t soxFrames(const QString& file);
 // The file decoded by sox to interleaved signed 16-bit samples; extra sox
 // input options (e.g. for raw files) go before the file name.
 std::vector<int16_t> soxPcm16(const QString& file, const QStringList& inputOptions = {});
-QByteArray fileBytes(const QString& file);
 // sox's rough frequency of the first channel (sox's figure for interleaved
 // stereo is not the tone's).
 double firstChannelFrequency(const QString& file, const QStringList& inputOptions = {});

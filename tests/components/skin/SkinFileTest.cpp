@@ -1,6 +1,6 @@
 // The default skin's contents and the engine's handling of bad skin files.
 
-#include "../ErrorOf.h"
+#include "../ComponentTestSupport.h"
 #include "SkinTestSupport.h"
 
 #include "components/skin/SvgSkin.h"
@@ -60,9 +60,7 @@ protected:
     QString write(const char* name, const QByteArray& content)
     {
         const QString path = dir_.filePath(QString::fromLatin1(name));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        writeBytes(path, content);
         return path;
     }
 

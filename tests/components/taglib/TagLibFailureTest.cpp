@@ -1,6 +1,6 @@
 // Missing, foreign and damaged files: a TamselError naming the file, never a crash.
 
-#include "../ErrorOf.h"
+#include "../ComponentTestSupport.h"
 #include "TagTestFiles.h"
 #include "components/taglib/FfmpegTechnicalProbe.h"
 #include "components/taglib/TagLibInformation.h"
@@ -27,18 +27,18 @@ TEST(TagLibFailure, MissingAndNonAudioFilesAreRefusedUntouched)
     errorOf([&] { info.ReadInfo(dir.path()); });
 
     const QString text = dir.filePath("notes.txt");
-    tagtest::writeAll(text, "shopping: milk, eggs\n");
+    writeBytes(text, "shopping: milk, eggs\n");
     const QString disguised = dir.filePath("notes.mp3");
-    tagtest::writeAll(disguised, QByteArray("just words, no frames\n").repeated(50));
+    writeBytes(disguised, QByteArray("just words, no frames\n").repeated(50));
     const QString empty = dir.filePath("empty.wav");
-    tagtest::writeAll(empty, {});
+    writeBytes(empty, {});
     // A long recording: read, but its header must never be rewritten.
     const QString rf64 = dir.filePath("long.wav");
     testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", tagtest::makeFile(dir, Kind::Wav, "tone"),
                                     "-rf64", "always", rf64});
     for (const QString& file : {text, disguised, empty, rf64}) {
         SCOPED_TRACE(file.toStdString());
-        const QByteArray before = tagtest::readAll(file);
+        const QByteArray before = readBytes(file);
         TagLibInformation i;
         if (file == rf64)
             i.ReadInfo(file);
@@ -46,7 +46,7 @@ TEST(TagLibFailure, MissingAndNonAudioFilesAreRefusedUntouched)
             EXPECT_TRUE(errorOf([&] { i.ReadInfo(file); }).contains(file));
         i.setInfoTitle("x");
         EXPECT_TRUE(errorOf([&] { i.WriteInfo(file); }).contains(file));
-        EXPECT_EQ(tagtest::readAll(file), before);
+        EXPECT_EQ(readBytes(file), before);
     }
 
     // The fallback probe refuses what has no audio and leaves the data alone.
@@ -77,7 +77,7 @@ TEST(TagLibFailure, DamagedFilesNeverCrash)
     int refused = 0;
     int files = 0;
     for (const Kind kind : {Kind::Wav, Kind::Mp3, Kind::Ogg, Kind::Wma}) {
-        const QByteArray whole = tagtest::readAll(tagtest::makeFile(dir, kind, "good"));
+        const QByteArray whole = readBytes(tagtest::makeFile(dir, kind, "good"));
         QByteArray flipped = whole;
         for (int i = 0; i < 200; ++i) flipped[random.bounded(qsizetype(512))] = char(random.bounded(256));
         QByteArray noise(4096, '\0');
@@ -85,7 +85,7 @@ TEST(TagLibFailure, DamagedFilesNeverCrash)
         for (const QByteArray& bytes : {whole.left(whole.size() / 3), whole.left(64), whole.left(5), flipped,
                                         whole.left(16) + noise}) {
             const QString file = dir.filePath(QString("bad%1.%2").arg(files++).arg(tagtest::suffixOf(kind)));
-            tagtest::writeAll(file, bytes);
+            writeBytes(file, bytes);
             SCOPED_TRACE(file.toStdString());
             TagLibInformation info;
             try {

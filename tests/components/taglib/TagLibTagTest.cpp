@@ -1,5 +1,6 @@
 // Tags written through the component, read back by it and by ffprobe.
 
+#include "../ComponentTestSupport.h"
 #include "TagTestFiles.h"
 #include "components/taglib/TagLibInformation.h"
 #include "support/TestSupport.h"
@@ -158,7 +159,7 @@ TEST(TagLibTags, WaveChunks)
     TagLibInformation info;
     stage(info);
     info.WriteInfo(file);
-    QByteArray bytes = tagtest::readAll(file);
+    QByteArray bytes = readBytes(file);
     const qsizetype inam = bytes.indexOf("INAM");
     ASSERT_GE(bytes.indexOf("INFO"), 0);
     ASSERT_GE(inam, 0);
@@ -171,11 +172,11 @@ TEST(TagLibTags, WaveChunks)
 
     // A Windows-era INFO text in a single-byte code page.
     const QString old = tagtest::makeFile(dir, Kind::Wav, "old", {"-metadata", "title=CafX"});
-    bytes = tagtest::readAll(old);
+    bytes = readBytes(old);
     const qsizetype at = bytes.indexOf("CafX");
     ASSERT_GT(at, 0);
     bytes[at + 3] = '\xE9';
-    tagtest::writeAll(old, bytes);
+    writeBytes(old, bytes);
     EXPECT_EQ(readBack(old).infoTitle(), QString::fromUtf8("Café"));
 
     // A file laid out for RF64 growth keeps its JUNK chunk, extensible header and audio.
@@ -189,7 +190,7 @@ TEST(TagLibTags, WaveChunks)
     EXPECT_EQ(g.infoTitle(), snowman);
     EXPECT_EQ(g.infoFormatTag(), 0xFFFE);
     EXPECT_EQ(g.infoSamples(), 44100);
-    EXPECT_EQ(tagtest::readAll(growable).mid(12, 4), "JUNK");
+    EXPECT_EQ(readBytes(growable).mid(12, 4), "JUNK");
     EXPECT_EQ(testsupport::probeAudioStream(growable).value("duration_ts").toInt(), 44100);
     EXPECT_EQ(tagtest::probeTags(growable).value("title").toString(), snowman);
 }
@@ -205,11 +206,11 @@ TEST(TagLibTags, Mp3KeepsAnExistingId3v1AndAddsNone)
         info.setInfoYear(2001);
         info.WriteInfo(file);
     }
-    const QByteArray tail = tagtest::readAll(with).right(128);
+    const QByteArray tail = readBytes(with).right(128);
     EXPECT_TRUE(tail.startsWith("TAG"));
     EXPECT_EQ(tail.mid(3, 9), "New Title");
     EXPECT_EQ(tail.mid(93, 4), "2001");
-    EXPECT_FALSE(tagtest::readAll(without).right(128).startsWith("TAG"));
+    EXPECT_FALSE(readBytes(without).right(128).startsWith("TAG"));
     EXPECT_EQ(tagtest::probeTags(without).value("title").toString(), "New Title");
 }
 

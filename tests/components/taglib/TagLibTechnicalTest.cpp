@@ -1,6 +1,7 @@
 // Technical data of WAV layouts and of files only the probe can measure
 // (the other kinds are measured in TagLibTagTest).
 
+#include "../ComponentTestSupport.h"
 #include "TagTestFiles.h"
 #include "components/taglib/TagLibInformation.h"
 #include "support/TestSupport.h"
@@ -46,13 +47,13 @@ TEST(TagLibTechnical, FilesTagLibCannotMeasureComeFromTheProbe)
     const QString rf64 = dir.filePath("long.wav");
     testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", source, "-c:a", "pcm_s16le",
                                     "-rf64", "always", rf64});
-    QByteArray bytes = tagtest::readAll(source);
+    QByteArray bytes = readBytes(source);
     const qsizetype data = bytes.indexOf("data");
     ASSERT_GT(data, 0);
     bytes.replace(4, 4, QByteArray(4, '\0'));
     bytes.replace(data + 4, 4, QByteArray(4, '\0'));
     const QString cut = dir.filePath("cut.wav");
-    tagtest::writeAll(cut, bytes);
+    writeBytes(cut, bytes);
 
     for (const QString& file : {rf64, cut}) {
         SCOPED_TRACE(file.toStdString());

@@ -48,18 +48,4 @@ QJsonObject probeTags(const QString& file)
     return merged;
 }
 
-QByteArray readAll(const QString& file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "cannot read " << file.toStdString();
-    return f.readAll();
-}
-
-void writeAll(const QString& file, const QByteArray& data)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size())
-        ADD_FAILURE() << "cannot write " << file.toStdString();
-}
-
 }  // namespace tagtest

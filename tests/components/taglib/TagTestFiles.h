@@ -19,7 +19,4 @@ QString suffixOf(Kind kind);
 // the stream), keys lower-cased.
 QJsonObject probeTags(const QString& file);
 
-QByteArray readAll(const QString& file);
-void writeAll(const QString& file, const QByteArray& data);
-
 }  // namespace tagtest
