@@ -47,10 +47,7 @@ class PlaybackReaderFake : public FakeAudioFile {
 public:
     explicit PlaybackReaderFake(QStringList& log) : log_(log) {}
 
-    int64_t length = 44100 * 10;  // frames
-    int channels = 2;
-    int rate = 44100;
-    int bitrate = 1411200;
+    int64_t length = 44100 * 10;  // frames, of 44100 Hz stereo at 1411 kbit/s
     int64_t position = 0;
     QString readError;  // ReadArray throws it when set
 
@@ -66,11 +63,11 @@ public:
         FakeAudioFile::CloseFile();
     }
     int64_t Samples() const override { return length; }
-    int SampleRate() const override { return rate; }
-    int Channels() const override { return channels; }
-    int Bitrate() const override { return bitrate; }
-    int ArraySampleRate() const override { return rate; }
-    int ArrayChannels() const override { return channels; }
+    int SampleRate() const override { return 44100; }
+    int Channels() const override { return 2; }
+    int Bitrate() const override { return 1411200; }
+    int ArraySampleRate() const override { return 44100; }
+    int ArrayChannels() const override { return 2; }
     Block ReadArray(int count) override
     {
         log_ << QString("ReadArray %1").arg(count);
@@ -79,9 +76,9 @@ public:
         const int64_t frames = std::clamp<int64_t>(length - position, 0, count);
         position += frames;
         Block b;
-        b.channels = channels;
-        b.sampleRate = rate;
-        b.samples.assign(static_cast<size_t>(frames * channels), 0.25f);
+        b.channels = 2;
+        b.sampleRate = 44100;
+        b.samples.assign(static_cast<size_t>(frames * 2), 0.25f);
         return b;
     }
     int64_t Seek(int64_t p, int mode) override
@@ -99,26 +96,11 @@ class PlaybackPlayerFake : public FakePlayer {
 public:
     explicit PlaybackPlayerFake(QStringList& log) : log_(log) {}
 
-    int rate = 44100;
-    bool running = false;
-
-    void SetFormat(int r, int c) override
-    {
-        rate = r;
-        log_ << QString("SetFormat %1 %2").arg(r).arg(c);
-    }
-    void StartPlay() override
-    {
-        running = true;
-        log_ << "StartPlay";
-    }
-    void StopPlay() override
-    {
-        running = false;
-        log_ << "StopPlay";
-    }
+    void SetFormat(int r, int c) override { log_ << QString("SetFormat %1 %2").arg(r).arg(c); }
+    void StartPlay() override { log_ << "StartPlay"; }
+    void StopPlay() override { log_ << "StopPlay"; }
     void PlayArray(const Block& b) override { log_ << QString("PlayArray %1").arg(b.frames()); }
-    int64_t SamplesToMs(int64_t s) const override { return s * 1000 / rate; }
+    int64_t SamplesToMs(int64_t s) const override { return s * 1000 / 44100; }
 
 private:
     QStringList& log_;
