@@ -58,14 +58,28 @@ void SvgSkinElement::SetElementEnabled(bool enabled)
     window_.enabledChanged(*this);
 }
 
+void SvgSkinElement::SetElementText(const QString& text)
+{
+    if (text == text_) return;
+    text_ = text;
+    stale_ = true;
+}
+
+// The program redraws its texts and bar at every timer tick; only a change
+// since the last redraw is worth rendering the artwork again.
 void SvgSkinElement::RedrawElement()
 {
+    if (!stale_) return;
+    stale_ = false;
     window_.redraw(area_);
 }
 
 void SvgSkinElement::SetBarPosition(int position)
 {
-    position_ = std::clamp(position, 0, kMaxPosition);
+    position = std::clamp(position, 0, kMaxPosition);
+    if (position == position_) return;
+    position_ = position;
+    stale_ = true;
 }
 
 double SvgSkinElement::thumbCentre() const

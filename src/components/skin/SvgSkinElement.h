@@ -23,7 +23,7 @@ public:
     ISkinCommon* CommonFacet() override { return this; }
     ISkinScrollBar* ScrollBarFacet() override;
 
-    void SetElementText(const QString& text) override { text_ = text; }
+    void SetElementText(const QString& text) override;
     void SetElementEnabled(bool enabled) override;
     bool ElementEnabled() const override { return enabled_; }
     void RedrawElement() override;
@@ -66,5 +66,6 @@ private:
     QString text_;
     bool enabled_ = true;
     int position_ = 0;
+    bool stale_ = true;  // text or bar changed since the last redraw
     double grip_ = 0;
 };
