@@ -183,13 +183,7 @@ TEST_F(PulseCapture, LinesAreTheServersSourcesAndFollowItsSelection)
     recorder.SetLine(monitor);
     EXPECT_FALSE(recorder.LineSelected());
 
-    recorder.SetLine(second);
-    recorder.SetLineVolume(32768);
-    EXPECT_EQ(recorder.LineVolume(), 32768);
-    EXPECT_TRUE(pactl({"get-source-volume", "tamsel_src2"}).contains("32768 /  50%"));
-    recorder.SetLineVolume(65536);
-    EXPECT_EQ(recorder.LineVolume(), 65536);
-
+    // Volumes reaching the source: the recording source window's real test.
     // Capture follows the selection.
     Collector got(recorder);
     recorder.StartRecord();
