@@ -1,8 +1,8 @@
 // The settings file's value forms: integers (decimal and the two hexadecimal
-// forms), booleans, text, the location of the file and the write error.
+// forms), booleans, text and the location of the file. A failed write is
+// test_output_directory_window's.
 
 #include "config/SettingsFile.h"
-#include "platform/Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,25 +102,6 @@ TEST(SettingsFileLocation, BareNameLivesInTheConfigFolderWhichFirstWriteCreates)
         EXPECT_EQ(SettingsFile().readInteger("wav", "bit", 1), 5);
     }
     qputenv("XDG_CONFIG_HOME", saved);
-}
-
-TEST(SettingsFileErrors, FailedWriteSaysUnableToWriteToTheBareName)
-{
-    QTemporaryDir dir;
-    QFile blocker(dir.filePath("blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    // The folder is a plain file: no one, not even root, can create the
-    // settings file inside it.
-    SettingsFile settings(dir.filePath("blocker/tamsel.ini"));
-    // Every write goes through the INI file, whose failures its own tests cover.
-    try {
-        settings.writeTime("Time", "Time", QTime(1, 0));
-        ADD_FAILURE() << "no error";
-    } catch (const TamselError& e) {
-        EXPECT_EQ(e.message(), u"Unable to write to tamsel.ini");
-    }
-    EXPECT_EQ(settings.readText("output", "dir", "still default"), u"still default");
 }
 
 }  // namespace

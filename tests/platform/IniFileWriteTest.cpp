@@ -12,13 +12,10 @@ QByteArray set(const QByteArray& text, const char* section, const char* key, con
     return IniFile::withValue(text, QString::fromUtf8(section), QString::fromUtf8(key), QString::fromUtf8(value));
 }
 
-TEST(IniFileWrite, ReplacesAValueInPlaceKeepingEverythingElse)
+// Spacing, line ends and foreign bytes kept around a replaced value are
+// IniFileDisk's; here the value forms and which of two sections is written.
+TEST(IniFileWrite, ReplacesAValueInPlace)
 {
-    const QByteArray before = "; settings\r\n[Output]\r\n  DIR = C:\\old  \r\n  ; a comment that stays\r\n"
-                              "format=0\r\n\r\n[wav]\r\nbit=1\r\n";
-    QByteArray after = before;
-    after.replace("C:\\old", "/home/me/My Recorder");
-    EXPECT_EQ(set(before, "output", "dir", "/home/me/My Recorder"), after);
     EXPECT_EQ(set("[a]\nk=\nz=1\n", "a", "k", "v"), "[a]\nk=v\nz=1\n");
     EXPECT_EQ(set("[a]\nk=\"quoted\"", "a", "k", "plain"), "[a]\nk=plain");
     EXPECT_EQ(set("[a]\nk=old\n[A]\nk=other\n", "A", "K", "new"), "[a]\nk=new\n[A]\nk=other\n");
