@@ -117,6 +117,22 @@ void PulseConnection::wait() { pa_threaded_mainloop_wait(loop_); }
 
 void PulseConnection::wake() { pa_threaded_mainloop_signal(loop_, 0); }
 
+bool PulseConnection::waitUntilReady(pa_stream* stream)
+{
+    pa_stream_state_t state;
+    while ((state = pa_stream_get_state(stream)) == PA_STREAM_CREATING) wait();
+    return state == PA_STREAM_READY;
+}
+
+void PulseConnection::release(pa_stream* stream)
+{
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
+
 int PulseConnection::errorCode() const
 {
     if (!context_) return PA_ERR_CONNECTIONTERMINATED;

@@ -10,6 +10,7 @@
 struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_operation;
+struct pa_stream;
 
 // Whether the server can carry float samples at this rate and channel count.
 bool isValidFloatFormat(int sampleRate, int channels);
@@ -44,6 +45,12 @@ public:
     void wait();
     // From a callback on the PulseAudio thread.
     void wake();
+
+    // With the lock held, on a stream just connected: waits out its creation
+    // (its state callback must call wake()) and tells whether it is ready.
+    bool waitUntilReady(pa_stream* stream);
+    // With the lock held: detaches the callbacks, disconnects and frees it.
+    static void release(pa_stream* stream);
 
     // The last error of the connection as the library words it.
     QString errorText() const;

@@ -140,24 +140,18 @@ void PulsePlayer::openStream()
     attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kServerBufferUsec, &spec));
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING
                                                       | PA_STREAM_AUTO_TIMING_UPDATE);
-    if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) >= 0) {
-        pa_stream_state_t state;
-        while ((state = pa_stream_get_state(stream)) == PA_STREAM_CREATING) d->connection.wait();
-        if (state == PA_STREAM_READY) {
-            if (const char* name = pa_stream_get_device_name(stream)) d->sink = QString::fromUtf8(name);
-            // Keep queued at least what the server waits for before it starts.
-            const pa_buffer_attr* actual = pa_stream_get_buffer_attr(stream);
-            const qint64 frameBytes = static_cast<qint64>(pa_frame_size(&spec));
-            const qint64 startFrames = actual ? std::max(actual->prebuf, actual->tlength) / frameBytes : 0;
-            d->targetFrames = std::max<qint64>(static_cast<qint64>(d->sampleRate) * kQueueMs / 1000, startFrames);
-            return;
-        }
+    if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) >= 0
+        && d->connection.waitUntilReady(stream)) {
+        if (const char* name = pa_stream_get_device_name(stream)) d->sink = QString::fromUtf8(name);
+        // Keep queued at least what the server waits for before it starts.
+        const pa_buffer_attr* actual = pa_stream_get_buffer_attr(stream);
+        const qint64 frameBytes = static_cast<qint64>(pa_frame_size(&spec));
+        const qint64 startFrames = actual ? std::max(actual->prebuf, actual->tlength) / frameBytes : 0;
+        d->targetFrames = std::max<qint64>(static_cast<qint64>(d->sampleRate) * kQueueMs / 1000, startFrames);
+        return;
     }
     const QString message = QStringLiteral("%1: %2").arg(what, d->connection.errorText());
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    pa_stream_set_write_callback(stream, nullptr, nullptr);
-    pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+    PulseConnection::release(stream);
     d->stream = nullptr;
     ++d->generation;
     throw TamselError(message);
@@ -168,10 +162,7 @@ void PulsePlayer::closeStream()
     d->timer.stop();
     if (d->stream) {
         PulseConnection::Lock lock(d->connection);
-        pa_stream_set_state_callback(d->stream, nullptr, nullptr);
-        pa_stream_set_write_callback(d->stream, nullptr, nullptr);
-        pa_stream_disconnect(d->stream);
-        pa_stream_unref(d->stream);
+        PulseConnection::release(d->stream);
         d->stream = nullptr;
         ++d->generation;
     }

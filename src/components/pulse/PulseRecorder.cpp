@@ -186,16 +186,11 @@ void PulseRecorder::openStream()
     attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
     if (pa_stream_connect_record(stream, source.isEmpty() ? nullptr : source.constData(), &attr,
                                  PA_STREAM_ADJUST_LATENCY)
-        >= 0) {
-        pa_stream_state_t state;
-        while ((state = pa_stream_get_state(stream)) == PA_STREAM_CREATING) d->connection.wait();
-        if (state == PA_STREAM_READY) return;
-    }
+            >= 0
+        && d->connection.waitUntilReady(stream))
+        return;
     const QString message = QStringLiteral("%1: %2").arg(what, d->connection.errorText());
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    pa_stream_set_read_callback(stream, nullptr, nullptr);
-    pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+    PulseConnection::release(stream);
     d->stream = nullptr;
     ++d->generation;
     throw TamselError(message);
@@ -205,10 +200,7 @@ void PulseRecorder::closeStream()
 {
     if (d->stream) {
         PulseConnection::Lock lock(d->connection);
-        pa_stream_set_state_callback(d->stream, nullptr, nullptr);
-        pa_stream_set_read_callback(d->stream, nullptr, nullptr);
-        pa_stream_disconnect(d->stream);
-        pa_stream_unref(d->stream);
+        PulseConnection::release(d->stream);
         d->stream = nullptr;
         ++d->generation;
     }
