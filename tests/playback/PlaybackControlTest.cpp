@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,9 +48,10 @@ protected:
 
 TEST_F(PlaybackTest, PlayOpensTheFileShowsItsTextsAndQueuesTwoBlocks)
 {
+    // Without a selection the last entry is selected and played; that a
+    // selected entry is played is RealPlayback's (an empty, then a six-channel file).
     addEntry("first.mp3");
     const QString path = addEntry("Song.Name.wav", 5000);
-    selected = 1;
     reader.open = true;  // left open by the join list's reading
     control->PlayCommand();
 
@@ -67,16 +69,6 @@ TEST_F(PlaybackTest, PlayOpensTheFileShowsItsTextsAndQueuesTwoBlocks)
     EXPECT_TRUE(barEnabled);
     EXPECT_EQ(bar, 0);
     EXPECT_EQ(selected, 1);
-}
-
-TEST_F(PlaybackTest, WithoutSelectionTheLastEntryIsSelectedAndPlayed)
-{
-    addEntry("a.wav");
-    const QString last = addEntry("b.ogg");
-    control->PlayCommand();
-    EXPECT_EQ(selected, 1);
-    EXPECT_TRUE(log.contains("OpenRead " + last));
-    EXPECT_EQ(texts[Text::Time], "Time:.ogg");
 }
 
 TEST_F(PlaybackTest, GuardsRefuseWhileJoiningRecordingPlayingOrWithAnEmptyList)
@@ -245,12 +237,7 @@ TEST_F(PlaybackTest, SeekMovesThePositionAndABarAtTheEndStops)
 TEST_F(PlaybackTest, FailuresAreRaisedWithPlayingSetSoTheHandlerCanStop)
 {
     entries << dir.filePath("gone.wav");
-    try {
-        control->PlayCommand();
-        ADD_FAILURE() << "a missing file must raise";
-    } catch (const TamselError& e) {
-        EXPECT_TRUE(e.message().contains("gone.wav")) << e.message().toStdString();
-    }
+    EXPECT_THAT([&] { control->PlayCommand(); }, testing::ThrowsMessage<TamselError>(testing::HasSubstr("gone.wav")));
     EXPECT_TRUE(state.playing);
     control->StopPlayback();
     EXPECT_FALSE(state.playing);
