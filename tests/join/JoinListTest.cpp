@@ -1,4 +1,5 @@
-// The join list's editing operations over a fake reader and dialogs.
+// The join list's editing operations over a fake reader and dialogs. The
+// recorded file the stop adds is CommandWiring's, through the real recording.
 
 #include "app/AppState.h"
 #include "fakes/FakeComponents.h"
@@ -91,22 +92,6 @@ TEST_F(JoinList, AnUnreadableFileIsReportedAndTheOthersAreStillAdded)
     EXPECT_EQ(paths(), QStringList({"/m/a.wav", "/m/c.wav"}));
     EXPECT_EQ(dialogs.shown, QStringList{"Read /m/bad.wma error!!"});
     EXPECT_EQ(selected(), std::vector<int>{0});
-}
-
-TEST_F(JoinList, TheRecordedFileIsAddedEvenWhileFlagsWouldRefuseTheDialog)
-{
-    add({"/m/a.wav", "/m/b.wav"});
-    select({0});
-    state.recording = true;  // the stop path adds before the flag is cleared
-    state.addingRecordedFile = true;
-    state.outputFileName = "/rec/E-1.wav";
-    reader.durations["/rec/E-1.wav"] = 5000;
-    dialogs.filesToOpen = {"/m/never.wav"};
-    list.AddFiles();
-
-    EXPECT_EQ(paths(), QStringList({"/m/a.wav", "/m/b.wav", "/rec/E-1.wav"}));
-    EXPECT_EQ(time(2), "00:00:05");
-    EXPECT_EQ(selected(), std::vector<int>{2});
 }
 
 TEST_F(JoinList, RemovesEverySelectedEntryButNotWhileRecordingPlayingOrJoining)

@@ -22,24 +22,29 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     p.set->rb_cust->setChecked(true);
     main.FormShow();
 
+    Element recorder("recorder"), stop("stop"), add("list_add"), del("del");
+    p.dialogs.filesToOpen = {"/m/a.wav"};
+    main.Skin1Click(&add);
+    ASSERT_EQ(list.count(), 1);
+
     const QString file = p.tmp.filePath("out") + "/E.wav";
     p.reader()->durations[file] = 61000;
-    Element recorder("recorder"), stop("stop"), add("list_add"), del("del");
     main.Skin1Click(&recorder);
     EXPECT_TRUE(main.state().recording);
     EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + file));
     // The start saved the settings window's controls first.
     EXPECT_EQ(SettingsFile(p.services.settingsPath).readText("output", "out_name", "?"), "E");
+    // The stop adds the recorded file, still flagged as recording, without
+    // asking for files, and selects it.
+    p.dialogs.filesToOpen = {"/m/never.wav"};
     main.Skin1Click(&stop);
     EXPECT_FALSE(main.state().recording);
-    ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.entryPath(0), file);
-    EXPECT_EQ(list.lv->item(0, 1)->text(), "00:01:01");
-
-    p.dialogs.filesToOpen = {"/m/a.wav"};
-    main.Skin1Click(&add);
-    EXPECT_EQ(list.count(), 2);
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list.entryPath(1), file);
+    EXPECT_EQ(list.lv->item(1, 1)->text(), "00:01:01");
     EXPECT_EQ(list.selectedIndex(), 1);
+
     main.Skin1Click(&del);
-    EXPECT_EQ(list.count(), 1);
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.entryPath(0), "/m/a.wav");
 }
