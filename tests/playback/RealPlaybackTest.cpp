@@ -56,13 +56,9 @@ TEST_F(RealPlayback, AFileIsHeardAndItsEndClearsTheDisplayOnce)
     MonitorRecorder monitor(dir.filePath("monitor.raw"));
     ASSERT_TRUE(monitor.waitForData());
 
+    // The texts a start shows are PlaybackTest's and PlaybackWiring's.
     control->PlayCommand();
     EXPECT_TRUE(state.playing);
-    EXPECT_EQ(texts[Text::Info].toStdString(),
-              PlaybackControl::infoText(2, reader.Bitrate(), kRate).toStdString());
-    EXPECT_EQ(texts[Text::FileName].toStdString(), "File Name:tone.wav");
-    EXPECT_TRUE(barEnabled);
-    EXPECT_FALSE(levels.isHidden());
     ASSERT_TRUE(QTest::qWaitFor([this] { return texts[Text::Time] == "Time:00:00:00"; }, 8000));
 
     ASSERT_TRUE(waitUntilStopped(10000));
