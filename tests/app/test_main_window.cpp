@@ -70,7 +70,9 @@ TEST(MainWindowFirstShow, SelectsTheLastDeviceAndTheLastActiveLine)
         EXPECT_EQ(p.dev->cb_rdson->count(), stored ? 2 : 3);
         EXPECT_EQ(p.dev->cb_rdson->currentIndex(), stored ? -1 : 2);
         EXPECT_EQ(p.recorder()->currentLine, stored ? 0 : 3);
-        if (!stored) EXPECT_EQ(p.dev->tb_rd->value(), 4000);
+        if (!stored) {
+            EXPECT_EQ(p.dev->tb_rd->value(), 4000);
+        }
     }
 }
 
