@@ -15,6 +15,7 @@
 #include "join/Tfm_list.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 #include "platform/Shell.h"
 #include "schedule/Tfm_sche.h"
 #include "tags/Tfm_id3.h"
@@ -177,9 +178,14 @@ void Tfm_main::showText(DisplayText which, const QString& text)
 
 void Tfm_main::ApplicationEvents1Exception(const QString& message)
 {
+    // The failing work stops before the box opens: the box runs the event
+    // loop, and a recording or playback left running would fail again at
+    // every block. Errors of the stop itself wait their turn (ErrorBoundary).
+    if (state_.recording) ErrorBoundary::guard([this] { run(commands_.StopRecording); });
+    if (state_.playing) ErrorBoundary::guard([this] { run(commands_.StopPlayback); });
+    // The join run completes its output at its next check.
+    state_.joining = false;
     services_.dialogs->information(this, message);
-    if (state_.recording) run(commands_.StopRecording);
-    if (state_.playing) run(commands_.StopPlayback);
 }
 
 void Tfm_main::run(const std::function<void()>& command)

@@ -11,6 +11,7 @@
 #include "config/Tfm_set.h"
 #include "join/Tfm_list.h"
 #include "platform/Dialogs.h"
+#include "platform/ErrorBoundary.h"
 #include "platform/LogindPowerOff.h"
 #include "platform/QuitOnSignal.h"
 #include "platform/Shell.h"
@@ -58,7 +59,7 @@ int main(int argc, char* argv[])
     services.programDirectory = programDirectory();
 
     Tfm_main fm_main(makeRealComponents(), services);
-    app.setErrorHandler([&fm_main](const QString& message) {
+    ErrorBoundary::setHandler([&fm_main](const QString& message) {
         fm_main.ApplicationEvents1Exception(message);
     });
     Tfm_sche fm_sche;
@@ -73,6 +74,6 @@ int main(int argc, char* argv[])
     fm_main.move(326, 227);
     fm_main.show();
     const int rc = app.exec();
-    app.setErrorHandler({});
+    ErrorBoundary::setHandler({});
     return rc;
 }

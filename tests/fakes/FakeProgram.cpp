@@ -8,6 +8,7 @@
 #include "config/Tfm_set.h"
 #include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
+#include "platform/ErrorBoundary.h"
 #include "schedule/Tfm_sche.h"
 #include "tags/Tfm_id3.h"
 
@@ -28,6 +29,7 @@ FakeProgram::~FakeProgram()
 {
     // The list window is the main window's child; the others go before the
     // main window, which owns what they point at.
+    ErrorBoundary::setHandler({});
     list.reset();
     dir.reset();
     set.reset();
@@ -58,6 +60,9 @@ void FakeProgram::build(const Options& options)
     list = std::make_unique<Tfm_list>(main->state(), *main->components().Skin1, main.get());
     main->setWindows({sche.get(), dev.get(), id3.get(), set.get(), dir.get(), list.get()});
     if (options.wire) wireCommands(*main, *list, *set);
+    ErrorBoundary::setHandler([m = main.get()](const QString& message) {
+        m->ApplicationEvents1Exception(message);
+    });
 }
 
 FakeRecorder* FakeProgram::recorder() const
