@@ -51,9 +51,10 @@ Tfm_main::Tfm_main(MainComponents components, MainServices services)
         components_.AudioVisualization21->hide();
     }
     if (components_.Skin1) {
-        connect(components_.Skin1.get(), &TSkin::OnClick, this, &Tfm_main::Skin1Click);
-        connect(components_.Skin1.get(), &TSkin::OnMouseDown, this, &Tfm_main::Skin1MouseDown);
-        connect(components_.Skin1.get(), &TSkin::OnMouseUp, this, &Tfm_main::Skin1MouseUp);
+        TSkin* skin = components_.Skin1.get();
+        connect(skin, &TSkin::OnClick, this, ErrorBoundary::guarded(this, &Tfm_main::Skin1Click));
+        connect(skin, &TSkin::OnMouseDown, this, ErrorBoundary::guarded(this, &Tfm_main::Skin1MouseDown));
+        connect(skin, &TSkin::OnMouseUp, this, ErrorBoundary::guarded(this, &Tfm_main::Skin1MouseUp));
     }
     FormCreate();
 }
@@ -66,14 +67,15 @@ Tfm_main::~Tfm_main()
 
 void Tfm_main::FormCreate() { state_.listWindowShown = false; }
 
-void Tfm_main::showEvent(QShowEvent* event)
+void Tfm_main::setVisible(bool visible)
 {
-    QWidget::showEvent(event);
-    if (firstShowStarted_) return;
-    firstShowStarted_ = true;
-    // Run from the event loop: the skin re-creates this window's frame, which
-    // must not happen inside its own show.
-    QTimer::singleShot(0, this, &Tfm_main::FormShow);
+    if (visible && !firstShowStarted_) {
+        firstShowStarted_ = true;
+        // Before the window is mapped: its frame and face are the skin's from
+        // the first paint, and the skin's new frame flags need no re-show.
+        ErrorBoundary::guard([this] { FormShow(); });
+    }
+    QWidget::setVisible(visible);
 }
 
 void Tfm_main::FormShow()
@@ -305,8 +307,16 @@ void Tfm_main::FormMouseUp()
     state_.pressOnElement = false;
 }
 
-void Tfm_main::mousePressEvent(QMouseEvent* event) { FormMouseDown(event->position().toPoint()); }
-void Tfm_main::mouseMoveEvent(QMouseEvent* event) { FormMouseMove(event->position().toPoint()); }
+void Tfm_main::mousePressEvent(QMouseEvent* event)
+{
+    ErrorBoundary::guard([&] { FormMouseDown(event->position().toPoint()); });
+}
+
+void Tfm_main::mouseMoveEvent(QMouseEvent* event)
+{
+    ErrorBoundary::guard([&] { FormMouseMove(event->position().toPoint()); });
+}
+
 void Tfm_main::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }
 
 void Tfm_main::closeEvent(QCloseEvent* event)

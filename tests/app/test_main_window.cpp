@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -121,6 +122,37 @@ TEST(MainWindowFirstShow, NoSoundServerIsReportedAndTheRestIsStillSetUp)
     EXPECT_TRUE(p.main->firstShowDone());
     EXPECT_NE(p.main->play_bar.bar, nullptr) << "the skin is applied all the same";
     EXPECT_TRUE(p.main->state().listWindowShown);
+}
+
+// The window must never be seen bare: the skin is on before the first show
+// event, and that first show still runs the start-up steps once.
+TEST(MainWindowFirstShow, IsSkinnedFromTheFirstShowEvent)
+{
+    Program p;
+    p.create();
+    struct Watch : QObject {
+        Tfm_main* main = nullptr;
+        int shows = 0;
+        bool skinned = false, framed = true;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Show && shows++ == 0) {
+                skinned = main->firstShowDone() && main->play_bar.bar != nullptr;
+                framed = !main->windowFlags().testFlag(Qt::FramelessWindowHint);
+            }
+            return false;
+        }
+    } watch;
+    watch.main = p.main.get();
+    p.main->installEventFilter(&watch);
+    p.main->show();
+    EXPECT_EQ(watch.shows, 1);
+    EXPECT_TRUE(watch.skinned);
+    EXPECT_FALSE(watch.framed);
+    const int devices = p.dev->cb_rd->count();
+    p.main->hide();
+    p.main->show();
+    EXPECT_EQ(p.dev->cb_rd->count(), devices) << "the start-up steps ran again";
 }
 
 TEST(MainWindowErrorHandler, ShowsTheMessageThenStopsRecordingAndPlayback)
