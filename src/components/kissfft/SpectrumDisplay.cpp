@@ -1,5 +1,7 @@
 #include "components/kissfft/SpectrumDisplay.h"
 
+#include "platform/ErrorBoundary.h"
+
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QTimer>
@@ -14,7 +16,7 @@ SpectrumDisplay::SpectrumDisplay(QWidget* parent)
     started->start();
     clock_ = [started] { return int64_t(started->elapsed()); };
     animation_->setInterval(kFrameMs);
-    connect(animation_, &QTimer::timeout, this, &SpectrumDisplay::animate);
+    connect(animation_, &QTimer::timeout, this, ErrorBoundary::guarded(this, &SpectrumDisplay::animate));
     setAttribute(Qt::WA_OpaquePaintEvent);
     dynamics_.setBarCount(lineCount_);
     dynamics_.setTickTiming(tickDelayTime_, tickReleaseTime_);
