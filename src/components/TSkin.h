@@ -80,7 +80,8 @@ signals:
     // A press and a release of the left button on the same enabled element.
     void OnClick(ISkinObject* source);
     // button is the Qt::MouseButton; x, y are window coordinates. Presses and
-    // releases continue to the window's own mouse handlers after these.
+    // releases continue to the window's own mouse handlers after these. Every
+    // OnMouseDown is followed by one OnMouseUp for the same element and button.
     void OnMouseDown(ISkinObject* source, int button, int x, int y);
     void OnMouseUp(ISkinObject* source, int button, int x, int y);
 };

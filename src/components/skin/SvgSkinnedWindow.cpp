@@ -1,12 +1,14 @@
 #include "components/skin/SvgSkinnedWindow.h"
 
 #include "components/skin/SvgSkinElement.h"
+#include "platform/ErrorBoundary.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <QWidget>
+#include <algorithm>
 
 SvgSkinnedWindow::SvgSkinnedWindow(TSkin& engine, QWidget& window)
     : QObject(&window), engine_(&engine), window_(window)
@@ -18,11 +20,12 @@ SvgSkinnedWindow::~SvgSkinnedWindow() = default;
 
 void SvgSkinnedWindow::applyForm(std::shared_ptr<const SkinDocument> doc, const SkinFormSpec& form)
 {
-    hover_ = pressed_ = nullptr;
-    dragging_ = false;
-    pressButton_ = Qt::NoButton;
+    hover_ = nullptr;
     if (doc != doc_ || &form != form_) {
-        // Elements refer into the document, so they go before it does.
+        // Elements refer into the document, so they go before it does; a
+        // press held on one of them goes too, as there is nothing left to release.
+        presses_.clear();
+        dragging_ = false;
         elements_.clear();
         ++generation_;
         doc_ = std::move(doc);
@@ -50,29 +53,41 @@ void SvgSkinnedWindow::redraw(const QRectF& area)
 void SvgSkinnedWindow::enabledChanged(SvgSkinElement& element)
 {
     // A press stays paired with its release, but a disabled bar stops following.
-    if (!element.ElementEnabled() && pressed_ == &element) dragging_ = false;
+    if (!element.ElementEnabled() && leftPress() == &element) dragging_ = false;
     redraw(element.area());
 }
 
 bool SvgSkinnedWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != &window_ || form_ == nullptr) return false;
-    switch (event->type()) {
+    QPointer<SvgSkinnedWindow> self(this);
+    bool consumed = false;
+    ErrorBoundary::guard([&] { consumed = filter(*event); });
+    // Even after an error the window's own handlers see the press or release,
+    // so their state stays paired too; a window a handler destroyed sees nothing.
+    return consumed || self.isNull();
+}
+
+bool SvgSkinnedWindow::filter(QEvent& event)
+{
+    switch (event.type()) {
     case QEvent::Paint:
-        paint(*static_cast<QPaintEvent*>(event));
+        paint(static_cast<QPaintEvent&>(event));
         return false;
-    case QEvent::MouseButtonPress:  // a double click's press came before its own event
-        return press(*static_cast<QMouseEvent*>(event));
+    // A widget gets a double click's second press as this event alone; the window's
+    // own double-click handler passes it on to its press handler.
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return press(static_cast<QMouseEvent&>(event));
     case QEvent::MouseButtonRelease:
-        return release(*static_cast<QMouseEvent*>(event));
+        return release(static_cast<QMouseEvent&>(event));
     case QEvent::MouseMove:
-        move(*static_cast<QMouseEvent*>(event));
-        return false;
+        return move(static_cast<QMouseEvent&>(event));
     case QEvent::Leave:
         setHover(nullptr);
         return false;
     case QEvent::ToolTip:
-        return toolTip(*static_cast<QHelpEvent*>(event));
+        return toolTip(static_cast<QHelpEvent&>(event));
     default:
         return false;
     }
@@ -87,10 +102,9 @@ void SvgSkinnedWindow::paint(QPaintEvent& event)
     for (const auto& e : elements_) {
         if (!e->area().intersects(dirty)) continue;
         auto look = SvgSkinElement::Look::Normal;
-        const bool held = pressed_ == e.get() && pressButton_ == Qt::LeftButton;
-        if (held && (hover_ == e.get() || dragging_))
+        if (leftPress() == e.get() && (hover_ == e.get() || dragging_))
             look = SvgSkinElement::Look::Pressed;
-        else if (hover_ == e.get() && pressed_ == nullptr)
+        else if (hover_ == e.get() && presses_.empty())
             look = SvgSkinElement::Look::Hover;
         e->paint(painter, look);
     }
@@ -100,32 +114,26 @@ template <typename Emit>
 bool SvgSkinnedWindow::report(Emit&& emitSignal)
 {
     QPointer<SvgSkinnedWindow> self(this);
-    if (engine_) emitSignal(*engine_);
+    if (engine_) ErrorBoundary::guard([&] { emitSignal(*engine_); });
     return !self.isNull();
 }
 
 bool SvgSkinnedWindow::press(QMouseEvent& event)
 {
+    const Qt::MouseButton button = event.button();
+    // A press of a button counted as still held lost its release (the window
+    // was hidden, or a modal box took it); it is ended before the new one.
+    if (!endPresses(event, event.buttons() & ~button)) return true;
     const QPointF at = event.position();
     SvgSkinElement* e = elementAt(at);
     if (e == nullptr) return false;
-    const Qt::MouseButton button = event.button();
-    // With no other button held, an earlier press lost its release (the
-    // window was hidden, or a popup took it), so it no longer counts.
-    if (event.buttons() == button) {
-        pressed_ = nullptr;
-        dragging_ = false;
-    }
-    if (pressed_ == nullptr) {
-        pressed_ = e;
-        pressButton_ = button;
-        if (button == Qt::LeftButton && e->ElementEnabled()) {
-            if (e->draggable()) {
-                e->beginDrag(at);
-                dragging_ = true;
-            }
-            redraw(e->area());
+    presses_.push_back({e, button});
+    if (button == Qt::LeftButton && e->ElementEnabled()) {
+        if (e->draggable()) {
+            e->beginDrag(at);
+            dragging_ = true;
         }
+        redraw(e->area());
     }
     // The window's own handlers see the press after the element's event.
     return !report([&](TSkin& s) { emit s.OnMouseDown(e, int(button), qRound(at.x()), qRound(at.y())); });
@@ -133,22 +141,26 @@ bool SvgSkinnedWindow::press(QMouseEvent& event)
 
 bool SvgSkinnedWindow::release(QMouseEvent& event)
 {
-    if (pressed_ == nullptr || event.button() != pressButton_) return false;
-    SvgSkinElement* e = pressed_;
+    const Qt::MouseButton button = event.button();
+    if (!endPresses(event, event.buttons() | button)) return true;
+    const auto held = std::find_if(presses_.begin(), presses_.end(),
+                                   [&](const Press& p) { return p.button == button; });
+    if (held == presses_.end()) return false;
+    SvgSkinElement* e = held->element;
+    presses_.erase(held);
     const QPointF at = event.position();
-    if (dragging_) e->dragTo(at);
     // A thumb drag counts wherever it ends; a button only when let go on it.
-    const bool click = pressButton_ == Qt::LeftButton && e->ElementEnabled()
-                       && (dragging_ || elementAt(at) == e);
-    const int button = int(pressButton_);
-    pressed_ = nullptr;
-    pressButton_ = Qt::NoButton;
-    dragging_ = false;
+    bool click = false;
+    if (button == Qt::LeftButton) {
+        if (dragging_) e->dragTo(at);
+        click = e->ElementEnabled() && (dragging_ || elementAt(at) == e);
+        dragging_ = false;
+    }
     redraw(e->area());
     setHover(elementAt(at));
 
     const int generation = generation_;
-    if (!report([&](TSkin& s) { emit s.OnMouseUp(e, button, qRound(at.x()), qRound(at.y())); }))
+    if (!report([&](TSkin& s) { emit s.OnMouseUp(e, int(button), qRound(at.x()), qRound(at.y())); }))
         return true;
     if (!click || generation != generation_) return false;
     if (!report([&](TSkin& s) { emit s.OnClick(e); })) return true;
@@ -161,14 +173,42 @@ bool SvgSkinnedWindow::release(QMouseEvent& event)
     return self.isNull();
 }
 
-void SvgSkinnedWindow::move(QMouseEvent& event)
+bool SvgSkinnedWindow::move(QMouseEvent& event)
 {
+    if (!endPresses(event, event.buttons())) return true;
     const QPointF at = event.position();
-    if (dragging_ && pressed_ != nullptr) {
-        pressed_->dragTo(at);
-        redraw(pressed_->area());
+    if (SvgSkinElement* e = leftPress(); e != nullptr && dragging_) {
+        e->dragTo(at);
+        redraw(e->area());
     }
     setHover(elementAt(at));
+    return false;
+}
+
+bool SvgSkinnedWindow::endPresses(QMouseEvent& event, Qt::MouseButtons held)
+{
+    const QPointF at = event.position();
+    // Looked up afresh each time: a handler may have replaced the elements.
+    for (;;) {
+        const auto lost = std::find_if(presses_.begin(), presses_.end(),
+                                       [&](const Press& p) { return !held.testFlag(p.button); });
+        if (lost == presses_.end()) return true;
+        const Press p = *lost;
+        presses_.erase(lost);
+        if (p.button == Qt::LeftButton) dragging_ = false;
+        redraw(p.element->area());
+        if (!report([&](TSkin& s) {
+                emit s.OnMouseUp(p.element, int(p.button), qRound(at.x()), qRound(at.y()));
+            }))
+            return false;
+    }
+}
+
+SvgSkinElement* SvgSkinnedWindow::leftPress() const
+{
+    for (const Press& p : presses_)
+        if (p.button == Qt::LeftButton) return p.element;
+    return nullptr;
 }
 
 bool SvgSkinnedWindow::toolTip(QHelpEvent& event)

@@ -36,14 +36,25 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A button held down since its press on an element.
+    struct Press {
+        SvgSkinElement* element;
+        Qt::MouseButton button;
+    };
+
+    bool filter(QEvent& event);
     void paint(QPaintEvent& event);
     bool press(QMouseEvent& event);
     bool release(QMouseEvent& event);
-    void move(QMouseEvent& event);
+    bool move(QMouseEvent& event);
+    // Ends, with their OnMouseUp, the presses whose button is not in held.
+    bool endPresses(QMouseEvent& event, Qt::MouseButtons held);
+    SvgSkinElement* leftPress() const;
     bool toolTip(QHelpEvent& event);
     void setHover(SvgSkinElement* element);
     SvgSkinElement* elementAt(QPointF at) const;
-    // Emits through the engine; false when a handler destroyed this window.
+    // Emits through the engine, inside the error boundary so that a failing
+    // handler cannot break the pairing; false when a handler destroyed this window.
     template <typename Emit> bool report(Emit&& emitSignal);
 
     QPointer<TSkin> engine_;
@@ -52,8 +63,8 @@ private:
     const SkinFormSpec* form_ = nullptr;
     std::vector<std::unique_ptr<SvgSkinElement>> elements_;
     SvgSkinElement* hover_ = nullptr;
-    SvgSkinElement* pressed_ = nullptr;
-    Qt::MouseButton pressButton_ = Qt::NoButton;
-    bool dragging_ = false;
+    // Each press reported gets exactly one release reported, per button.
+    std::vector<Press> presses_;
+    bool dragging_ = false;  // the left press drags its thumb
     int generation_ = 0;  // counts element rebuilds, which a handler may cause
 };

@@ -24,6 +24,12 @@ public:
 protected:
     void mousePressEvent(QMouseEvent*) override { log_.push_back("window-press"); }
     void mouseReleaseEvent(QMouseEvent*) override { log_.push_back("window-release"); }
+    // The program's windows leave this to QWidget, which passes it on as a press.
+    void mouseDoubleClickEvent(QMouseEvent* e) override
+    {
+        log_.push_back("window-double-click");
+        QWidget::mouseDoubleClickEvent(e);
+    }
     void closeEvent(QCloseEvent* e) override
     {
         log_.push_back("window-close");
