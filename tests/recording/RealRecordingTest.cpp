@@ -51,7 +51,7 @@ struct RealRecording : ::testing::Test {
 
     void SetUp() override
     {
-        if (!testsupport::pulseAvailable()) GTEST_SKIP() << "no private sound server";
+        REQUIRE_PULSE();
         restoreDefaultSource();
         settings.writeText("output", "dir", dir());
         settings.writeText("output", "out_name", "@T");

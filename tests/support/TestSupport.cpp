@@ -74,12 +74,29 @@ void makeTone(const QString& file, double hz, double seconds, int rate, int chan
     runPeer("sox", args);
 }
 
-bool pulseAvailable()
+QString pulseMissing()
 {
-    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) return true;
-    if (!qEnvironmentVariableIsEmpty("TAMSEL_REQUIRE_PULSE"))
-        ADD_FAILURE() << "scripts/test should have started a private sound server";
-    return false;
+    const QString server = qEnvironmentVariable("PULSE_SERVER");
+    if (server.isEmpty())
+        return QStringLiteral("no private sound server: PULSE_SERVER is not set "
+                              "(scripts/test starts one with scripts/pulse-private)");
+    QProcess p;
+    p.start("pactl", {"info"});
+    if (!p.waitForStarted(10000)) return QStringLiteral("cannot ask the sound server: pactl does not start");
+    if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        p.kill();
+        p.waitForFinished(1000);
+        return QStringLiteral("the private sound server PULSE_SERVER=%1 does not answer: %2")
+            .arg(server, QString::fromUtf8(p.readAllStandardError()).trimmed());
+    }
+    return {};
+}
+
+bool pulseAvailable() { return pulseMissing().isEmpty(); }
+
+bool pulseRequired()
+{
+    return !qEnvironmentVariableIsEmpty("TAMSEL_REQUIRE_PULSE") || !qEnvironmentVariableIsEmpty("PULSE_SERVER");
 }
 
 }  // namespace testsupport

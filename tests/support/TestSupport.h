@@ -26,14 +26,24 @@ double soxStat(const QString& file, const QString& key);
 void makeTone(const QString& file, double hz, double seconds, int rate, int channels,
               const QStringList& outputOptions = {});
 
-// True when a private sound server is available (PULSE_SERVER set). When
-// TAMSEL_REQUIRE_PULSE is set, its absence is a failure, not a skip.
+// Why the private sound server cannot be used (PULSE_SERVER unset, or naming
+// a server that does not answer); empty when it answers.
+QString pulseMissing();
+// True when the private sound server answers.
 bool pulseAvailable();
+// A missing server fails the test, not skips it: under scripts/test
+// (TAMSEL_REQUIRE_PULSE), and whenever PULSE_SERVER names one.
+bool pulseRequired();
 
 }  // namespace testsupport
 
-// Skips the test (or fails it under scripts/test) without a sound server.
-#define REQUIRE_PULSE()                                                              \
-    do {                                                                             \
-        if (!testsupport::pulseAvailable()) GTEST_SKIP() << "no private sound server"; \
+// Skips the test without a sound server, or fails it where one is required.
+// The failure is fatal, so that a test body that needs the server never runs.
+#define REQUIRE_PULSE()                                                     \
+    do {                                                                    \
+        const QString pulseMissing_ = testsupport::pulseMissing();          \
+        if (!pulseMissing_.isEmpty()) {                                     \
+            if (testsupport::pulseRequired()) GTEST_FAIL() << pulseMissing_.toStdString(); \
+            GTEST_SKIP() << pulseMissing_.toStdString();                    \
+        }                                                                   \
     } while (0)
