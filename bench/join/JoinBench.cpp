@@ -39,6 +39,10 @@ public:
     void plain(QWidget*, const QString& text) override { throw TamselError(text); }
     QStringList openFiles(QWidget*, const QString&, const QString&) override { return inputs; }
     QString saveFile(QWidget*, const QString&, const QString&) override { return output; }
+    bool confirmReplace(QWidget*, const QString& file) override
+    {
+        throw TamselError("Asked to replace " + file);
+    }
 };
 
 class NoShell : public Shell {

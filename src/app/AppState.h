@@ -14,6 +14,7 @@ struct AppState {
     bool playing = false;            // a file is open for playback, running or paused
     bool playbackPaused = false;
     bool joining = false;            // clearing it asks the join to stop
+    bool quitting = false;           // the main window closed: work stops without follow-ups
     bool listWindowShown = false;
     bool addingRecordedFile = false; // the stop of a recording is adding its file to the list
     bool pressOnElement = false;     // the current press began on a named skin element

@@ -321,7 +321,13 @@ void Tfm_main::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }
 
 void Tfm_main::closeEvent(QCloseEvent* event)
 {
-    QWidget::closeEvent(event);
-    // The list window must not keep the program alive.
-    QTimer::singleShot(0, qApp, &QApplication::quit);
+    ErrorBoundary::guard([&] {
+        QWidget::closeEvent(event);
+        // A join pumping the event loop holds the quit back until it returns:
+        // it stops at its next check, completes its output and opens nothing.
+        state_.quitting = true;
+        state_.joining = false;
+        // The list window must not keep the program alive.
+        QTimer::singleShot(0, qApp, &QApplication::quit);
+    });
 }

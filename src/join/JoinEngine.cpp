@@ -8,6 +8,7 @@
 #include "join/Tfm_list.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 #include "platform/Shell.h"
 #include "recording/OutputSetup.h"
 
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QTableWidget>
 
-#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -64,14 +64,27 @@ bool JoinEngine::refused(const QString& output, int count)
     return false;
 }
 
+bool JoinEngine::busy()
+{
+    const AppState& state = *p_.state;
+    if (state.playing) information(QStringLiteral("Please stop playing first."));
+    // Recording writes through the same writer.
+    else if (state.recording) information(QStringLiteral("Please stop recording first."));
+    return state.playing || state.recording || state.joining;
+}
+
+bool JoinEngine::replaceRefused(const QString& chosen, const QString& output)
+{
+    // The save dialog asked about the name typed, not about the one written.
+    if (!QFileInfo::exists(output) || sameFile(chosen, output)) return false;
+    return !p_.dialogs->confirmReplace(p_.list, output);
+}
+
 void JoinEngine::JoinFiles()
 {
     AppState& state = *p_.state;
     if (p_.list->count() == 0) return information(QStringLiteral("Please add file!"));
-    if (state.playing) return information(QStringLiteral("Please stop playing first."));
-    // Recording writes through the same writer.
-    if (state.recording) return information(QStringLiteral("Please stop recording first."));
-    if (state.joining) return;
+    if (busy()) return;
 
     const SettingsFile& settings = *p_.settings();
     namespace Output = SettingsKeys::Output;
@@ -82,7 +95,10 @@ void JoinEngine::JoinFiles()
     if (chosen.isEmpty()) return;
     const QString output = outputNameFor(chosen);
     const int count = p_.list->count();
-    if (refused(output, count)) return;
+    if (refused(output, count) || replaceRefused(chosen, output)) return;
+    // The dialogs run the event loop: a scheduled recording may have started
+    // meanwhile and taken the writer.
+    if (busy()) return;
 
     const WavFormat format = configuredWavFormat(settings);
     state.joining = true;
@@ -94,17 +110,17 @@ void JoinEngine::JoinFiles()
         p_.writer->OpenWrite(output, 0);
         for (int entry = 0; entry < count && state.joining; ++entry) joinEntry(entry, count);
         if (p_.writer->IsOpen()) p_.writer->CloseFile();
-    } catch (const std::exception& e) {
+    } catch (...) {
         const QString file = current_ >= 0 ? p_.list->entryPath(current_) : output;
-        const TamselError* own = dynamic_cast<const TamselError*>(&e);
-        const QString why = own ? own->message() : QString::fromUtf8(e.what());
+        const QString why = ErrorBoundary::currentMessage();
         abandonRun();
         throw TamselError(why.contains(file) ? why
                                              : QStringLiteral("Joining stopped at %1: %2").arg(file, why));
     }
     state.joining = false;
     showProgress(0);
-    p_.shell->openFolder(QFileInfo(output).absolutePath() + QLatin1Char('/'));
+    // Closing the program stops the run; it ends without opening anything.
+    if (!state.quitting) p_.shell->openFolder(QFileInfo(output).absolutePath() + QLatin1Char('/'));
     setStatusCaption(QStringLiteral("Time"));
 }
 
@@ -166,11 +182,11 @@ void JoinEngine::abandonRun() noexcept
     // completed whatever the reader does.
     try {
         if (p_.reader->IsOpen()) p_.reader->CloseFile();
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     try {
         if (p_.writer->IsOpen()) p_.writer->CloseFile();
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     p_.state->joining = false;
     if (current_ >= 0)

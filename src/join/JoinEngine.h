@@ -2,7 +2,8 @@
 // Joins the files of the join list, in list order, into one WAV file in the
 // configured WAV format. The run stays on the UI thread and pumps the event
 // loop between blocks, so the windows stay live; clearing AppState::joining
-// (the "stopj" element) stops it and keeps what was joined so far.
+// (the "stopj" element, the error handler, closing the main window) stops it
+// and keeps what was joined so far, completed as a WAV file.
 
 #include <QObject>
 #include <QString>
@@ -46,7 +47,11 @@ signals:
     void blockJoined(int entry, qint64 framesDone, qint64 frames);
 
 private:
+    // Playing, recording or a run already going: refused, with a message for the first two.
+    bool busy();
     bool refused(const QString& output, int count);
+    // The written name differs from the one chosen and exists, and the user keeps it.
+    bool replaceRefused(const QString& chosen, const QString& output);
     void joinEntry(int entry, int count);
     void readEntry(int entry, int count, const QString& path);
     void reopenAt(const QString& path, int64_t position);

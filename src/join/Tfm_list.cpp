@@ -5,6 +5,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TSkin.h"
 #include "platform/Dialogs.h"
+#include "platform/ErrorBoundary.h"
 #include "platform/TimeText.h"
 
 #include <QCloseEvent>
@@ -209,8 +210,11 @@ void Tfm_list::lvClick()
 
 bool Tfm_list::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lv->viewport() && event->type() == QEvent::MouseButtonRelease)
-        QMetaObject::invokeMethod(this, &Tfm_list::lvClick, Qt::QueuedConnection);
+    ErrorBoundary::guard([&] {
+        if (watched == lv->viewport() && event->type() == QEvent::MouseButtonRelease)
+            QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &Tfm_list::lvClick),
+                                      Qt::QueuedConnection);
+    });
     return QWidget::eventFilter(watched, event);
 }
 
@@ -225,7 +229,7 @@ void Tfm_list::FormShow()
 
 void Tfm_list::closeEvent(QCloseEvent* event)
 {
-    state_.listWindowShown = false;
+    ErrorBoundary::guard([this] { state_.listWindowShown = false; });
     event->accept();
 }
 
@@ -256,6 +260,17 @@ void Tfm_list::FormMouseUp()
     state_.noWindowDrag = true;
 }
 
-void Tfm_list::mousePressEvent(QMouseEvent* event) { FormMouseDown(event->position().toPoint()); }
-void Tfm_list::mouseMoveEvent(QMouseEvent* event) { FormMouseMove(event->position().toPoint()); }
-void Tfm_list::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }
+void Tfm_list::mousePressEvent(QMouseEvent* event)
+{
+    ErrorBoundary::guard([&] { FormMouseDown(event->position().toPoint()); });
+}
+
+void Tfm_list::mouseMoveEvent(QMouseEvent* event)
+{
+    ErrorBoundary::guard([&] { FormMouseMove(event->position().toPoint()); });
+}
+
+void Tfm_list::mouseReleaseEvent(QMouseEvent*)
+{
+    ErrorBoundary::guard([this] { FormMouseUp(); });
+}

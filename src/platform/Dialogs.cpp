@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 QString Dialogs::toQtFilter(const QString& filter)
@@ -42,4 +43,14 @@ QStringList QtDialogs::openFiles(QWidget* parent, const QString& directory,
 QString QtDialogs::saveFile(QWidget* parent, const QString& directory, const QString& filter)
 {
     return QFileDialog::getSaveFileName(parent, "Save As", directory, toQtFilter(filter));
+}
+
+bool QtDialogs::confirmReplace(QWidget* parent, const QString& file)
+{
+    // The words and caption of the save dialog's own question.
+    return QMessageBox::warning(parent, "Save As",
+                                QString("%1 already exists.\nDo you want to replace it?")
+                                    .arg(QFileInfo(file).fileName()),
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
 }

@@ -21,6 +21,10 @@ public:
 
     // "All|*.mp3;*.wav|WAV|*.wav" as Qt's "All (*.mp3 *.wav);;WAV (*.wav)".
     static QString toQtFilter(const QString& filter);
+
+    // Asks, as the save dialog does, whether an existing file may be
+    // replaced; No is the default.
+    virtual bool confirmReplace(QWidget* parent, const QString& file) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -30,4 +34,5 @@ public:
     QStringList openFiles(QWidget* parent, const QString& directory,
                           const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& directory, const QString& filter) override;
+    bool confirmReplace(QWidget* parent, const QString& file) override;
 };

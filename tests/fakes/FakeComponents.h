@@ -220,6 +220,13 @@ public:
     void plain(QWidget*, const QString& text) override { shown << text; }
     QStringList openFiles(QWidget*, const QString&, const QString&) override { return filesToOpen; }
     QString saveFile(QWidget*, const QString&, const QString&) override { return fileToSave; }
+    QStringList replaceAsked;  // files confirmReplace asked about
+    bool replace = false;      // its answer
+    bool confirmReplace(QWidget*, const QString& file) override
+    {
+        replaceAsked << file;
+        return replace;
+    }
 };
 
 class FakeShell : public Shell {

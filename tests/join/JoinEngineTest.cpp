@@ -251,6 +251,30 @@ TEST_F(JoinRun, ChosenNamesAreWrittenAsWav)
     EXPECT_EQ(QDir(outDir()).entryList(QDir::Files).size(), 3);
 }
 
+TEST_F(JoinRun, AnExistingFileUnderTheWrittenNameIsReplacedOnlyWhenConfirmed)
+{
+    add({tone("a.wav", 440, 1)});
+    QDir().mkpath(outDir());
+    jointest::wavTone(outDir(), "take.wav", 300, 2, 44100, 2);
+    const QByteArray before = digest(out("take.wav"));
+
+    dialogs.replace = false;
+    join(out("take.mp3"));
+    EXPECT_EQ(dialogs.replaceAsked, QStringList{out("take.wav")});
+    EXPECT_EQ(digest(out("take.wav")), before);
+    EXPECT_TRUE(shell.opened.isEmpty());
+
+    dialogs.replace = true;
+    join(out("take.mp3"));
+    EXPECT_EQ(probeWav(out("take.wav")).frames, 44100);
+
+    // The dialog itself asked about the name typed; a new name needs no question.
+    join(out("take.wav"));
+    join(out("new.mp3"));
+    EXPECT_EQ(dialogs.replaceAsked.size(), 2);
+    EXPECT_FALSE(QFile::exists(out("take.mp3")));
+}
+
 TEST_F(JoinRun, RefusalsLeaveEverythingAsItWas)
 {
     state.playing = true;
