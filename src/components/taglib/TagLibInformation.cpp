@@ -17,11 +17,13 @@ const char* const writeFailed = "Cannot write the tag of %1: %2";
     throw TamselError(QString::fromLatin1(format).arg(fileName, reason));
 }
 
-bool isAllDigits(const QString& s)
+// Digits with an optional sign: a genre index, negative for none.
+bool isWholeNumber(const QString& s)
 {
-    if (s.isEmpty()) return false;
-    for (const QChar c : s)
-        if (c < u'0' || c > u'9') return false;
+    const qsizetype first = s.startsWith(u'-') || s.startsWith(u'+') ? 1 : 0;
+    if (s.size() <= first) return false;
+    for (qsizetype i = first; i < s.size(); ++i)
+        if (s[i] < u'0' || s[i] > u'9') return false;
     return true;
 }
 
@@ -98,7 +100,7 @@ void TagLibInformation::setInfoGenre(int v)
 void TagLibInformation::setInfoGenreS(const QString& v)
 {
     const QString text = v.trimmed();
-    if (!isAllDigits(text)) {
+    if (!isWholeNumber(text)) {
         tag_.genre = text;
         return;
     }

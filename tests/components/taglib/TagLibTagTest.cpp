@@ -105,12 +105,13 @@ TEST_P(TagsByKind, PeerTagIsReadOursIsWrittenClearedAndReadBack)
     EXPECT_EQ(tags.value("track").toString().section('/', 0, 0), "7");
     EXPECT_EQ(testsupport::probeAudioStream(file).value("sample_rate").toString(), "44100");
 
-    // Zero year and track, no genre and empty texts remove the fields.
+    // Zero year and track, no genre (as the default tag stores it) and empty
+    // texts remove the fields.
     info.setInfoTitle("Only a title");
     info.setInfoArtist({});
     info.setInfoAlbum({});
     info.setInfoComments({});
-    info.setInfoGenre(-1);
+    info.setInfoGenreS("-1");
     info.setInfoYear(0);
     info.setInfoTrack(0);
     info.WriteInfo(file);
