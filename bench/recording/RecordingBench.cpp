@@ -32,6 +32,7 @@ namespace {
 // Messages go to the terminal; a benchmark has nobody to click OK.
 class PrintedDialogs : public QtDialogs {
 public:
+    PrintedDialogs() : QtDialogs(QString()) {}
     void information(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
     void plain(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
 };

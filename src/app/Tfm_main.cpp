@@ -99,6 +99,9 @@ void Tfm_main::FormShow()
         ApplicationEvents1Exception(e.message());
     }
 
+    // The save step before each recording writes the settings window's
+    // controls, so they hold what is stored even before its first showing.
+    windows_.set->loadFromSettings();
     windows_.set->ed_dir->setText(settings_->readText(SettingsKeys::Output::Section,
                                                       SettingsKeys::Output::Path,
                                                       SettingsKeys::Output::directoryDefault()));
@@ -143,7 +146,7 @@ void Tfm_main::fillRecordingSource()
     dev.cb_rd->setCurrentIndex(
         settings_->readInteger("rd", "rd", rec.DeviceCount()));
     rec.SetLine(dev.cb_rdson->currentIndex() + 1);
-    dev.tb_rd->setValue(rec.LineVolume());
+    dev.showVolume(rec.LineVolume());
 }
 
 void Tfm_main::BindSkinElements()

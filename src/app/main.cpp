@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     app.setQuitOnLastWindowClosed(false);
     QuitOnSignal quitOnSignal;
 
-    QtDialogs dialogs;
+    QtDialogs dialogs(kApplicationTitle);
     DesktopShell shell;
     LogindPowerOff powerOff;
     MainServices services;

@@ -2,11 +2,13 @@
 
 #include "components/TAudioRecord2.h"
 #include "config/RecordingSourceHelp.h"
+#include "platform/ErrorBoundary.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <algorithm>
 
@@ -66,22 +68,28 @@ Tfm_dev::Tfm_dev(TAudioRecord2* record, QWidget* parent)
     gb_help->hide();
     help_.attach(lab_help);
 
-    connect(cb_rdson, &QComboBox::activated, this, &Tfm_dev::cb_rdsonChange);
-    connect(tb_rd, &QSlider::valueChanged, this, &Tfm_dev::tb_rdChange);
-    connect(dev_bt_ok, &QPushButton::clicked, this, &Tfm_dev::dev_bt_okClick);
-    connect(dev_bt_can, &QPushButton::clicked, this, &Tfm_dev::dev_bt_canClick);
-    connect(dev_bt_help, &QPushButton::clicked, this, &Tfm_dev::dev_bt_helpClick);
-    connect(Button4, &QPushButton::clicked, this, &Tfm_dev::Button4Click);
-    connect(bt_nex, &QPushButton::clicked, this, &Tfm_dev::bt_nexClick);
-    connect(bt_pre, &QPushButton::clicked, this, &Tfm_dev::bt_preClick);
+    using ErrorBoundary::guarded;
+    connect(cb_rdson, &QComboBox::activated, this, guarded(this, &Tfm_dev::cb_rdsonChange));
+    connect(tb_rd, &QSlider::valueChanged, this, guarded(this, &Tfm_dev::tb_rdChange));
+    connect(dev_bt_ok, &QPushButton::clicked, this, guarded(this, &Tfm_dev::dev_bt_okClick));
+    connect(dev_bt_can, &QPushButton::clicked, this, guarded(this, &Tfm_dev::dev_bt_canClick));
+    connect(dev_bt_help, &QPushButton::clicked, this, guarded(this, &Tfm_dev::dev_bt_helpClick));
+    connect(Button4, &QPushButton::clicked, this, guarded(this, &Tfm_dev::Button4Click));
+    connect(bt_nex, &QPushButton::clicked, this, guarded(this, &Tfm_dev::bt_nexClick));
+    connect(bt_pre, &QPushButton::clicked, this, guarded(this, &Tfm_dev::bt_preClick));
+}
+
+void Tfm_dev::showVolume(int volume)
+{
+    const QSignalBlocker quiet(tb_rd);
+    tb_rd->setValue(std::clamp(volume, 0, kVolumeMax));
 }
 
 void Tfm_dev::cb_rdsonChange(int position)
 {
     record_->SetLine(position + 1);
     record_->SetLineSelected();
-    // Moving the slider sends the volume back through tb_rdChange.
-    tb_rd->setValue(std::clamp(record_->LineVolume(), 0, kVolumeMax));
+    showVolume(record_->LineVolume());
 }
 
 void Tfm_dev::tb_rdChange(int position) { record_->SetLineVolume(position); }

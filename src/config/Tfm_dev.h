@@ -34,6 +34,11 @@ public:
 
     int visibleHelpText() const { return help_.index(); }
 
+    // Shows a line's volume on the slider, held within its range, without
+    // sending it back: only the user's own moves set the volume, so showing
+    // keeps a boost beyond the slider's end.
+    void showVolume(int volume);
+
     void cb_rdsonChange(int position);
     void tb_rdChange(int position);
     void dev_bt_okClick();

@@ -4,6 +4,7 @@
 #include "config/SettingsKeys.h"
 #include "config/Tfm_set.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 
 #include <QDir>
 #include <QFileSystemModel>
@@ -48,23 +49,24 @@ Tfm_dir::Tfm_dir(QWidget* parent)
     ShellTreeView1->expand(model_->index(QDir::rootPath()));
     // A right click selects, as a left click does.
     ShellTreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ShellTreeView1, &QTreeView::customContextMenuRequested, this, [this](QPoint pos) {
-        const QModelIndex index = ShellTreeView1->indexAt(pos);
-        if (index.isValid()) ShellTreeView1->setCurrentIndex(index);
-    });
+    using ErrorBoundary::guarded;
+    connect(ShellTreeView1, &QTreeView::customContextMenuRequested, this, guarded([this](QPoint pos) {
+                const QModelIndex index = ShellTreeView1->indexAt(pos);
+                if (index.isValid()) ShellTreeView1->setCurrentIndex(index);
+            }));
 
     Button1 = button(this, "Button1", "New Folder", {4, 238, 75, 25});
     btn_ok = button(this, "btn_ok", "Ok", {88, 238, 75, 25});
     btn_cancel = button(this, "btn_cancel", "Cancel", {168, 238, 75, 25});
-    connect(Button1, &QPushButton::clicked, this, &Tfm_dir::Button1Click);
-    connect(btn_ok, &QPushButton::clicked, this, &Tfm_dir::btn_okClick);
-    connect(btn_cancel, &QPushButton::clicked, this, &Tfm_dir::btn_cancelClick);
+    connect(Button1, &QPushButton::clicked, this, guarded(this, &Tfm_dir::Button1Click));
+    connect(btn_ok, &QPushButton::clicked, this, guarded(this, &Tfm_dir::btn_okClick));
+    connect(btn_cancel, &QPushButton::clicked, this, guarded(this, &Tfm_dir::btn_cancelClick));
 
     // Folders load and sort in the background; until the window is first
     // seen, keep the selection in sight as they come.
-    auto follow = [this] {
+    auto follow = guarded([this](auto&&...) {
         if (!isVisible()) scrollToSelection();
-    };
+    });
     connect(model_, &QFileSystemModel::directoryLoaded, this, follow);
     connect(model_, &QFileSystemModel::layoutChanged, this, follow);
     selectFolder(QDir::homePath());
@@ -100,7 +102,7 @@ QString Tfm_dir::newFolderPath(const QString& selected)
 void Tfm_dir::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormShow();
+    ErrorBoundary::guard([this] { FormShow(); });
 }
 
 void Tfm_dir::FormShow()

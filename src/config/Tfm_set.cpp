@@ -3,6 +3,7 @@
 #include "config/RecordingSourceHelp.h"
 #include "config/SettingsKeys.h"
 #include "config/ValueTables.h"
+#include "platform/ErrorBoundary.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -92,8 +93,9 @@ Tfm_set::Tfm_set(QWidget* parent)
 
     set_bt_ok = button<QPushButton>(this, "set_bt_ok", "OK", {2, 248, 60, 26});
     set_bt_default = button<QPushButton>(this, "set_bt_default", "Default", {66, 248, 60, 26});
-    connect(set_bt_ok, &QPushButton::clicked, this, &Tfm_set::set_bt_okClick);
-    connect(set_bt_default, &QPushButton::clicked, this, &Tfm_set::set_bt_defaultClick);
+    connect(set_bt_ok, &QPushButton::clicked, this, ErrorBoundary::guarded(this, &Tfm_set::set_bt_okClick));
+    connect(set_bt_default, &QPushButton::clicked, this,
+            ErrorBoundary::guarded(this, &Tfm_set::set_bt_defaultClick));
     connectRules();
 }
 
@@ -250,9 +252,10 @@ void Tfm_set::buildTree()
     node(nullptr, "About", AboutPage);
     tv->setCurrentItem(nullptr);
     // A selected node opens; the page itself changes only with a mouse click.
-    connect(tv, &QTreeWidget::currentItemChanged, this, [](QTreeWidgetItem* current) {
-        if (current) current->setExpanded(true);
-    });
+    connect(tv, &QTreeWidget::currentItemChanged, this,
+            ErrorBoundary::guarded([](QTreeWidgetItem* current, QTreeWidgetItem*) {
+                if (current) current->setExpanded(true);
+            }));
     tv->viewport()->installEventFilter(this);
 }
 

@@ -73,8 +73,9 @@ public:
 
     int visibleHelpText() const { return help_.index(); }
 
-    // Loads every control from the settings file; runs on each showing.
-    void FormShow();
+    // Loads every control from the settings file: on each showing, and once
+    // at start-up so that the save step before a recording keeps what is stored.
+    void loadFromSettings();
     // The save step: every control to the settings file, then the window hides.
     // Every recording start from idle runs it too.
     void set_bt_okClick();
@@ -102,6 +103,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool filterEvent(QObject* watched, QEvent* event);
     void buildFilePage();
     void buildWavPage();
     void buildFormatPage();

@@ -5,7 +5,9 @@
 #include "config/SettingsKeys.h"
 #include "config/Tfm_dev.h"
 #include "config/Tfm_set.h"
+#include "config/TypedKey.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,32 +45,34 @@ void setPosition(QComboBox* box, int stored, int defaultPosition)
 
 void onChecked(QRadioButton* button, Tfm_set* window, void (Tfm_set::*rule)())
 {
-    QObject::connect(button, &QRadioButton::toggled, window, [window, rule](bool checked) {
-        if (checked) (window->*rule)();
-    });
+    QObject::connect(button, &QRadioButton::toggled, window,
+                     ErrorBoundary::guarded([window, rule](bool checked) {
+                         if (checked) (window->*rule)();
+                     }));
 }
 
 }  // namespace
 
 void Tfm_set::connectRules()
 {
-    connect(length_en, &QCheckBox::toggled, this, &Tfm_set::length_enClick);
+    using ErrorBoundary::guarded;
+    connect(length_en, &QCheckBox::toggled, this, guarded(this, &Tfm_set::length_enClick));
     onChecked(file_rb_time, this, &Tfm_set::file_rb_timeClick);
     for (QRadioButton* mode : {rb_cdquality, rb_bestsuited, rb_custom})
         onChecked(mode, this, &Tfm_set::rb_modeClick);
     onChecked(rb_time, this, &Tfm_set::rb_timeClick);
     onChecked(rb_cust, this, &Tfm_set::rb_custClick);
-    connect(Button1, &QPushButton::clicked, this, &Tfm_set::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &Tfm_set::Button2Click);
-    connect(bt_pre, &QPushButton::clicked, this, &Tfm_set::bt_preClick);
-    connect(bt_nex, &QPushButton::clicked, this, &Tfm_set::bt_nexClick);
+    connect(Button1, &QPushButton::clicked, this, guarded(this, &Tfm_set::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, guarded(this, &Tfm_set::Button2Click));
+    connect(bt_pre, &QPushButton::clicked, this, guarded(this, &Tfm_set::bt_preClick));
+    connect(bt_nex, &QPushButton::clicked, this, guarded(this, &Tfm_set::bt_nexClick));
 }
 
 void Tfm_set::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // A window restored from the task bar is not a new showing.
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) ErrorBoundary::guard([this] { loadFromSettings(); });
 }
 
 void Tfm_set::hideEvent(QHideEvent* event)
@@ -77,14 +81,16 @@ void Tfm_set::hideEvent(QHideEvent* event)
     if (event->spontaneous()) return;  // minimized, not closed
     // Windows left open stand on their own once this window is gone, so the
     // main window can open them modally again.
-    for (QWidget* window : {static_cast<QWidget*>(dev_), dir_, sche_}) {
-        QWindow* handle = window ? window->windowHandle() : nullptr;
-        if (handle && windowHandle() && handle->transientParent() == windowHandle())
-            handle->setTransientParent(nullptr);
-    }
+    ErrorBoundary::guard([this] {
+        for (QWidget* window : {static_cast<QWidget*>(dev_), dir_, sche_}) {
+            QWindow* handle = window ? window->windowHandle() : nullptr;
+            if (handle && windowHandle() && handle->transientParent() == windowHandle())
+                handle->setTransientParent(nullptr);
+        }
+    });
 }
 
-void Tfm_set::FormShow()
+void Tfm_set::loadFromSettings()
 {
     SettingsFile* s = settings_ ? settings_() : nullptr;
     if (!s) return;
@@ -212,10 +218,16 @@ QChar Tfm_set::file_timeKeyPress(QChar key)
 
 bool Tfm_set::eventFilter(QObject* watched, QEvent* event)
 {
+    bool consumed = false;
+    ErrorBoundary::guard([&] { consumed = filterEvent(watched, event); });
+    return consumed || QDialog::eventFilter(watched, event);
+}
+
+bool Tfm_set::filterEvent(QObject* watched, QEvent* event)
+{
     if (watched == file_time && event->type() == QEvent::KeyPress) {
-        const QString typed = static_cast<QKeyEvent*>(event)->text();
-        // Keys that type nothing (arrows, Delete) keep their usual meaning.
-        if (typed.size() == 1 && file_timeKeyPress(typed.at(0)) == QChar(kBackspace)) {
+        const std::optional<QChar> typed = typedCharacter(*static_cast<QKeyEvent*>(event));
+        if (typed && file_timeKeyPress(*typed) == QChar(kBackspace)) {
             file_time->backspace();
             return true;
         }
@@ -224,9 +236,10 @@ bool Tfm_set::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == tv->viewport() && event->type() == QEvent::MouseButtonRelease
                && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // After the tree has taken the click, so the page is the one now selected.
-        QMetaObject::invokeMethod(this, &Tfm_set::tvClick, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, ErrorBoundary::guarded([this] { tvClick(); }),
+                                  Qt::QueuedConnection);
     }
-    return QDialog::eventFilter(watched, event);
+    return false;
 }
 
 void Tfm_set::tvClick()

@@ -1,6 +1,5 @@
 #include "platform/Dialogs.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -29,8 +28,7 @@ void QtDialogs::information(QWidget* parent, const QString& text)
 
 void QtDialogs::plain(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle_, text, QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 class QWidget;
 
@@ -12,7 +13,8 @@ public:
     virtual ~Dialogs() = default;
     // An information box captioned "Information" with one OK button.
     virtual void information(QWidget* parent, const QString& text) = 0;
-    // A plain box with one OK button and no icon.
+    // A plain box with one OK button and no icon, captioned with the
+    // application title.
     virtual void plain(QWidget* parent, const QString& text) = 0;
     virtual QStringList openFiles(QWidget* parent, const QString& directory,
                                   const QString& filter) = 0;
@@ -29,10 +31,16 @@ public:
 
 class QtDialogs : public Dialogs {
 public:
+    // The title plain boxes carry; the application's name is shorter.
+    explicit QtDialogs(QString applicationTitle) : applicationTitle_(std::move(applicationTitle)) {}
+
     void information(QWidget* parent, const QString& text) override;
     void plain(QWidget* parent, const QString& text) override;
     QStringList openFiles(QWidget* parent, const QString& directory,
                           const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& directory, const QString& filter) override;
     bool confirmReplace(QWidget* parent, const QString& file) override;
+
+private:
+    QString applicationTitle_;
 };

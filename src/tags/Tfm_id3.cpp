@@ -3,8 +3,10 @@
 #include "components/TAudioInformation2.h"
 #include "config/SettingsFile.h"
 #include "config/SettingsKeys.h"
+#include "config/TypedKey.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -116,9 +118,10 @@ Tfm_id3::Tfm_id3(QWidget* parent)
     btnApply = button(this, "btnApply", "OK", 179);
     btnReset = button(this, "btnReset", "Clear", 265);
     Button2 = button(this, "Button2", "Cancel", 351);
-    connect(btnApply, &QPushButton::clicked, this, &Tfm_id3::btnApplyClick);
-    connect(btnReset, &QPushButton::clicked, this, &Tfm_id3::btnResetClick);
-    connect(Button2, &QPushButton::clicked, this, &Tfm_id3::Button2Click);
+    using ErrorBoundary::guarded;
+    connect(btnApply, &QPushButton::clicked, this, guarded(this, &Tfm_id3::btnApplyClick));
+    connect(btnReset, &QPushButton::clicked, this, guarded(this, &Tfm_id3::btnResetClick));
+    connect(Button2, &QPushButton::clicked, this, guarded(this, &Tfm_id3::Button2Click));
 }
 
 void Tfm_id3::setInformation(TAudioInformation2* information)
@@ -266,13 +269,17 @@ bool Tfm_id3::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress || (watched != infoYear && watched != infoTrack))
         return QDialog::eventFilter(watched, event);
-    const QString text = static_cast<QKeyEvent*>(event)->text();
-    if (text.size() != 1) return false;
-    QChar key = text[0];
-    if (watched == infoYear) infoYearKeyPress(key);
-    else infoTrackKeyPress(key);
-    if (key == text[0]) return false;
-    // The replaced key acts as the backspace it became.
-    static_cast<QLineEdit*>(watched)->backspace();
-    return true;
+    bool consumed = false;
+    ErrorBoundary::guard([&] {
+        const std::optional<QChar> typed = typedCharacter(*static_cast<QKeyEvent*>(event));
+        if (!typed) return;
+        QChar key = *typed;
+        if (watched == infoYear) infoYearKeyPress(key);
+        else infoTrackKeyPress(key);
+        if (key == *typed) return;
+        // The replaced key acts as the backspace it became.
+        static_cast<QLineEdit*>(watched)->backspace();
+        consumed = true;
+    });
+    return consumed;
 }

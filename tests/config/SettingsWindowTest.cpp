@@ -6,8 +6,10 @@
 #include "config/Tfm_set.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -245,8 +247,13 @@ TEST_F(SettingsWindow, ExampleLabelsFollowTheName)
     EXPECT_EQ(set.out_labe_cus->text(), "Example: Day.MP3");
 }
 
-TEST_F(SettingsWindow, TheSecondsBoxTakesDigitsAndTurnsAnythingElseIntoBackspace)
+// Keys as X11 delivers them: Tab, Delete, Enter, Escape, Backspace and Ctrl
+// shortcuts carry control characters as their text.
+TEST_F(SettingsWindow, TheSecondsBoxTurnsPrintableNonDigitsIntoBackspaceAndLeavesOtherKeysAlone)
 {
+    const auto key = [this](Qt::Key code, const char* text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::sendKeyEvent(QTest::Click, set.file_time, code, QString::fromLatin1(text), mods);
+    };
     set.file_time->clear();
     QTest::keyClicks(set.file_time, "12a");
     EXPECT_EQ(set.file_time->text(), "1");
@@ -255,8 +262,22 @@ TEST_F(SettingsWindow, TheSecondsBoxTakesDigitsAndTurnsAnythingElseIntoBackspace
     set.file_time->setCursorPosition(2);
     QTest::keyClicks(set.file_time, "x 9");
     EXPECT_EQ(set.file_time->text(), "934") << "two removed before the caret, then a digit typed";
-    QTest::keyClick(set.file_time, Qt::Key_Delete);
-    EXPECT_EQ(set.file_time->text(), "94") << "keys that type nothing keep their meaning";
-    QTest::keyClick(set.file_time, Qt::Key_Backspace);
-    EXPECT_EQ(set.file_time->text(), "4");
+
+    set.file_time->setText("120");
+    key(Qt::Key_Tab, "\t");
+    key(Qt::Key_Return, "\r");
+    key(Qt::Key_Escape, "\x1b");
+    EXPECT_EQ(set.file_time->text(), "120") << "Tab, Enter and Escape delete nothing";
+    set.file_time->setCursorPosition(1);
+    key(Qt::Key_Delete, "\x7f");
+    EXPECT_EQ(set.file_time->text(), "10") << "Delete removes the digit after the caret";
+    key(Qt::Key_Backspace, "\x08");
+    EXPECT_EQ(set.file_time->text(), "0");
+
+    set.file_time->setText("300");
+    key(Qt::Key_A, "\x01", Qt::ControlModifier);
+    EXPECT_EQ(set.file_time->selectedText(), "300") << "Ctrl+A selects all";
+    QGuiApplication::clipboard()->setText("45");
+    key(Qt::Key_V, "\x16", Qt::ControlModifier);
+    EXPECT_EQ(set.file_time->text(), "45") << "Ctrl+V pastes over the selection";
 }

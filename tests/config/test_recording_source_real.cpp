@@ -1,12 +1,16 @@
 // The recording source window on the private sound server: picking a line
-// makes that source the recording input and brings its volume to the slider,
-// which sends it back; Cancel keeps the new line.
+// makes that source the recording input and shows its volume on the slider;
+// slider moves set the volume; Cancel keeps the new line. The program's
+// start-up leaves the source's volume alone.
 
+#include "app/Tfm_main.h"
 #include "components/pulse/PulseRecorder.h"
 #include "config/Tfm_dev.h"
+#include "fakes/FakeProgram.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QSlider>
 #include <gtest/gtest.h>
 
@@ -14,21 +18,37 @@ namespace {
 
 QString pactl(const QStringList& args) { return testsupport::runPeer("pactl", args).trimmed(); }
 
+// A test source of its own, unloaded with the null sink's monitor the default again.
+struct TestSource {
+    QString module;
+    TestSource(const QString& name, const QString& description)
+        : module(pactl({"load-module", "module-null-source", "source_name=" + name,
+                        "description=" + description, "channels=2"}))
+    {
+    }
+    ~TestSource()
+    {
+        testsupport::runPeer("pactl", {"set-default-source", "tamsel_null.monitor"});
+        testsupport::runPeer("pactl", {"unload-module", module});
+    }
+};
+
+// The raw volume of each channel, as "front-left: 19661 / 30% / ...".
+std::vector<long> channelVolumes(const QString& source)
+{
+    std::vector<long> volumes;
+    const QString out = pactl({"get-source-volume", source});
+    for (const auto& m : QRegularExpression(R"(:\s*(\d+)\s*/)").globalMatch(out))
+        volumes.push_back(m.captured(1).toLong());
+    return volumes;
+}
+
 }  // namespace
 
 TEST(RecordingSourceOnServer, PickedLineBecomesTheInputAndCancelKeepsIt)
 {
     REQUIRE_PULSE();
-    const QString module = pactl({"load-module", "module-null-source",
-                                  "source_name=tamsel_pick", "description=Tamsel-Pick"});
-    struct Restore {
-        QString id;
-        ~Restore()
-        {
-            testsupport::runPeer("pactl", {"set-default-source", "tamsel_null.monitor"});
-            testsupport::runPeer("pactl", {"unload-module", id});
-        }
-    } restore{module};
+    const TestSource source("tamsel_pick", "Tamsel-Pick");
     pactl({"set-source-volume", "tamsel_pick", "21000"});
 
     PulseRecorder recorder;
@@ -54,4 +74,29 @@ TEST(RecordingSourceOnServer, PickedLineBecomesTheInputAndCancelKeepsIt)
     dev.dev_bt_canClick();
     EXPECT_FALSE(dev.isVisible());
     EXPECT_EQ(pactl({"get-default-source"}), "tamsel_pick") << "Cancel undoes nothing";
+}
+
+// 30% and 150%: unbalanced, and the right channel boosted beyond the slider.
+TEST(RecordingSourceOnServer, StartUpKeepsTheBalanceAndASliderMoveScalesBothChannels)
+{
+    REQUIRE_PULSE();
+    const TestSource source("tamsel_balance", "Tamsel-Balance");
+    pactl({"set-source-volume", "tamsel_balance", "30%", "150%"});
+    pactl({"set-default-source", "tamsel_balance"});
+    const std::vector<long> before = channelVolumes("tamsel_balance");
+    ASSERT_EQ(before.size(), 2u) << pactl({"get-source-volume", "tamsel_balance"}).toStdString();
+    ASSERT_GT(before[1], Tfm_dev::kVolumeMax);
+
+    FakeProgram p;
+    p.parts.AudioRecord1 = std::make_unique<PulseRecorder>();
+    p.build();
+    p.main->FormShow();
+    EXPECT_EQ(p.dev->tb_rd->value(), Tfm_dev::kVolumeMax);
+    EXPECT_EQ(channelVolumes("tamsel_balance"), before) << "start-up sets no volume";
+
+    p.dev->tb_rd->setValue(32768);
+    const std::vector<long> moved = channelVolumes("tamsel_balance");
+    ASSERT_EQ(moved.size(), 2u);
+    EXPECT_EQ(moved[1], 32768) << "the loudest channel takes the slider's value";
+    EXPECT_NEAR(moved[0], double(before[0]) * 32768 / before[1], 1) << "the other keeps its share";
 }

@@ -28,7 +28,7 @@ struct Window {
 }  // namespace
 
 // Picking on the real server is test_recording_source_real's; here the slider's range.
-TEST(RecordingSourceWindow, AVolumeBeyondTheSliderIsHeldAtItsEndWhichSendsTheFullVolume)
+TEST(RecordingSourceWindow, APickedLinesBoostIsShownAtTheSlidersEndAndKept)
 {
     Window w;
     w.dev->cb_rdsonChange(1);
@@ -36,7 +36,7 @@ TEST(RecordingSourceWindow, AVolumeBeyondTheSliderIsHeldAtItsEndWhichSendsTheFul
     EXPECT_TRUE(w.rec.lines[1].selected);
     EXPECT_FALSE(w.rec.lines[0].selected);
     EXPECT_EQ(w.dev->tb_rd->value(), Tfm_dev::kVolumeMax);
-    EXPECT_EQ(w.rec.lines[1].volume, 66535);
+    EXPECT_EQ(w.rec.lines[1].volume, 70000) << "showing a volume does not send it";
 }
 
 TEST(RecordingSourceWindow, HelpTextsCycleBothWays)

@@ -15,11 +15,13 @@
 TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
 {
     FakeProgram p;
-    SettingsFile(p.settingsPath()).writeText("output", "path", p.tmp.filePath("out"));
+    SettingsFile stored(p.settingsPath());
+    stored.writeText("output", "path", p.tmp.filePath("out"));
+    stored.writeText("output", "out_name", "E");
+    stored.writeText("output", "rb_cust", "1");
     p.build();
     Tfm_main& main = *p.main;
     Tfm_list& list = *p.list;
-    p.set->rb_cust->setChecked(true);
     main.FormShow();
 
     Element recorder("recorder"), stop("stop"), add("list_add"), del("del");
@@ -33,7 +35,7 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     EXPECT_TRUE(main.state().recording);
     EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + file));
     // The start saved the settings window's controls first.
-    EXPECT_EQ(SettingsFile(p.services.settingsPath).readText("output", "out_name", "?"), "E");
+    EXPECT_EQ(stored.readText("file", "timet", "?"), "120");
     // The stop adds the recorded file, still flagged as recording, without
     // asking for files, and selects it.
     p.dialogs.filesToOpen = {"/m/never.wav"};

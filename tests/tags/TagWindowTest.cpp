@@ -1,15 +1,19 @@
 // The tag window over a fake information component and a scratch settings
 // file: both modes, its three buttons, the key filters and the genre list.
 
+#include "app/ApplicationTitle.h"
 #include "config/SettingsFile.h"
 #include "fakes/FakeComponents.h"
+#include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "tags/Tfm_id3.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -131,6 +135,37 @@ TEST_F(TagWindow, FileModeOkStagesTheTagInOrderThenWritesTheFile)
     EXPECT_EQ(info.files[kSong].genre, -1);
     EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_TRUE(iniBytes().isEmpty()) << "file mode leaves the default tag alone";
+}
+
+// The real box, as the user sees it.
+TEST_F(TagWindow, TheInvalidValueBoxIsPlainAndCaptionedWithTheApplicationTitle)
+{
+    QtDialogs real(kApplicationTitle);
+    window.setDialogs(&real);
+    selectFileWithTag();
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QMessageBox::StandardButtons buttons;
+    showAndDo([&] {
+        window.infoYear->setText("19x");
+        // Runs inside the box's own event loop.
+        QTimer::singleShot(0, &window, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (!box || !box->isVisible()) continue;
+                caption = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                buttons = box->standardButtons();
+                box->accept();
+            }
+        });
+        window.btnApply->click();
+    });
+    EXPECT_EQ(text, "Invalid Year Value");
+    EXPECT_EQ(caption, "Tamsel V1.02");
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    EXPECT_EQ(buttons, QMessageBox::Ok);
 }
 
 TEST_F(TagWindow, InvalidYearOrTrackKeepsTheWindowOpenAndWritesNothing)
@@ -315,11 +350,23 @@ TEST_F(TagWindow, YearAndTrackTakeDigitsAndALetterDeletesTheDigitBeforeTheCaret)
         EXPECT_EQ(field->cursorPosition(), 1);
         QTest::keyClicks(field, "-.");
         EXPECT_EQ(field->text(), "84") << "two more backspaces, the first deletes the '1'";
-        // Keys that type no character keep their usual meaning.
+        // Keys that type no character keep their usual meaning, also with
+        // the control characters X11 gives them as text.
+        const auto key = [field](Qt::Key code, const char* text, Qt::KeyboardModifiers mods = {}) {
+            QTest::sendKeyEvent(QTest::Click, field, code, QString::fromLatin1(text), mods);
+        };
         QTest::keyClick(field, Qt::Key_End);
         QTest::keyClick(field, Qt::Key_Left);
-        QTest::keyClick(field, Qt::Key_Backspace);
+        key(Qt::Key_Tab, "\t");
+        key(Qt::Key_Return, "\r");
+        key(Qt::Key_Backspace, "\x08");
         EXPECT_EQ(field->text(), "4");
+        field->setText("2006");
+        field->setCursorPosition(0);
+        key(Qt::Key_Delete, "\x7f");
+        EXPECT_EQ(field->text(), "006");
+        key(Qt::Key_A, "\x01", Qt::ControlModifier);
+        EXPECT_EQ(field->selectedText(), "006");
     }
     // Other edits are not filtered.
     QTest::keyClicks(window.infoTitle, "a1-");

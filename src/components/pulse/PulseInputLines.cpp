@@ -139,10 +139,12 @@ int PulseInputLines::volume(const PulseLine& line)
 
 void PulseInputLines::setVolume(const PulseLine& line, int volume)
 {
-    const SourceState state = readSource(line);
     const auto level = static_cast<pa_volume_t>(std::clamp<int64_t>(volume, 0, PA_VOLUME_MAX));
-    pa_cvolume channels;
-    pa_cvolume_set(&channels, std::max<uint8_t>(state.volume.channels, 1), level);
+    // The loudest channel takes the level and the others keep their share,
+    // so a balance set elsewhere survives (a silent source gets it on all).
+    pa_cvolume channels = readSource(line).volume;
+    if (!pa_cvolume_valid(&channels) || !pa_cvolume_scale(&channels, level))
+        pa_cvolume_set(&channels, 1, level);
     const QString what = QStringLiteral("Cannot set the volume of the input %1").arg(lineLabel(line));
     PulseConnection::Lock lock(connection_);
     connection_.ensureConnected();

@@ -30,7 +30,9 @@ public:
 
     bool isSelected(const PulseLine& line);
     void select(const PulseLine& line);
-    int volume(const PulseLine& line);  // 0..65536 and beyond for boosted sources
+    // The loudest channel's volume: 0..65536, and beyond for boosted sources.
+    int volume(const PulseLine& line);
+    // Scales the channels so the loudest one has `volume`, keeping the balance.
     void setVolume(const PulseLine& line, int volume);
 
 private:
