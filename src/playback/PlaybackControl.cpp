@@ -7,6 +7,7 @@
 #include "config/ValueTables.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 #include "platform/TimeText.h"
 
 #include <QFile>
@@ -29,15 +30,15 @@ int64_t mulDivRounded(int64_t a, int64_t b, int64_t c)
 
 PlaybackControl::PlaybackControl(Parts parts, QObject* parent) : QObject(parent), p_(std::move(parts))
 {
+    using ErrorBoundary::guarded;
     TAudioPlayer2* player = p_.player;
     connect(player, &TAudioPlayer2::OnRequestOnLoadArray, this,
-            &PlaybackControl::AudioPlayer21RequestOnLoadArray);
-    connect(player, &TAudioPlayer2::OnEndArrayPlay, this, &PlaybackControl::AudioPlayer21EndArrayPlay);
-    connect(player, &TAudioPlayer2::OnTimer, this, &PlaybackControl::AudioPlayer21Timer);
-    connect(player, &TAudioPlayer2::OnEndPlay, this, &PlaybackControl::AudioPlayer21EndPlay);
+            guarded(this, &PlaybackControl::AudioPlayer21RequestOnLoadArray));
+    connect(player, &TAudioPlayer2::OnEndArrayPlay, this, guarded(this, &PlaybackControl::AudioPlayer21EndArrayPlay));
+    connect(player, &TAudioPlayer2::OnTimer, this, guarded(this, &PlaybackControl::AudioPlayer21Timer));
+    connect(player, &TAudioPlayer2::OnEndPlay, this, guarded(this, &PlaybackControl::AudioPlayer21EndPlay));
     // The application's handler shows the message and stops the playback.
-    connect(player, &TAudioPlayer2::OnError, this,
-            [](const QString& message) { throw TamselError(message); });
+    connect(player, &TAudioPlayer2::OnError, this, [](const QString& message) { ErrorBoundary::report(message); });
 }
 
 int PlaybackControl::barFromPosition(int64_t position, int64_t length)

@@ -147,12 +147,14 @@ OutputSetup setUpOutput(const SettingsFile& s, TAudioFile2& writer, const QDateT
     const QString extension = extensionFor(format);
 
     OutputSetup out;
-    if (format == FormatOgg)
+    if (format == FormatOgg) {
         out = setOgg(s, writer);
-    else if (format == FormatRaw)
+    } else if (format == FormatRaw) {
         out.infoText = setRaw(s, writer);
-    else
+        out.taggable = false;
+    } else {
         out.infoText = setWav(s, writer);
+    }
     out.fileName = continuing ? firstFreeName(stem, extension) : stem + extension;
     return out;
 }

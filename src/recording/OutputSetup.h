@@ -13,6 +13,8 @@ struct OutputSetup {
     QString infoText;  // "File Info: ..." for the format display
     // Set when the writer refused the format: shown instead, nothing recorded.
     QString refusal;
+    // Headerless RAW data has no place for a tag.
+    bool taggable = true;
 };
 
 struct WavFormat {

@@ -9,6 +9,7 @@
 #include "config/SettingsKeys.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 #include "platform/TimeText.h"
 #include "recording/LengthLimit.h"
 #include "recording/OutputSetup.h"
@@ -20,14 +21,15 @@
 RecordingControl::RecordingControl(Parts parts, QObject* parent)
     : QObject(parent), p_(std::move(parts))
 {
+    using ErrorBoundary::guarded;
     connect(p_.recorder, &TAudioRecord2::OnEndArrayRecord, this,
-            &RecordingControl::AudioRecord1EndArrayRecord);
-    connect(p_.recorder, &TAudioRecord2::OnTimer, this, &RecordingControl::AudioRecord1Timer);
+            guarded(this, &RecordingControl::AudioRecord1EndArrayRecord));
+    connect(p_.recorder, &TAudioRecord2::OnTimer, this, guarded(this, &RecordingControl::AudioRecord1Timer));
     // The application's handler shows the message and stops the recording;
-    // the error is raised from an event of its own, never inside the recorder.
+    // it runs from an event of its own, never inside the recorder.
     connect(p_.recorder, &TAudioRecord2::OnError, this, [this](const QString& message) {
         QMetaObject::invokeMethod(
-            this, [message] { throw TamselError(message); }, Qt::QueuedConnection);
+            this, [message] { ErrorBoundary::report(message); }, Qt::QueuedConnection);
     });
 }
 
@@ -69,6 +71,8 @@ void RecordingControl::startNewFile()
     const OutputSetup out =
         setUpOutput(settings(), *p_.writer, QDateTime::currentDateTime(), continuing);
     st.outputFileName = out.fileName;
+    taggable_ = out.taggable;
+    fileLost_ = false;
     if (!out.refusal.isEmpty()) {
         p_.dialogs->information(p_.dialogParent, out.refusal);
         return;
@@ -139,13 +143,15 @@ void RecordingControl::StopRecording()
         if (p_.disablePlayBar) p_.disablePlayBar();
     };
     try {
-        if (st.recording || st.recordingPaused) {
+        // A file deleted or moved away during the recording (its loss already
+        // reported) can be neither listed nor tagged under its name.
+        if ((st.recording || st.recordingPaused) && !fileLost_) {
             if (p_.addRecordedFile) p_.addRecordedFile();
             // A file without audio has nothing to tag, and tag chunks behind
             // its empty data chunk would be read as audio by some players. A
             // file whose writing failed is kept as it is: a tag written onto a
             // full disk could leave it damaged.
-            if (framesWritten_ > 0 && !writeFailed_) TagRecording(st.outputFileName);
+            if (framesWritten_ > 0 && !writeFailed_ && taggable_) TagRecording(st.outputFileName);
         }
     } catch (...) {
         clear();
@@ -177,12 +183,17 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
     if (p_.levels) p_.levels->DisplayArray(block);
 
     AppState& st = *p_.state;
-    if (!st.noWindowDrag) return;
     const QFileInfo file(st.outputFileName);
-    if (!file.isFile())
-        throw TamselError(QStringLiteral("Cannot read the size of %1: the file is gone").arg(st.outputFileName));
-    const qint64 bytes = file.size();
-    show(Text::Size, QStringLiteral("File Size: %1 KB").arg(bytes / 1024));
+    if (!file.isFile()) {
+        // Deleted, or its folder renamed: the writer still completes it
+        // wherever it now is, but every later block would fail here too.
+        fileLost_ = true;
+        p_.recorder->StopRecord();
+        throw TamselError(QStringLiteral("The recording %1 is gone: it was deleted, or its folder was "
+                                         "renamed, while recording. The recording has been stopped.")
+                              .arg(st.outputFileName));
+    }
+    if (st.noWindowDrag) show(Text::Size, QStringLiteral("File Size: %1 KB").arg(file.size() / 1024));
 }
 
 void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)

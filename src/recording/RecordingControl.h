@@ -60,4 +60,6 @@ private:
     bool continuing_ = false;  // the next start continues a recording cut at its limit
     int64_t framesWritten_ = 0;  // of the file being recorded
     bool writeFailed_ = false;   // the writer refused a block of this file
+    bool taggable_ = true;       // the file's format holds a tag
+    bool fileLost_ = false;      // the file left its path during the recording
 };

@@ -6,6 +6,7 @@
 #include "config/Tfm_set.h"
 #include "fakes/FakeComponents.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 #include "recording/RecordingControl.h"
 
 #include <QDir>
@@ -32,6 +33,7 @@ struct Recording : ::testing::Test {
     FakeVisualization levels;
     FakeDialogs dialogs;
     std::map<Text, QString> texts;
+    QStringList reported;  // what the recorder's events handed to the error handler
     int saves = 0, playBarDisabled = 0;
     QStringList added;  // files the join list was asked to add
     std::unique_ptr<RecordingControl> control;
@@ -54,7 +56,9 @@ struct Recording : ::testing::Test {
                     EXPECT_TRUE(state.addingRecordedFile);
                     added << state.outputFileName;
                 }});
+        ErrorBoundary::setHandler([this](const QString& message) { reported << message; });
     }
+    ~Recording() override { ErrorBoundary::setHandler({}); }
     void deliver(int values)
     {
         recorder.nextBlock.channels = 2;
@@ -241,7 +245,9 @@ TEST_F(Recording, AWriterThatFailsIsReportedOnceAndTheFileIsStillCompletedAndLis
         writer.writeError = "No space left on device";
         recorder.calls.clear();
         if (!failAtStop) {
-            EXPECT_THAT([&] { deliver(8); }, full);
+            reported.clear();
+            deliver(8);
+            EXPECT_EQ(reported, QStringList{"No space left on device"});
             EXPECT_EQ(recorder.calls, QStringList{"StopRecord"});
             writer.calls.clear();
             EXPECT_NO_THROW(deliver(8)) << "a queued block is dropped quietly";
@@ -285,6 +291,63 @@ TEST_F(Recording, ABadYearOrTrackOrNoAudioLeavesTheListedFileUntagged)
     EXPECT_FALSE(information.calls.join(',').contains("WriteInfo"))
         << "tag chunks behind an empty data chunk would be read as audio";
     EXPECT_EQ(dialogs.shown.size(), 2);
+}
+
+// Headerless RAW data cannot hold a tag: a cut file is listed untagged and
+// the next one follows.
+TEST_F(Recording, ARawRecordingIsNotTaggedAndItsSeriesGoesOn)
+{
+    settings.writeInteger("output", "format", 4);
+    settings.writeBool("output", "rb_cust", true);
+    setLimit(1, false, true);
+    writer.createOnOpenWrite = true;
+    control->RecordCommand();
+    deliver(8);
+    tick(kFramesPerSecond);
+    EXPECT_EQ(added, QStringList{dir() + "/@E.raw"});
+    EXPECT_TRUE(state.recording);
+    EXPECT_EQ(state.outputFileName, dir() + "/@E-2.raw");
+    deliver(8);
+    control->StopRecording();
+    EXPECT_EQ(added.size(), 2);
+    EXPECT_FALSE(information.calls.join(',').contains("WriteInfo")) << information.calls.join(',').toStdString();
+
+    // The next WAV recording is tagged again.
+    settings.writeInteger("output", "format", 0);
+    control->RecordCommand();
+    deliver(8);
+    control->StopRecording();
+    EXPECT_TRUE(information.calls.join(',').contains("WriteInfo " + dir() + "/@E.wav"));
+}
+
+// The file deleted (or its folder renamed) while recording: reported at the
+// next block, capture stops, and the stop completes the writer without
+// listing or tagging a file that is not there.
+TEST_F(Recording, AFileGoneWhileRecordingIsReportedOnceAndNotListed)
+{
+    writer.createOnOpenWrite = true;
+    state.noWindowDrag = false;  // noticed also while the size text is held
+    control->RecordCommand();
+    deliver(8);
+    ASSERT_TRUE(QFile::remove(state.outputFileName));
+    recorder.calls.clear();
+    deliver(8);
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_TRUE(reported[0].contains("@E.wav is gone")) << reported[0].toStdString();
+    EXPECT_EQ(recorder.calls, QStringList{"StopRecord"});
+
+    writer.calls.clear();
+    EXPECT_NO_THROW(control->StopRecording());
+    EXPECT_TRUE(writer.calls.contains("CloseFile"));
+    EXPECT_TRUE(added.isEmpty());
+    EXPECT_TRUE(information.calls.isEmpty());
+    EXPECT_FALSE(state.recording);
+    EXPECT_EQ(reported.size(), 1);
+
+    // The next recording is listed again.
+    control->RecordCommand();
+    control->StopRecording();
+    EXPECT_EQ(added.size(), 1);
 }
 
 TEST_F(Recording, ACaptureThatFailsToStartIsStoppedAtOnce)

@@ -2,6 +2,7 @@
 
 #include "components/pulse/PulseConnection.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 
 #include <pulse/pulseaudio.h>
 
@@ -102,7 +103,7 @@ void PulsePlayer::Private::drainDone(pa_stream*, int, void* self)
 PulsePlayer::PulsePlayer(QObject* parent) : TAudioPlayer2(parent), d(std::make_unique<Private>(this))
 {
     d->timer.setInterval(kTimerMs);
-    connect(&d->timer, &QTimer::timeout, this, &PulsePlayer::tick);
+    connect(&d->timer, &QTimer::timeout, this, ErrorBoundary::guarded(this, &PulsePlayer::tick));
 }
 
 PulsePlayer::~PulsePlayer()

@@ -3,6 +3,7 @@
 #include "components/pulse/PulseConnection.h"
 #include "components/pulse/PulseInputLines.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 
 #include <pulse/pulseaudio.h>
 
@@ -121,7 +122,7 @@ void PulseRecorder::Private::setCork(bool cork)
 PulseRecorder::PulseRecorder(QObject* parent) : TAudioRecord2(parent), d(std::make_unique<Private>(this))
 {
     d->timer.setInterval(kTimerMs);
-    connect(&d->timer, &QTimer::timeout, this, &PulseRecorder::tick);
+    connect(&d->timer, &QTimer::timeout, this, ErrorBoundary::guarded(this, &PulseRecorder::tick));
 }
 
 PulseRecorder::~PulseRecorder()
