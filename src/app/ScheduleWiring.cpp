@@ -1,6 +1,8 @@
 #include "app/ScheduleWiring.h"
 
 #include "app/Tfm_main.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorBoundary.h"
 #include "schedule/ScheduleRunner.h"
 #include "schedule/Tfm_sche.h"
 
@@ -25,5 +27,12 @@ ScheduleRunner* wireSchedule(Tfm_main& main)
     parts.StopRecording = command(&Tfm_main::Commands::StopRecording);
     parts.StopPlayback = command(&Tfm_main::Commands::StopPlayback);
     parts.powerOff = main.services().powerOff;
+    // Shown once the check is over, so that its other due actions do not
+    // wait for the box to be closed.
+    parts.tell = [&main](const QString& message) {
+        QMetaObject::invokeMethod(
+            &main, ErrorBoundary::guarded([&main, message] { main.services().dialogs->information(&main, message); }),
+            Qt::QueuedConnection);
+    };
     return new ScheduleRunner(std::move(parts), &main);
 }

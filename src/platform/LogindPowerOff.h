@@ -5,5 +5,6 @@
 
 class LogindPowerOff : public PowerOff {
 public:
+    bool canPowerOff(QString& why) override;
     void powerOff() override;
 };

@@ -7,6 +7,9 @@
 class PowerOff {
 public:
     virtual ~PowerOff() = default;
+    // Whether powerOff() would go ahead now without asking anyone; when not,
+    // `why` says so in words for the user.
+    virtual bool canPowerOff(QString& why) = 0;
     // Raises TamselError when the system refuses.
     virtual void powerOff() = 0;
 };

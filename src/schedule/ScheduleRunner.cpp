@@ -4,6 +4,7 @@
 #include "config/SettingsFile.h"
 #include "config/SettingsKeys.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 #include "platform/PowerOff.h"
 #include "schedule/Tfm_sche.h"
 
@@ -32,7 +33,7 @@ ScheduleRunner::ScheduleRunner(Parts parts, QObject* parent)
 {
     lastCheckMs_ = now().toMSecsSinceEpoch();
     timer_->setInterval(CheckIntervalMs);
-    connect(timer_, &QTimer::timeout, this, &ScheduleRunner::RunScheduleCheck);
+    connect(timer_, &QTimer::timeout, this, ErrorBoundary::guarded(this, &ScheduleRunner::RunScheduleCheck));
     timer_->start();
 }
 
@@ -81,8 +82,11 @@ void ScheduleRunner::checkSecond(const QDateTime& second, SettingsFile& settings
         return nowText == set && before != set;
     };
 
+    // Every due action runs: an error in one is reported and the rest go on.
+    using ErrorBoundary::guard;
     namespace TC = SettingsKeys::TimeClose;
-    if (settings.readBool(TC::Section, TC::BClose, false) && starts(w.dtpTime)) powerOffAction();
+    if (settings.readBool(TC::Section, TC::BClose, false) && starts(w.dtpTime))
+        guard([this] { powerOffAction(); });
 
     const int mode = w.scheduleMode;
     if (mode != 1 && mode != 2) return;
@@ -93,8 +97,8 @@ void ScheduleRunner::checkSecond(const QDateTime& second, SettingsFile& settings
                    || LocaleFormats::formatDate(locale, second.date())
                           == LocaleFormats::formatDate(locale, w.date_time->date());
         };
-        if (onTheDay() && starts(w.beginPicker(n))) beginAction();
-        if (onTheDay() && starts(w.endPicker(n)) && holds(p_.recording)) endAction();
+        if (onTheDay() && starts(w.beginPicker(n))) guard([this] { beginAction(); });
+        if (onTheDay() && starts(w.endPicker(n)) && holds(p_.recording)) guard([this] { endAction(); });
     }
 }
 
@@ -110,6 +114,14 @@ void ScheduleRunner::endAction() { call(p_.StopRecording); }
 
 void ScheduleRunner::powerOffAction()
 {
+    if (!p_.powerOff) return;
+    // Asked before anything stops: a power-off the system would refuse, or
+    // ask a password for, must not end the recording or playback first.
+    QString why;
+    if (!p_.powerOff->canPowerOff(why)) {
+        tell(QStringLiteral("The computer was not powered off at the set time: %1.").arg(why));
+        return;
+    }
     // Complete the recording and stop playback first; a failure there (a tag
     // that cannot be written) must not keep the computer on.
     std::exception_ptr failure;
@@ -119,18 +131,23 @@ void ScheduleRunner::powerOffAction()
     } catch (...) {
         failure = std::current_exception();
     }
-    ShutDownComputer();
+    if (!ShutDownComputer(&why)) tell(why);
     if (failure) std::rethrow_exception(failure);
 }
 
-bool ScheduleRunner::ShutDownComputer()
+void ScheduleRunner::tell(const QString& message)
+{
+    if (p_.tell) p_.tell(message);
+}
+
+bool ScheduleRunner::ShutDownComputer(QString* why)
 {
     if (!p_.powerOff) return false;
-    // A refusal leaves the program running as before, unreported.
     try {
         p_.powerOff->powerOff();
         return true;
-    } catch (const TamselError&) {
+    } catch (const TamselError& e) {
+        if (why) *why = e.message();
         return false;
     }
 }

@@ -27,6 +27,8 @@ public:
         std::function<void()> StopPlayback;
         // None: the computer is never powered off.
         PowerOff* powerOff = nullptr;
+        // Tells the user why the set power-off did not happen.
+        std::function<void(const QString&)> tell;
         // The local time; the wall clock when empty.
         std::function<QDateTime()> clock;
     };
@@ -39,8 +41,8 @@ public:
     explicit ScheduleRunner(Parts parts, QObject* parent = nullptr);
 
     void RunScheduleCheck();
-    // Powers the computer off; false when that was refused.
-    bool ShutDownComputer();
+    // Powers the computer off; false, with the reason in `why`, when that was refused.
+    bool ShutDownComputer(QString* why = nullptr);
 
     QTimer* timer() const { return timer_; }
     // Replaces the clock; its present moment counts as the previous check.
@@ -51,6 +53,7 @@ private:
     void beginAction();
     void endAction();
     void powerOffAction();
+    void tell(const QString& message);
     QDateTime now() const;
 
     Parts p_;

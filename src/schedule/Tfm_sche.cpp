@@ -4,6 +4,7 @@
 #include "config/SettingsFile.h"
 #include "config/SettingsKeys.h"
 #include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -97,14 +98,16 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
 
     // The handlers run whenever the checked state changes, from code or a
     // click: loading the window relies on it.
-    connect(CB_SHOWD, &QCheckBox::toggled, this, &Tfm_sche::CB_SHOWDClick);
-    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) { if (on) RadioButton1Click(); });
-    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) { if (on) RadioButton2Click(); });
-    connect(RadioButton3, &QRadioButton::toggled, this, [this](bool on) { if (on) RadioButton3Click(); });
-    for (QCheckBox* box : boxes_) connect(box, &QCheckBox::toggled, this, &Tfm_sche::UpdateTimeEnables);
-    connect(sche_bt_ok, &QPushButton::clicked, this, &Tfm_sche::sche_bt_okClick);
-    connect(Button2, &QPushButton::clicked, this, &Tfm_sche::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &Tfm_sche::Button3Click);
+    using ErrorBoundary::guarded;
+    connect(CB_SHOWD, &QCheckBox::toggled, this, guarded(this, &Tfm_sche::CB_SHOWDClick));
+    connect(RadioButton1, &QRadioButton::toggled, this, guarded([this](bool on) { if (on) RadioButton1Click(); }));
+    connect(RadioButton2, &QRadioButton::toggled, this, guarded([this](bool on) { if (on) RadioButton2Click(); }));
+    connect(RadioButton3, &QRadioButton::toggled, this, guarded([this](bool on) { if (on) RadioButton3Click(); }));
+    for (QCheckBox* box : boxes_)
+        connect(box, &QCheckBox::toggled, this, guarded(this, &Tfm_sche::UpdateTimeEnables));
+    connect(sche_bt_ok, &QPushButton::clicked, this, guarded(this, &Tfm_sche::sche_bt_okClick));
+    connect(Button2, &QPushButton::clicked, this, guarded(this, &Tfm_sche::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, guarded(this, &Tfm_sche::Button3Click));
 
     const QLocale locale = QLocale::system();
     for (QTimeEdit* t : {dtpTime, begins_[0], begins_[1], begins_[2], ends_[0], ends_[1], ends_[2]})
@@ -122,7 +125,7 @@ SettingsFile& Tfm_sche::settings() const
 void Tfm_sche::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormShow();
+    ErrorBoundary::guard([this] { FormShow(); });
 }
 
 void Tfm_sche::FormShow() { load(true); }

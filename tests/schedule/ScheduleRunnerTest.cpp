@@ -4,6 +4,7 @@
 
 #include "RecordingPowerOff.h"
 #include "config/SettingsFile.h"
+#include "platform/ErrorBoundary.h"
 #include "schedule/ScheduleRunner.h"
 #include "schedule/Tfm_sche.h"
 
@@ -42,11 +43,13 @@ protected:
         p.RecordCommand = [this] {
             log << "record";
             recording = true;
+            if (failingStarts > 0 && failingStarts--) throw TamselError("Cannot open the recording.");
             if (nested) nested();
         };
         p.StopRecording = [this] { log << "stop"; recording = false; };
         p.StopPlayback = [this] { log << "stopPlayback"; playing = false; };
         p.powerOff = &powerOff;
+        p.tell = [this](const QString& message) { told << message; };
         p.clock = [this] { return clock; };
         runner = std::make_unique<ScheduleRunner>(std::move(p));
         runner->timer()->stop();  // the test drives the checks
@@ -97,7 +100,9 @@ protected:
     bool recording = false;
     bool playing = false;
     std::function<void()> nested;
+    int failingStarts = 0;  // starts that fail after setting the flag
     QStringList log;
+    QStringList told;
 };
 
 }  // namespace
@@ -218,18 +223,47 @@ TEST_F(Runner, TheWindowsLiveControlsCountNotOnlyTheFile)
     EXPECT_EQ(log, QStringList{"record"});
 }
 
-TEST_F(Runner, PowerOffWaitsForItsSecondAndARefusalIsNoError)
+TEST_F(Runner, APowerOffTheSystemWouldRefuseLeavesRecordingAndPlaybackRunning)
 {
     storePowerOff(true, QTime(22, 0, 0));
-    powerOff.refuse = true;
+    powerOff.cannot = "powering off needs a password on this computer";
+    recording = playing = true;
     start(QTime(21, 59, 58));
     runUntil(QTime(21, 59, 59, 750));
+    runUntil(QTime(22, 0, 3), 100);
+    EXPECT_EQ(told, QStringList{"The computer was not powered off at the set time: powering off needs a "
+                                "password on this computer."});
+    EXPECT_TRUE(log.isEmpty()) << "nothing was stopped";
     EXPECT_EQ(powerOff.calls, 0);
-    EXPECT_NO_THROW(runUntil(QTime(22, 0, 3), 100));
-    EXPECT_EQ(powerOff.calls, 1);
+
+    // A refusal only when it comes to it is told too.
+    powerOff.cannot.clear();
+    powerOff.refuse = true;
+    told.clear();
+    runFrom(QTime(21, 59, 59), QTime(22, 0, 1), kDay.addDays(1));
+    EXPECT_EQ(log, (QStringList{"stop", "stopPlayback", "powerOff rec=0 play=0"}));
+    EXPECT_EQ(told, QStringList{"Powering off was refused."});
     EXPECT_FALSE(runner->ShutDownComputer());
     powerOff.refuse = false;
     EXPECT_TRUE(runner->ShutDownComputer());
+}
+
+// One late check covers three seconds; the start at the first fails.
+TEST_F(Runner, AnActionThatFailsIsReportedAndTheOthersDueStillRun)
+{
+    QStringList reported;
+    ErrorBoundary::setHandler([&](const QString& message) { reported << message; });
+    storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
+    storeWindow(1, 2, QTime(7, 0, 0), QTime(8, 0, 0));
+    storeWindow(1, 3, QTime(8, 0, 2), QTime(9, 0, 0));
+    failingStarts = 1;
+    start(QTime(7, 59, 59, 900));
+    runner->RunScheduleCheck();
+    at(QTime(8, 0, 2, 500));
+    runner->RunScheduleCheck();
+    ErrorBoundary::setHandler({});
+    EXPECT_EQ(log, (QStringList{"record", "stop", "record"}));
+    EXPECT_EQ(reported, QStringList{"Cannot open the recording."});
 }
 
 TEST_F(Runner, NoPowerOffAtATimeNobodySetUntilTheWindowIsShown)

@@ -2,12 +2,14 @@
 // write, and which controls each click enables.
 
 #include "config/SettingsFile.h"
+#include "platform/ErrorBoundary.h"
 #include "schedule/Tfm_sche.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QPushButton>
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -217,4 +219,18 @@ TEST_F(ScheduleWindow, LoadedUnseenAMissingTimeIsNoTimeTheUserSet)
     EXPECT_EQ(w.Begintime1->time(), QTime(8, 0, 0));
     w.FormShow();
     EXPECT_TRUE(w.holdsSetTime(w.endtime1));
+}
+
+// Without the settings file, showing the window and its Ok hand their errors
+// to the error handler instead of throwing into Qt.
+TEST_F(ScheduleWindow, ErrorsOfItsEventsGoToTheHandler)
+{
+    QStringList reported;
+    ErrorBoundary::setHandler([&](const QString& message) { reported << message; });
+    w.setSettings({});
+    w.show();
+    w.sche_bt_ok->click();
+    ErrorBoundary::setHandler({});
+    EXPECT_EQ(reported.size(), 2);
+    EXPECT_TRUE(reported.value(0).contains("settings file is not open")) << reported.join('|').toStdString();
 }

@@ -11,6 +11,7 @@
 #include "schedule/ScheduleRunner.h"
 #include "schedule/Tfm_sche.h"
 
+#include <QCoreApplication>
 #include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -33,6 +34,7 @@ protected:
 
         program.build();
         main = program.main.get();
+        program.writer()->createOnOpenWrite = true;
         program.set->rb_cust->setChecked(true);
         main->FormShow();
         program.reader()->durations[tmp.filePath("out") + "/E.wav"] = 5000;
@@ -87,4 +89,26 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
     // The runner's tests prove what stops before the power-off; here it is the program's.
     runUntil(QTime(8, 0, 12));
     EXPECT_EQ(powerOff.calls, 1);
+}
+
+// A power-off the system would not do leaves the recording running and says
+// why in one box, shown once the check is over.
+TEST_F(WiredSchedule, ARefusedPowerOffLeavesTheRecordingRunningAndSaysWhy)
+{
+    ASSERT_NE(runner, nullptr);
+    powerOff.cannot = "powering off needs a password on this computer";
+    clock.setTime(QTime(8, 0, 7));
+    runner->setClock([this] { return clock; });
+    main->commands().RecordCommand();
+    ASSERT_TRUE(main->state().recording);
+
+    runUntil(QTime(8, 0, 12));
+    EXPECT_TRUE(program.dialogs.shown.isEmpty()) << "not while the check runs";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(program.dialogs.shown,
+              QStringList{"The computer was not powered off at the set time: powering off needs a password on "
+                          "this computer."});
+    EXPECT_TRUE(main->state().recording);
+    EXPECT_EQ(powerOff.calls, 0);
+    EXPECT_EQ(program.list->count(), 0);
 }
