@@ -27,8 +27,8 @@ public:
 };
 
 struct FailingRecording : ::testing::Test {
+    LoopingDialogs dialogs;  // outlives the program that points at it
     FakeProgram p;
-    LoopingDialogs dialogs;
     Tfm_main* main = nullptr;
 
     FailingRecording()
