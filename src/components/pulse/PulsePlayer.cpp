@@ -67,7 +67,8 @@ void PulsePlayer::Private::post(quint64 forGeneration)
     if (servicePosted.exchange(true)) return;
     PulsePlayer* target = owner;
     QMetaObject::invokeMethod(
-        target, [target, forGeneration] { target->service(forGeneration); }, Qt::QueuedConnection);
+        target, ErrorBoundary::guarded([target, forGeneration] { target->service(forGeneration); }),
+        Qt::QueuedConnection);
 }
 
 void PulsePlayer::Private::stateChanged(pa_stream* stream, void* self)
@@ -81,7 +82,8 @@ void PulsePlayer::Private::stateChanged(pa_stream* stream, void* self)
     PulsePlayer* owner = d->owner;
     const quint64 generation = d->generation;
     QMetaObject::invokeMethod(
-        owner, [owner, generation, message] { owner->streamFailed(generation, message); },
+        owner,
+        ErrorBoundary::guarded([owner, generation, message] { owner->streamFailed(generation, message); }),
         Qt::QueuedConnection);
 }
 
@@ -97,7 +99,8 @@ void PulsePlayer::Private::drainDone(pa_stream*, int, void* self)
     auto* d = static_cast<Private*>(self);
     PulsePlayer* owner = d->owner;
     const quint64 generation = d->generation;
-    QMetaObject::invokeMethod(owner, [owner, generation] { owner->drained(generation); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        owner, ErrorBoundary::guarded([owner, generation] { owner->drained(generation); }), Qt::QueuedConnection);
 }
 
 PulsePlayer::PulsePlayer(QObject* parent) : TAudioPlayer2(parent), d(std::make_unique<Private>(this))

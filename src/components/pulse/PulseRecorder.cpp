@@ -88,7 +88,8 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
     if (!d->deliveryPosted && !d->queue.empty()) {
         d->deliveryPosted = true;
         PulseRecorder* owner = d->owner;
-        QMetaObject::invokeMethod(owner, [owner] { owner->deliver(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(owner, ErrorBoundary::guarded([owner] { owner->deliver(); }),
+                                  Qt::QueuedConnection);
     }
 }
 
@@ -104,7 +105,8 @@ void PulseRecorder::Private::stateChanged(pa_stream* stream, void* self)
     PulseRecorder* owner = d->owner;
     const quint64 generation = d->generation;
     QMetaObject::invokeMethod(
-        owner, [owner, generation, message] { owner->streamFailed(generation, message); },
+        owner,
+        ErrorBoundary::guarded([owner, generation, message] { owner->streamFailed(generation, message); }),
         Qt::QueuedConnection);
 }
 
@@ -241,7 +243,7 @@ void PulseRecorder::StartRecord()
     d->peak[0] = d->peak[1] = 0;
     d->timer.start();
     // Blocks completed by frames kept from before a pause go out at once.
-    QMetaObject::invokeMethod(this, &PulseRecorder::deliver, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &PulseRecorder::deliver), Qt::QueuedConnection);
 }
 
 void PulseRecorder::StopRecord()
