@@ -62,6 +62,8 @@ int main(int argc, char* argv[])
     ErrorBoundary::setHandler([&fm_main](const QString& message) {
         fm_main.ApplicationEvents1Exception(message);
     });
+    // A signal ends the program as closing its main window does.
+    quitOnSignal.setQuit([&fm_main] { fm_main.close(); });
     Tfm_sche fm_sche;
     Tfm_dev fm_dev(fm_main.components().AudioRecord1.get());
     Tfm_id3 fm_id3;
@@ -75,5 +77,6 @@ int main(int argc, char* argv[])
     fm_main.show();
     const int rc = app.exec();
     ErrorBoundary::setHandler({});
+    quitOnSignal.setQuit({});
     return rc;
 }

@@ -1,5 +1,7 @@
 #include "platform/QuitOnSignal.h"
 
+#include "platform/ErrorBoundary.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
@@ -14,7 +16,7 @@ QuitOnSignal::QuitOnSignal(QObject* parent) : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_fds) != 0) return;
     notifier_ = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &QuitOnSignal::onSignal);
+    connect(notifier_, &QSocketNotifier::activated, this, ErrorBoundary::guarded(this, &QuitOnSignal::onSignal));
     struct sigaction sa {};
     sa.sa_handler = &QuitOnSignal::handler;
     sigemptyset(&sa.sa_mask);
@@ -42,5 +44,6 @@ void QuitOnSignal::onSignal()
 {
     char byte;
     [[maybe_unused]] auto n = ::read(g_fds[1], &byte, 1);
-    QCoreApplication::quit();
+    if (quit_) quit_();
+    else QCoreApplication::quit();
 }
