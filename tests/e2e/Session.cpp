@@ -1,0 +1,427 @@
+#include "e2e/Session.h"
+
+#include "components/skin/SkinDocument.h"
+#include "join/JoinTestSupport.h"
+#include "platform/Error.h"
+#include "platform/IniFile.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace e2e {
+
+namespace {
+
+constexpr int kMonitorBytesPerSecond = 44100 * 2 * 2;
+
+QProcessEnvironment withDisplay(const QString& display)
+{
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("DISPLAY", display);
+    return e;
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QThread::msleep(stepMs);
+    }
+    return true;
+}
+
+qint64 sizeOf(const QString& file) { return QFileInfo(file).size(); }
+
+QByteArray bytesOf(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString waitForRecording(const QString& folder)
+{
+    QString take;
+    waitUntil(
+        [&] {
+            const QStringList files = QDir(folder).entryList({"*.wav"}, QDir::Files);
+            if (files.size() == 1) take = QDir(folder).filePath(files.first());
+            return !take.isEmpty();
+        },
+        30000);
+    return take;
+}
+
+bool waitForBytes(const QString& file, qint64 bytes)
+{
+    return waitUntil([&] { return sizeOf(file) > bytes; }, 30000);
+}
+
+double durationOf(const QString& file)
+{
+    bool ok = false;
+    const double d = testsupport::probe(file).value("format").toObject().value("duration").toString().toDouble(&ok);
+    return ok ? d : -1;
+}
+
+qint64 waitForSteadySize(const QString& file, int quietMs, int timeoutMs)
+{
+    qint64 last = -2;
+    QElapsedTimer clock, quiet;
+    clock.start();
+    quiet.start();
+    while (clock.elapsed() < timeoutMs) {
+        const QFileInfo info(file);
+        const qint64 size = info.exists() ? info.size() : -1;
+        if (size != last) {
+            last = size;
+            quiet.restart();
+        } else if (size >= 0 && quiet.elapsed() >= quietMs) {
+            return size;
+        }
+        QThread::msleep(100);
+    }
+    return -1;
+}
+
+double pitchAt(const QString& file, double start, double seconds)
+{
+    return jointest::pitchAt(file, start, seconds);
+}
+
+double pitchAfterSilence(const QString& file)
+{
+    QTemporaryDir dir;
+    const QString part = dir.filePath("sound.wav");
+    testsupport::runPeer("sox", {file, part, "silence", "1", "0.01", "1%", "remix", "1"});
+    return testsupport::soxStat(part, "Rough   frequency");
+}
+
+Session::Session() : root_(QDir::temp().filePath("tamsel-e2e.XXXXXX"))
+{
+    for (const char* dir : {"home", "config", "run", "bin", "scratch"}) QDir(root_.path()).mkpath(dir);
+    QFile::setPermissions(root_.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // The desktop's folder opener, replaced: the program must open nothing
+    // real, and what it asks for is a result to check.
+    QFile opener(root_.filePath("bin/xdg-open"));
+    if (opener.open(QIODevice::WriteOnly)) {
+        opener.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" >> '%1'\n")
+                         .arg(root_.filePath("opened.log"))
+                         .toUtf8());
+        opener.close();
+        opener.setPermissions(opener.permissions() | QFile::ExeOwner);
+    }
+    try {
+        skin_ = SkinDocument::load(QFileInfo(program()).dir().filePath("mp3enc.dll"));
+    } catch (const TamselError& e) {
+        ADD_FAILURE() << e.what();
+    }
+    startDisplay();
+}
+
+Session::~Session()
+{
+    end(program_);
+    end(tone_);
+    end(xvfb_);
+}
+
+void Session::startDisplay()
+{
+    // Xvfb picks a free display itself and tells its number on -displayfd.
+    xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                         "-noreset"});
+    QByteArray number;
+    QElapsedTimer clock;
+    clock.start();
+    while (!number.contains('\n') && clock.elapsed() < 30000 && xvfb_.state() != QProcess::NotRunning) {
+        xvfb_.waitForReadyRead(500);
+        number += xvfb_.readAllStandardOutput();
+    }
+    if (!number.contains('\n')) {
+        ADD_FAILURE() << "Xvfb did not start: " << xvfb_.readAllStandardError().toStdString();
+        return;
+    }
+    display_ = ":" + QString::fromUtf8(number).trimmed();
+}
+
+void Session::end(QProcess& p)
+{
+    if (p.state() == QProcess::NotRunning) return;
+    p.terminate();
+    if (!p.waitForFinished(10000)) {
+        p.kill();
+        p.waitForFinished(10000);
+    }
+}
+
+QString Session::scratch(const QString& name) const { return root_.filePath("scratch/" + name); }
+QString Session::home() const { return root_.filePath("home"); }
+QString Session::defaultOutputFolder() const { return home() + "/My Recorder"; }
+QString Session::settingsFile() const { return root_.filePath("config/tamsel.ini"); }
+
+void Session::writeSettings(const QString& iniText) const
+{
+    // In one step, as the program writes it: it may be reading the file.
+    QSaveFile f(settingsFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(iniText.toUtf8());
+    ASSERT_TRUE(f.commit());
+}
+
+QString Session::settingsText() const
+{
+    QFile f(settingsFile());
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString Session::setting(const QString& section, const QString& key) const
+{
+    return IniFile(settingsFile(), "tamsel.ini").read(section, key).value_or("<missing>");
+}
+
+QStringList Session::openedFolders() const
+{
+    QFile f(root_.filePath("opened.log"));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QProcessEnvironment Session::programEnvironment() const
+{
+    QProcessEnvironment e = withDisplay(display_);
+    e.insert("HOME", home());
+    e.insert("XDG_CONFIG_HOME", root_.filePath("config"));
+    e.insert("XDG_RUNTIME_DIR", root_.filePath("run"));
+    e.insert("XDG_DATA_HOME", home() + "/.local/share");
+    e.insert("XDG_CACHE_HOME", home() + "/.cache");
+    e.insert("QT_QPA_PLATFORM", "xcb");
+    e.insert("PATH", root_.filePath("bin") + ":" + e.value("PATH"));
+    // No session bus: the program must not reach, or autolaunch, a real one.
+    e.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    e.remove("WAYLAND_DISPLAY");
+    e.remove("XAUTHORITY");
+    return e;
+}
+
+QString Session::program()
+{
+    // Another build of the program can be checked against the same cases.
+    return qEnvironmentVariable("TAMSEL_E2E_PROGRAM", TAMSEL_PROGRAM);
+}
+
+bool Session::start()
+{
+    if (display_.isEmpty()) return false;
+    if (running()) {
+        ADD_FAILURE() << "the program started before still runs";
+        return false;
+    }
+    program_.setProcessEnvironment(programEnvironment());
+    program_.setWorkingDirectory(root_.filePath("scratch"));
+    program_.setProcessChannelMode(QProcess::MergedChannels);
+    program_.setStandardOutputFile(root_.filePath("program.log"), QIODevice::Append);
+    program_.start(program(), {});
+    if (!program_.waitForStarted(30000)) {
+        ADD_FAILURE() << "cannot start " << program().toStdString();
+        return false;
+    }
+    if (!waitForWindow("Tamsel", 60000)) {
+        ADD_FAILURE() << "the main window did not show; the program printed:\n"
+                      << programOutput().toStdString();
+        return false;
+    }
+    return true;
+}
+
+bool Session::running() const { return program_.state() != QProcess::NotRunning; }
+
+bool Session::waitForExit(int timeoutMs)
+{
+    return program_.state() == QProcess::NotRunning || program_.waitForFinished(timeoutMs);
+}
+
+qint64 Session::pid() const { return program_.processId(); }
+
+QString Session::programOutput() const
+{
+    QFile f(root_.filePath("program.log"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString Session::xdo(const QStringList& args) const
+{
+    QProcess p;
+    p.setProcessEnvironment(withDisplay(display_));
+    p.start("xdotool", args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        ADD_FAILURE() << "xdotool " << args.join(' ').toStdString() << " did not finish";
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QStringList Session::shownWindows(const QString& title) const
+{
+    // Top-level windows only: without a window manager they are the root's
+    // children.
+    const QString pattern = title.isEmpty() ? QString(".*") : "^" + QRegularExpression::escape(title) + "$";
+    return xdo({"search", "--maxdepth", "1", "--onlyvisible", "--name", pattern})
+        .split('\n', Qt::SkipEmptyParts);
+}
+
+bool Session::waitForWindow(const QString& title, int timeoutMs) const
+{
+    return waitUntil([&] { return shown(title); }, timeoutMs);
+}
+
+bool Session::waitForNoWindow(const QString& title, int timeoutMs) const
+{
+    return waitUntil([&] { return !shown(title); }, timeoutMs);
+}
+
+namespace {
+
+QPoint positionIn(const QString& geometryShell)
+{
+    static const QRegularExpression x("^X=(-?\\d+)$", QRegularExpression::MultilineOption);
+    static const QRegularExpression y("^Y=(-?\\d+)$", QRegularExpression::MultilineOption);
+    return {x.match(geometryShell).captured(1).toInt(), y.match(geometryShell).captured(1).toInt()};
+}
+
+}  // namespace
+
+QPoint Session::windowPosition(const QString& title) const
+{
+    const QStringList ids = shownWindows(title);
+    if (ids.isEmpty()) {
+        ADD_FAILURE() << "no window \"" << title.toStdString() << "\" is shown";
+        return {};
+    }
+    return positionIn(xdo({"getwindowgeometry", "--shell", ids.first()}));
+}
+
+QPoint Session::onWindow(const QString& title, QPoint local) const
+{
+    return windowPosition(title) + local;
+}
+
+QString Session::windowOf(const QString& form) const
+{
+    return form == QLatin1String("mp3rec") ? QStringLiteral("Tamsel") : QStringLiteral("List");
+}
+
+QPoint Session::elementCentre(const QString& form, const QString& element) const
+{
+    const SkinFormSpec* spec = skin_ ? skin_->form(form) : nullptr;
+    if (!spec || !skin_->has(element)) {
+        ADD_FAILURE() << "the skin has no element " << element.toStdString() << " in " << form.toStdString();
+        return {};
+    }
+    return windowPosition(windowOf(form)) + skin_->place(*spec, element).center().toPoint();
+}
+
+QPoint Session::faceSpot(const QString& form) const
+{
+    const SkinFormSpec* spec = skin_ ? skin_->form(form) : nullptr;
+    if (!spec) return {};
+    // Well inside the window, away from every element that takes the mouse.
+    for (int y = 12; y < spec->size.height() - 12; y += 4) {
+        for (int x = 12; x < spec->size.width() - 12; x += 4) {
+            bool free = true;
+            for (const SkinElementSpec& e : spec->elements)
+                if (e.kind != SkinKind::Face && skin_->place(*spec, e.name).adjusted(-6, -6, 6, 6).contains(x, y))
+                    free = false;
+            if (free) return windowPosition(windowOf(form)) + QPoint(x, y);
+        }
+    }
+    ADD_FAILURE() << "the form " << form.toStdString() << " has no bare face";
+    return {};
+}
+
+void Session::clickAt(QPoint screen) const
+{
+    xdo({"mousemove", QString::number(screen.x()), QString::number(screen.y()), "click", "1"});
+}
+
+void Session::click(const QString& form, const QString& element) const
+{
+    clickAt(elementCentre(form, element));
+}
+
+void Session::doubleClick(const QString& form, const QString& element) const
+{
+    const QPoint p = elementCentre(form, element);
+    xdo({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "--repeat", "2",
+         "--delay", "80", "1"});
+}
+
+void Session::type(const QString& text) const { xdo({"type", "--delay", "40", text}); }
+
+void Session::keys(const QStringList& keys) const { xdo(QStringList{"key", "--delay", "60"} + keys); }
+
+void Session::answerFileDialog(const QString& title, const QString& path) const
+{
+    ASSERT_TRUE(waitForWindow(title)) << "no \"" << title.toStdString() << "\" dialog";
+    type(path);
+    keys({"Return"});
+    ASSERT_TRUE(waitForNoWindow(title)) << "the \"" << title.toStdString() << "\" dialog stayed open";
+}
+
+void Session::startTone(double hz)
+{
+    const QString file = scratch(QStringLiteral("tone-%1.wav").arg(hz));
+    if (!QFile::exists(file)) testsupport::makeTone(file, hz, 120, 44100, 2, {"-b", "16"});
+    end(tone_);
+    tone_.start("paplay", {file});
+    ASSERT_TRUE(tone_.waitForStarted(10000)) << "paplay did not start";
+    const bool playing = waitUntil(
+        [] { return !testsupport::runPeer("pactl", {"list", "short", "sink-inputs"}).trimmed().isEmpty(); },
+        20000, 200);
+    ASSERT_TRUE(playing) << "the tone does not reach the sound server: "
+                         << tone_.readAllStandardError().toStdString();
+}
+
+void Session::stopTone() { end(tone_); }
+
+QString Session::recordMonitor(const std::function<void()>& action, double seconds)
+{
+    QProcess rec;
+    rec.start("parec", {"--raw", "--format=s16le", "--rate=44100", "--channels=2", "-d", "@DEFAULT_MONITOR@"});
+    QByteArray data;
+    auto collectUntil = [&](qsizetype bytes, int timeoutMs) {
+        QElapsedTimer clock;
+        clock.start();
+        while (data.size() < bytes && clock.elapsed() < timeoutMs && rec.state() != QProcess::NotRunning) {
+            rec.waitForReadyRead(200);
+            data += rec.readAllStandardOutput();
+        }
+        return data.size() >= bytes;
+    };
+    // A monitor starts delivering a moment after its stream is ready.
+    EXPECT_TRUE(collectUntil(kMonitorBytesPerSecond / 10, 30000)) << "the monitor delivers nothing";
+    data.clear();
+    action();
+    EXPECT_TRUE(collectUntil(qsizetype(seconds * kMonitorBytesPerSecond), int(seconds * 1000) + 30000));
+    end(rec);
+    const QString raw = scratch("monitor.raw"), wav = scratch("monitor.wav");
+    QFile f(raw);
+    if (f.open(QIODevice::WriteOnly)) f.write(data);
+    f.close();
+    testsupport::runPeer("sox", {"-t", "raw", "-r", "44100", "-e", "signed", "-b", "16", "-c", "2", raw, wav});
+    return wav;
+}
+
+}  // namespace e2e

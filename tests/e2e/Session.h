@@ -1,0 +1,120 @@
+#pragma once
+// One run of the real program as a person uses it: a private X server, an
+// isolated home, settings and runtime folder, the program started from its
+// build, and input only through xdotool. Everything the session starts it
+// ends by its own process handle; its folders go with it.
+//
+// Clicks land at the skin elements' places read from the skin file the
+// program itself loads, so a changed skin moves the clicks with it.
+
+#include <QPoint>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+class SkinDocument;
+
+namespace e2e {
+
+// Waits for an outside condition, looking again every stepMs.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs = 100);
+
+qint64 sizeOf(const QString& file);
+QByteArray bytesOf(const QString& file);
+// The one WAV file that appears in folder, or "" on time-out.
+QString waitForRecording(const QString& folder);
+// Whether file grows beyond bytes in time.
+bool waitForBytes(const QString& file, qint64 bytes);
+// Seconds of audio in a file, as ffprobe reads it; -1 when it cannot.
+double durationOf(const QString& file);
+// The file's size once it has not changed for quietMs; -1 on time-out.
+qint64 waitForSteadySize(const QString& file, int quietMs, int timeoutMs);
+// sox's pitch estimate of the first channel between start and start + seconds.
+double pitchAt(const QString& file, double start, double seconds);
+// The same, of the file with its leading silence cut off.
+double pitchAfterSilence(const QString& file);
+
+class Session {
+public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Scratch files live here, apart from the program's home.
+    QString scratch(const QString& name) const;
+    QString home() const;
+    QString defaultOutputFolder() const;
+    QString settingsFile() const;
+    void writeSettings(const QString& iniText) const;
+    QString settingsText() const;
+    // A value of tamsel.ini as it is on disk now, or "<missing>".
+    QString setting(const QString& section, const QString& key) const;
+    // Folders the program asked the desktop to open, in order.
+    QStringList openedFolders() const;
+
+    // The program run: build/tamsel, or $TAMSEL_E2E_PROGRAM. Its skin file
+    // lies beside it.
+    static QString program();
+    // Starts the program and waits for its main window; false (with the
+    // test failed) when it does not show.
+    bool start();
+    bool running() const;
+    bool waitForExit(int timeoutMs);
+    qint64 pid() const;
+
+    // Ids of the shown windows whose title is exactly title ("" = any title).
+    QStringList shownWindows(const QString& title = {}) const;
+    bool shown(const QString& title) const { return !shownWindows(title).isEmpty(); }
+    bool waitForWindow(const QString& title, int timeoutMs = 30000) const;
+    bool waitForNoWindow(const QString& title, int timeoutMs = 30000) const;
+    QPoint windowPosition(const QString& title) const;
+    // Where a child widget's spot of the shown window titled title is on screen.
+    QPoint onWindow(const QString& title, QPoint local) const;
+
+    // Skin forms: "mp3rec" is the main window, "listwin" the join list.
+    QPoint elementCentre(const QString& form, const QString& element) const;
+    // A spot of the form that belongs to no element: pressing it drags.
+    QPoint faceSpot(const QString& form) const;
+    void click(const QString& form, const QString& element) const;
+    void doubleClick(const QString& form, const QString& element) const;
+    void clickAt(QPoint screen) const;
+
+    // Keyboard input goes to the window that has the focus.
+    void type(const QString& text) const;
+    void keys(const QStringList& keys) const;
+    // Runs xdotool on this session's display; its output.
+    QString xdo(const QStringList& args) const;
+    // Chooses a file in the open or save dialog titled title by typing its path.
+    void answerFileDialog(const QString& title, const QString& path) const;
+
+    // A 1 kHz tone (or hz) played into the sound server's default sink, which
+    // the program records from through its monitor.
+    void startTone(double hz = 1000);
+    void stopTone();
+    // Records the default sink's monitor while action runs and for seconds
+    // after it; returns a WAV file.
+    QString recordMonitor(const std::function<void()>& action, double seconds);
+
+    // What the program printed, for failure messages.
+    QString programOutput() const;
+
+private:
+    QString env(const QString& name) const;
+    QProcessEnvironment programEnvironment() const;
+    QString windowOf(const QString& form) const;
+    void startDisplay();
+    void end(QProcess& p);
+
+    QTemporaryDir root_;
+    QString display_;
+    QProcess xvfb_;
+    QProcess program_;
+    QProcess tone_;
+    std::shared_ptr<const SkinDocument> skin_;
+};
+
+}  // namespace e2e
