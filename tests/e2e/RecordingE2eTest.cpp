@@ -2,6 +2,7 @@
 // sound server, files and sound checked with peer programs.
 
 #include "e2e/E2eTest.h"
+#include "e2e/OutsideChecks.h"
 #include "join/JoinTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -56,8 +57,8 @@ TEST_F(E2e, RecordPauseResumeStopGivesAToneFileThatTheListJoins)
     EXPECT_EQ(QDir::cleanPath(QUrl(session->openedFolders().first()).toLocalFile()), folder);
     const QString joined = folder + "/joined.wav";
     EXPECT_NEAR(durationOf(joined), seconds + 1.5, 0.05);
-    EXPECT_NEAR(pitchAt(joined, seconds - 1.0, 0.8), 1000, 20);
-    EXPECT_NEAR(pitchAt(joined, seconds + 0.3, 1.0), 440, 20);
+    EXPECT_NEAR(jointest::pitchAt(joined, seconds - 1.0, 0.8), 1000, 20);
+    EXPECT_NEAR(jointest::pitchAt(joined, seconds + 0.3, 1.0), 440, 20);
 }
 
 TEST_F(E2e, StoredSettingsShapeTheFirstRecordingAndStayStored)

@@ -19,24 +19,6 @@ class SkinDocument;
 
 namespace e2e {
 
-// Waits for an outside condition, looking again every stepMs.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs = 100);
-
-qint64 sizeOf(const QString& file);
-QByteArray bytesOf(const QString& file);
-// The one WAV file that appears in folder, or "" on time-out.
-QString waitForRecording(const QString& folder);
-// Whether file grows beyond bytes in time.
-bool waitForBytes(const QString& file, qint64 bytes);
-// Seconds of audio in a file, as ffprobe reads it; -1 when it cannot.
-double durationOf(const QString& file);
-// The file's size once it has not changed for quietMs; -1 on time-out.
-qint64 waitForSteadySize(const QString& file, int quietMs, int timeoutMs);
-// sox's pitch estimate of the first channel between start and start + seconds.
-double pitchAt(const QString& file, double start, double seconds);
-// The same, of the file with its leading silence cut off.
-double pitchAfterSilence(const QString& file);
-
 class Session {
 public:
     Session();
@@ -64,7 +46,6 @@ public:
     bool start();
     bool running() const;
     bool waitForExit(int timeoutMs);
-    qint64 pid() const;
 
     // Ids of the shown windows whose title is exactly title ("" = any title).
     QStringList shownWindows(const QString& title = {}) const;
@@ -103,7 +84,6 @@ public:
     QString programOutput() const;
 
 private:
-    QString env(const QString& name) const;
     QProcessEnvironment programEnvironment() const;
     QString windowOf(const QString& form) const;
     void startDisplay();

@@ -3,6 +3,7 @@
 
 #include "config/Tfm_set.h"
 #include "e2e/E2eTest.h"
+#include "e2e/OutsideChecks.h"
 #include "join/JoinTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -81,9 +82,9 @@ TEST_F(E2e, DoubleClicksActTwiceAndNeverDragTheWindow)
     ASSERT_TRUE(waitUntil([&] { return !session->openedFolders().isEmpty(); }, 60000));
     const QString joined = folder + "/order.wav";
     EXPECT_NEAR(durationOf(joined), 3.0, 0.01);
-    EXPECT_EQ(QStringList({QString::number(qRound(pitchAt(joined, 0.2, 0.6) / 100) * 100),
-                           QString::number(qRound(pitchAt(joined, 1.2, 0.6) / 100) * 100),
-                           QString::number(qRound(pitchAt(joined, 2.2, 0.6) / 100) * 100)}),
+    EXPECT_EQ(QStringList({QString::number(qRound(jointest::pitchAt(joined, 0.2, 0.6) / 100) * 100),
+                           QString::number(qRound(jointest::pitchAt(joined, 1.2, 0.6) / 100) * 100),
+                           QString::number(qRound(jointest::pitchAt(joined, 2.2, 0.6) / 100) * 100)}),
               QStringList({"1200", "300", "600"}))
         << "the joined order shows where the selected entry went";
 }
