@@ -158,9 +158,9 @@ bool Session::start()
         ADD_FAILURE() << "cannot start " << program().toStdString();
         return false;
     }
-    if (!waitForWindow("Tamsel", 60000)) {
-        ADD_FAILURE() << "the main window did not show; the program printed:\n"
-                      << programOutput().toStdString();
+    // The main window's first show ends by showing the join list below it.
+    if (!waitForWindow("Tamsel", 60000) || !waitForWindow("List", 30000)) {
+        ADD_FAILURE() << "the program did not finish starting: shown are " << shownTitles().toStdString();
         return false;
     }
     return true;
@@ -199,6 +199,13 @@ QStringList Session::shownWindows(const QString& title) const
     const QString pattern = title.isEmpty() ? QString(".*") : "^" + QRegularExpression::escape(title) + "$";
     return xdo({"search", "--maxdepth", "1", "--onlyvisible", "--name", pattern})
         .split('\n', Qt::SkipEmptyParts);
+}
+
+QString Session::shownTitles() const
+{
+    QStringList titles;
+    for (const QString& id : shownWindows()) titles << '"' + xdo({"getwindowname", id}).trimmed() + '"';
+    return titles.join(", ");
 }
 
 bool Session::waitForWindow(const QString& title, int timeoutMs) const

@@ -50,6 +50,8 @@ public:
     // Ids of the shown windows whose title is exactly title ("" = any title).
     QStringList shownWindows(const QString& title = {}) const;
     bool shown(const QString& title) const { return !shownWindows(title).isEmpty(); }
+    // The titles of every shown window, for failure messages.
+    QString shownTitles() const;
     bool waitForWindow(const QString& title, int timeoutMs = 30000) const;
     bool waitForNoWindow(const QString& title, int timeoutMs = 30000) const;
     QPoint windowPosition(const QString& title) const;
