@@ -144,21 +144,22 @@ void JoinEngine::readEntry(int entry, int count, const QString& path)
     const int64_t length = reader.Samples();
     p_.writer->SetInputFormat(reader.ArraySampleRate(), reader.ArrayChannels());
     int64_t done = 0;
-    int request = reader.ArrayChannels() * reader.ArraySampleRate() * 4;
-    while (done < length) {
+    const int request = reader.ArrayChannels() * reader.ArraySampleRate() * 4;
+    // Read to the real end: the stated length is only an estimate for some
+    // files (VBR MP3 without a Xing header, FLAC of unknown length).
+    for (;;) {
         pumpEvents();
         pumpEvents();
         if (!p_.state->joining) break;
         // The list may have measured an added file with the shared reader
         // meanwhile; carry on where this file was left.
         if (!reader.IsOpen()) reopenAt(path, done);
-        if (request > length - done) request = int(length - done);
         const Block block = reader.ReadArray(request);
         if (block.frames() == 0) break;
         p_.writer->WriteArray(block);
         done += block.frames();
-        showProgress(int((entry + double(done) / double(length)) / count
-                         * ISkinScrollBar::kMaxPosition));
+        const double share = length > done ? double(done) / double(length) : 1.0;
+        showProgress(int((entry + share) / count * ISkinScrollBar::kMaxPosition));
         emit blockJoined(entry, done, length);
     }
 }

@@ -9,6 +9,7 @@
 #include "join/Tfm_list.h"
 #include "platform/Error.h"
 #include "recording/RecordingSettings.h"
+#include "support/TestSupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -193,24 +194,27 @@ public:
 
 }  // namespace
 
-TEST_F(JoinRun, EmptyAndShortEntriesGiveWhatTheyHold)
+// A stated length is an estimate: every entry is read to its real end.
+TEST_F(JoinRun, EntriesGiveWhatTheyHoldWhateverTheyClaim)
 {
     ScriptedReader scripted;
-    scripted.claimed = {{"/a.wav", 44100}, {"/empty.wav", 0}, {"/short.mp3", 88200}, {"/b.wav", 44100}};
-    scripted.held = {{"/short.mp3", 22050}};
+    scripted.claimed = {{"/a.wav", 44100},     {"/empty.wav", 0},       {"/short.mp3", 88200},
+                        {"/b.wav", 44100},     {"/vbr.mp3", 22050},     {"/unknown.flac", 0}};
+    scripted.held = {{"/short.mp3", 22050}, {"/vbr.mp3", 88200}, {"/unknown.flac", 44100}};
     scripted.durations["/short.mp3"] = 2000;
     list.setAudio(&scripted, &dialogs);
-    add({"/a.wav", "/empty.wav", "/short.mp3", "/b.wav"});
+    add({"/a.wav", "/empty.wav", "/short.mp3", "/b.wav", "/vbr.mp3", "/unknown.flac"});
     JoinEngine scriptedEngine(parts(&scripted));
     QDir().mkpath(outDir());
     dialogs.fileToSave = out("s.wav");
 
     scriptedEngine.JoinFiles();
 
-    EXPECT_EQ(probeWav(out("s.wav")).frames, 44100 + 22050 + 44100);
-    EXPECT_EQ(scripted.reads.value("/empty.wav"), 0);
-    EXPECT_EQ(scripted.reads.value("/short.mp3"), 2);  // the empty read ends it
-    EXPECT_EQ(scripted.reads.value("/b.wav"), 1);
+    EXPECT_EQ(probeWav(out("s.wav")).frames, 44100 + 22050 + 44100 + 88200 + 44100);
+    // An empty read ends each file.
+    EXPECT_EQ(scripted.reads.value("/empty.wav"), 1);
+    EXPECT_EQ(scripted.reads.value("/short.mp3"), 2);
+    EXPECT_EQ(scripted.reads.value("/b.wav"), 2);
     EXPECT_EQ(time(1), "00:00:00");
     EXPECT_EQ(time(2), "00:00:02");
     EXPECT_FALSE(state.joining);
@@ -365,4 +369,21 @@ TEST_F(JoinRun, AddingToTheListDuringARunDoesNotDisturbIt)
     ASSERT_EQ(list.count(), 3);
     EXPECT_EQ(time(2), "00:00:01");
     EXPECT_FALSE(reader.IsOpen());
+}
+
+// Real files whose headers understate them: a VBR MP3 without a Xing header
+// and a FLAC of unknown length are joined whole.
+TEST_F(JoinRun, FilesThatUnderstateTheirLengthAreJoinedWhole)
+{
+    const QString wav = tone("src.wav", 440, 30);
+    const QString mp3 = tmp.filePath("vbr.mp3"), flac = tmp.filePath("unknown.flac");
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", wav, "-c:a", "libmp3lame", "-q:a", "7",
+                                    "-write_xing", "0", mp3});
+    // Piped out, the FLAC header can only say "total samples unknown".
+    testsupport::runPeer("sh", {"-c", QStringLiteral("ffmpeg -v error -i '%1' -f flac - > '%2'").arg(wav, flac)});
+    add({mp3, flac});
+
+    join(out("whole.wav"));
+
+    EXPECT_NEAR(probeWav(out("whole.wav")).frames, 2 * 30 * 44100, 44100 / 5);
 }
