@@ -324,13 +324,11 @@ void Tfm_main::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }
 
 void Tfm_main::closeEvent(QCloseEvent* event)
 {
-    ErrorBoundary::guard([&] {
-        QWidget::closeEvent(event);
-        // A join pumping the event loop holds the quit back until it returns:
-        // it stops at its next check, completes its output and opens nothing.
-        state_.quitting = true;
-        state_.joining = false;
-        // The list window must not keep the program alive.
-        QTimer::singleShot(0, qApp, &QApplication::quit);
-    });
+    QWidget::closeEvent(event);
+    // A join pumping the event loop holds the quit back until it returns:
+    // it stops at its next check, completes its output and opens nothing.
+    state_.quitting = true;
+    state_.joining = false;
+    // The list window must not keep the program alive.
+    QTimer::singleShot(0, qApp, &QApplication::quit);
 }

@@ -81,13 +81,11 @@ void Tfm_set::hideEvent(QHideEvent* event)
     if (event->spontaneous()) return;  // minimized, not closed
     // Windows left open stand on their own once this window is gone, so the
     // main window can open them modally again.
-    ErrorBoundary::guard([this] {
-        for (QWidget* window : {static_cast<QWidget*>(dev_), dir_, sche_}) {
-            QWindow* handle = window ? window->windowHandle() : nullptr;
-            if (handle && windowHandle() && handle->transientParent() == windowHandle())
-                handle->setTransientParent(nullptr);
-        }
-    });
+    for (QWidget* window : {static_cast<QWidget*>(dev_), dir_, sche_}) {
+        QWindow* handle = window ? window->windowHandle() : nullptr;
+        if (handle && windowHandle() && handle->transientParent() == windowHandle())
+            handle->setTransientParent(nullptr);
+    }
 }
 
 void Tfm_set::loadFromSettings()
@@ -218,9 +216,8 @@ QChar Tfm_set::file_timeKeyPress(QChar key)
 
 bool Tfm_set::eventFilter(QObject* watched, QEvent* event)
 {
-    bool consumed = false;
-    ErrorBoundary::guard([&] { consumed = filterEvent(watched, event); });
-    return consumed || QDialog::eventFilter(watched, event);
+    return ErrorBoundary::guardOr(false, [&] { return filterEvent(watched, event); })
+           || QDialog::eventFilter(watched, event);
 }
 
 bool Tfm_set::filterEvent(QObject* watched, QEvent* event)
@@ -236,7 +233,7 @@ bool Tfm_set::filterEvent(QObject* watched, QEvent* event)
     } else if (watched == tv->viewport() && event->type() == QEvent::MouseButtonRelease
                && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // After the tree has taken the click, so the page is the one now selected.
-        QMetaObject::invokeMethod(this, ErrorBoundary::guarded([this] { tvClick(); }),
+        QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &Tfm_set::tvClick),
                                   Qt::QueuedConnection);
     }
     return false;

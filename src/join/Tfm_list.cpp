@@ -210,11 +210,9 @@ void Tfm_list::lvClick()
 
 bool Tfm_list::eventFilter(QObject* watched, QEvent* event)
 {
-    ErrorBoundary::guard([&] {
-        if (watched == lv->viewport() && event->type() == QEvent::MouseButtonRelease)
-            QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &Tfm_list::lvClick),
-                                      Qt::QueuedConnection);
-    });
+    if (watched == lv->viewport() && event->type() == QEvent::MouseButtonRelease)
+        QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &Tfm_list::lvClick),
+                                  Qt::QueuedConnection);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -229,7 +227,7 @@ void Tfm_list::FormShow()
 
 void Tfm_list::closeEvent(QCloseEvent* event)
 {
-    ErrorBoundary::guard([this] { state_.listWindowShown = false; });
+    state_.listWindowShown = false;
     event->accept();
 }
 
@@ -270,7 +268,4 @@ void Tfm_list::mouseMoveEvent(QMouseEvent* event)
     ErrorBoundary::guard([&] { FormMouseMove(event->position().toPoint()); });
 }
 
-void Tfm_list::mouseReleaseEvent(QMouseEvent*)
-{
-    ErrorBoundary::guard([this] { FormMouseUp(); });
-}
+void Tfm_list::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }

@@ -33,6 +33,16 @@ void guard(F&& body) noexcept
     }
 }
 
+// For handlers that answer Qt (event filters): the body's result, or
+// `onError` when it failed.
+template <typename R, typename F>
+R guardOr(R onError, F&& body) noexcept
+{
+    R result = onError;
+    guard([&] { result = std::forward<F>(body)(); });
+    return result;
+}
+
 // A slot for connect(): calls the member inside guard().
 template <typename Obj, typename R, typename... Args>
 auto guarded(Obj* object, R (Obj::*method)(Args...))

@@ -27,10 +27,10 @@ RecordingControl::RecordingControl(Parts parts, QObject* parent)
     connect(p_.recorder, &TAudioRecord2::OnTimer, this, guarded(this, &RecordingControl::AudioRecord1Timer));
     // The application's handler shows the message and stops the recording;
     // it runs from an event of its own, never inside the recorder.
-    connect(p_.recorder, &TAudioRecord2::OnError, this, guarded([this](const QString& message) {
+    connect(p_.recorder, &TAudioRecord2::OnError, this, [this](const QString& message) {
         QMetaObject::invokeMethod(
             this, [message] { ErrorBoundary::report(message); }, Qt::QueuedConnection);
-    }));
+    });
 }
 
 SettingsFile& RecordingControl::settings() const

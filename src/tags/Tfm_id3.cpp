@@ -269,17 +269,15 @@ bool Tfm_id3::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress || (watched != infoYear && watched != infoTrack))
         return QDialog::eventFilter(watched, event);
-    bool consumed = false;
-    ErrorBoundary::guard([&] {
+    return ErrorBoundary::guardOr(false, [&] {
         const std::optional<QChar> typed = typedCharacter(*static_cast<QKeyEvent*>(event));
-        if (!typed) return;
+        if (!typed) return false;
         QChar key = *typed;
         if (watched == infoYear) infoYearKeyPress(key);
         else infoTrackKeyPress(key);
-        if (key == *typed) return;
+        if (key == *typed) return false;
         // The replaced key acts as the backspace it became.
         static_cast<QLineEdit*>(watched)->backspace();
-        consumed = true;
+        return true;
     });
-    return consumed;
 }

@@ -61,8 +61,7 @@ bool SvgSkinnedWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != &window_ || form_ == nullptr) return false;
     QPointer<SvgSkinnedWindow> self(this);
-    bool consumed = false;
-    ErrorBoundary::guard([&] { consumed = filter(*event); });
+    const bool consumed = ErrorBoundary::guardOr(false, [&] { return filter(*event); });
     // Even after an error the window's own handlers see the press or release,
     // so their state stays paired too; a window a handler destroyed sees nothing.
     return consumed || self.isNull();
