@@ -9,7 +9,7 @@
 // resident size is its own.
 
 #include "BenchSupport.h"
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "components/file/AudioFile.h"
 #include "config/SettingsFile.h"
 #include "fakes/FakeSkin.h"

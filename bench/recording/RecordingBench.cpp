@@ -10,7 +10,7 @@
 //   scripts/pulse-private stop $d
 
 #include "BenchSupport.h"
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "components/file/AudioFile.h"
 #include "components/kissfft/SpectrumDisplay.h"
 #include "components/pulse/PulseRecorder.h"

@@ -1,6 +1,6 @@
 #include "app/Tfm_main.h"
 
-#include "app/Docking.h"
+#include "platform/Docking.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioInformation2.h"
 #include "components/TAudioPlayer2.h"

@@ -2,7 +2,7 @@
 // The main window: owns the components and the shared state, sets everything
 // up at its first show, and turns clicks on skin elements into commands.
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "app/MainComponents.h"
 
 #include <QWidget>

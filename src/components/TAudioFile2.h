@@ -4,6 +4,7 @@
 // Every failing operation raises TamselError naming the file.
 
 #include "components/Block.h"
+#include "components/TPcmCopy.h"
 
 #include <QString>
 #include <cstdint>
@@ -45,4 +46,8 @@ public:
     virtual void SetInputFormat(int sampleRate, int channels) = 0;
     virtual void WriteArray(const Block& block) = 0;
     virtual void SetFileOption(int option) = 0;
+
+    // Copying same-format PCM WAV files into the open output; null where the
+    // component cannot.
+    virtual TPcmCopy* PcmCopyFacet() { return nullptr; }
 };

@@ -1,14 +1,13 @@
 #include "join/JoinEngine.h"
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "components/TAudioFile2.h"
 #include "components/TSkin.h"
 #include "config/SettingsFile.h"
 #include "config/SettingsKeys.h"
+#include "join/JoinRun.h"
 #include "join/Tfm_list.h"
 #include "platform/Dialogs.h"
-#include "platform/Error.h"
-#include "platform/ErrorBoundary.h"
 #include "platform/Shell.h"
 #include "recording/OutputSetup.h"
 
@@ -16,9 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTableWidget>
-
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -33,16 +29,6 @@ QString outputNameFor(const QString& chosen)
     return QDir(info.path()).filePath(info.completeBaseName() + QStringLiteral(".wav"));
 }
 
-// Links and differently spelled paths to one file count as the same file.
-bool sameFile(const QString& a, const QString& b)
-{
-    std::error_code error;
-    const bool same = std::filesystem::equivalent(a.toStdString(), b.toStdString(), error);
-    if (!error) return same;
-    return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
-           == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
-}
-
 void pumpEvents() { QCoreApplication::processEvents(); }
 
 }  // namespace
@@ -51,17 +37,13 @@ JoinEngine::JoinEngine(Parts parts, QObject* parent) : QObject(parent), p_(std::
 
 void JoinEngine::information(const QString& text) { p_.dialogs->information(p_.list, text); }
 
-bool JoinEngine::refused(const QString& output, int count)
+bool JoinEngine::refused(const QString& output, const QStringList& inputs)
 {
-    for (int i = 0; i < count; ++i) {
-        if (sameFile(output, p_.list->entryPath(i))) {
-            information(QStringLiteral("The output file %1 is one of the files to join. "
-                                       "Please choose another name.")
-                            .arg(output));
-            return true;
-        }
-    }
-    return false;
+    if (JoinRun::inputThatIsOutput(inputs, output).isEmpty()) return false;
+    information(QStringLiteral("The output file %1 is one of the files to join. "
+                               "Please choose another name.")
+                    .arg(output));
+    return true;
 }
 
 bool JoinEngine::busy()
@@ -76,7 +58,7 @@ bool JoinEngine::busy()
 bool JoinEngine::replaceRefused(const QString& chosen, const QString& output)
 {
     // The save dialog asked about the name typed, not about the one written.
-    if (!QFileInfo::exists(output) || sameFile(chosen, output)) return false;
+    if (!QFileInfo::exists(output) || !JoinRun::inputThatIsOutput({chosen}, output).isEmpty()) return false;
     return !p_.dialogs->confirmReplace(p_.list, output);
 }
 
@@ -94,106 +76,61 @@ void JoinEngine::JoinFiles()
     const QString chosen = p_.dialogs->saveFile(p_.list, dir, kSaveFilter);
     if (chosen.isEmpty()) return;
     const QString output = outputNameFor(chosen);
-    const int count = p_.list->count();
-    if (refused(output, count) || replaceRefused(chosen, output)) return;
+    QStringList inputs;
+    for (int i = 0; i < p_.list->count(); ++i) inputs << p_.list->entryPath(i);
+    if (refused(output, inputs) || replaceRefused(chosen, output)) return;
     // The dialogs run the event loop: a scheduled recording may have started
     // meanwhile and taken the writer.
     if (busy()) return;
 
     const WavFormat format = configuredWavFormat(settings);
+    JoinRun::Listener listener;
+    listener.entryStarted = [this](int entry) { entryStarted(entry); };
+    listener.entryFinished = [this](int) { entryFinished(); };
+    listener.stopRequested = [&state] { return !state.joining; };
+    listener.tick = [this, count = inputs.size()](const JoinRun::Progress& at) {
+        const double share = at.entryLength > at.entryDone ? double(at.entryDone) / double(at.entryLength) : 1.0;
+        showProgress(int((at.entry + share) / count * ISkinScrollBar::kMaxPosition));
+        emit blockJoined(at.entry, at.entryDone, at.entryLength);
+        pumpEvents();
+    };
+    JoinRun run(*p_.reader, *p_.writer, std::move(listener));
+    run.setTickInterval(tickMs_);
     state.joining = true;
     current_ = -1;
     showProgress(0);
+    pumpEvents();
     try {
-        p_.writer->SetWavFormat(format.sampleRate, format.channels, format.bitsPerSample);
-        if (p_.writer->IsOpen()) p_.writer->CloseFile();
-        p_.writer->OpenWrite(output, 0);
-        for (int entry = 0; entry < count && state.joining; ++entry) joinEntry(entry, count);
-        if (p_.writer->IsOpen()) p_.writer->CloseFile();
+        run.run(inputs, {output, format.sampleRate, format.channels, format.bitsPerSample});
     } catch (...) {
-        const QString file = current_ >= 0 ? p_.list->entryPath(current_) : output;
-        const QString why = ErrorBoundary::currentMessage();
-        abandonRun();
-        throw TamselError(why.contains(file) ? why
-                                             : QStringLiteral("Joining stopped at %1: %2").arg(file, why));
+        endRun();
+        throw;
     }
-    state.joining = false;
-    showProgress(0);
+    endRun();
     // Closing the program stops the run; it ends without opening anything.
     if (!state.quitting) p_.shell->openFolder(QFileInfo(output).absolutePath() + QLatin1Char('/'));
-    setStatusCaption(QStringLiteral("Time"));
 }
 
-void JoinEngine::joinEntry(int entry, int count)
+void JoinEngine::entryStarted(int entry)
 {
-    pumpEvents();
     QTableWidgetItem* time = p_.list->lv->item(entry, kTimeColumn);
     keptTime_ = time ? time->text() : QString();
     current_ = entry;
     setStatusCaption(QStringLiteral("Status"));
     if (time) time->setText(QStringLiteral("Converting"));
-    readEntry(entry, count, p_.list->entryPath(entry));
-    finishEntry();
 }
 
-void JoinEngine::readEntry(int entry, int count, const QString& path)
+void JoinEngine::entryFinished()
 {
-    TAudioFile2& reader = *p_.reader;
-    if (reader.IsOpen()) reader.CloseFile();
-    reader.OpenRead(path, 0, 1);
-    const int64_t length = reader.Samples();
-    p_.writer->SetInputFormat(reader.ArraySampleRate(), reader.ArrayChannels());
-    int64_t done = 0;
-    const int request = reader.ArrayChannels() * reader.ArraySampleRate() * 4;
-    // Read to the real end: the stated length is only an estimate for some
-    // files (VBR MP3 without a Xing header, FLAC of unknown length).
-    for (;;) {
-        pumpEvents();
-        pumpEvents();
-        if (!p_.state->joining) break;
-        // The list may have measured an added file with the shared reader
-        // meanwhile; carry on where this file was left.
-        if (!reader.IsOpen()) reopenAt(path, done);
-        const Block block = reader.ReadArray(request);
-        if (block.frames() == 0) break;
-        p_.writer->WriteArray(block);
-        done += block.frames();
-        const double share = length > done ? double(done) / double(length) : 1.0;
-        showProgress(int((entry + share) / count * ISkinScrollBar::kMaxPosition));
-        emit blockJoined(entry, done, length);
-    }
-}
-
-void JoinEngine::reopenAt(const QString& path, int64_t position)
-{
-    p_.reader->OpenRead(path, 0, 1);
-    p_.reader->Seek(position, 3);
-}
-
-void JoinEngine::finishEntry()
-{
-    if (p_.reader->IsOpen()) p_.reader->CloseFile();
-    if (QTableWidgetItem* time = p_.list->lv->item(current_, kTimeColumn)) time->setText(keptTime_);
-    current_ = -1;
-}
-
-void JoinEngine::abandonRun() noexcept
-{
-    // Each step runs even when the one before fails: the output must be
-    // completed whatever the reader does.
-    try {
-        if (p_.reader->IsOpen()) p_.reader->CloseFile();
-    } catch (...) {
-    }
-    try {
-        if (p_.writer->IsOpen()) p_.writer->CloseFile();
-    } catch (...) {
-    }
-    p_.state->joining = false;
     if (current_ >= 0)
-        if (QTableWidgetItem* time = p_.list->lv->item(current_, kTimeColumn))
-            time->setText(keptTime_);
+        if (QTableWidgetItem* time = p_.list->lv->item(current_, kTimeColumn)) time->setText(keptTime_);
     current_ = -1;
+}
+
+void JoinEngine::endRun() noexcept
+{
+    p_.state->joining = false;
+    entryFinished();
     setStatusCaption(QStringLiteral("Time"));
     showProgress(0);
 }

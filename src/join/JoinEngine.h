@@ -1,12 +1,14 @@
 #pragma once
-// Joins the files of the join list, in list order, into one WAV file in the
-// configured WAV format. The run stays on the UI thread and pumps the event
-// loop between blocks, so the windows stay live; clearing AppState::joining
-// (the "stopj" element, the error handler, closing the main window) stops it
-// and keeps what was joined so far, completed as a WAV file.
+// The list window's join: asks for the output, then drives a JoinRun over the
+// files of the join list, in list order, into one WAV file in the configured
+// WAV format. The run stays on the UI thread and pumps the event loop as it
+// goes, so the windows stay live; clearing AppState::joining (the "stopj"
+// element, the error handler, closing the main window) stops it and keeps
+// what was joined so far, completed as a WAV file.
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -41,23 +43,25 @@ public:
     // file it happened on.
     void JoinFiles();
 
+    // How often the run pumps the event loop and shows its progress; 0 after
+    // every block.
+    void setTickInterval(int ms) { tickMs_ = ms; }
+
 signals:
-    // After every block written: the entry being read, its frames done and
-    // its length in frames.
+    // Each time the run shows its progress: the entry being read, its frames
+    // done and its length in frames.
     void blockJoined(int entry, qint64 framesDone, qint64 frames);
 
 private:
     // Playing, recording or a run already going: refused, with a message for the first two.
     bool busy();
-    bool refused(const QString& output, int count);
+    bool refused(const QString& output, const QStringList& inputs);
     // The written name differs from the one chosen and exists, and the user keeps it.
     bool replaceRefused(const QString& chosen, const QString& output);
-    void joinEntry(int entry, int count);
-    void readEntry(int entry, int count, const QString& path);
-    void reopenAt(const QString& path, int64_t position);
-    void finishEntry();
-    // Closes what is open, clears joining and puts the list back as it was.
-    void abandonRun() noexcept;
+    void entryStarted(int entry);
+    void entryFinished();
+    // Clears joining and puts the list back as it was.
+    void endRun() noexcept;
     void setStatusCaption(const QString& caption);
     void showProgress(int position);
     void information(const QString& text);
@@ -65,4 +69,5 @@ private:
     Parts p_;
     int current_ = -1;     // the entry showing "Converting", or -1
     QString keptTime_;     // its time text
+    int tickMs_ = 50;
 };

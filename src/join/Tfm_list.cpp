@@ -1,7 +1,7 @@
 #include "join/Tfm_list.h"
 
-#include "app/AppState.h"
-#include "app/Docking.h"
+#include "platform/AppState.h"
+#include "platform/Docking.h"
 #include "components/TAudioFile2.h"
 #include "components/TSkin.h"
 #include "platform/Dialogs.h"

@@ -1,6 +1,6 @@
 #include "playback/PlaybackControl.h"
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioVisualizationEx2.h"

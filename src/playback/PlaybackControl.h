@@ -4,7 +4,7 @@
 // the time, info, name and size texts and the seek bar, and pauses, resumes,
 // seeks and stops.
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 
 #include <QObject>
 #include <QString>

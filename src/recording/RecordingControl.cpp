@@ -1,6 +1,6 @@
 #include "recording/RecordingControl.h"
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioInformation2.h"
 #include "components/TAudioRecord2.h"

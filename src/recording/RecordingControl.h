@@ -3,7 +3,7 @@
 // the writer and the level display, keeps the time and size texts, cuts files
 // at the length limit and passes each finished file to the join list.
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 
 #include <QObject>
 #include <QString>

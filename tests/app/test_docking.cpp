@@ -1,6 +1,6 @@
 // Window dragging and magnetic docking between the main and the list window.
 
-#include "app/Docking.h"
+#include "platform/Docking.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The join list's editing operations over a fake reader and dialogs. The
 // recorded file the stop adds is CommandWiring's, through the real recording.
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "fakes/FakeComponents.h"
 #include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"

@@ -2,7 +2,7 @@
 // Reader and player fakes writing into one call log, so the order of calls
 // across the two shows; the reader hands out blocks of a file of any length.
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "fakes/FakeComponents.h"
 #include "playback/PlaybackControl.h"
 

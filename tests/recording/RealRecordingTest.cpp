@@ -3,7 +3,7 @@
 // monitor, named, tagged and listed.
 
 #include "RecordingSettings.h"
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "components/file/AudioFile.h"
 #include "components/pulse/PulseRecorder.h"
 #include "components/taglib/TagLibInformation.h"

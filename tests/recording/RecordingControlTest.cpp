@@ -2,7 +2,7 @@
 // settings window's save step, which every recording start runs.
 
 #include "RecordingSettings.h"
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "config/Tfm_set.h"
 #include "fakes/FakeComponents.h"
 #include "platform/Error.h"

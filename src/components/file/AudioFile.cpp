@@ -139,3 +139,15 @@ void AudioFile::WriteArray(const Block& block)
     requireNotReading("write audio to");
     writer_->write(block);
 }
+
+bool AudioFile::OpenCopy(const QString& path)
+{
+    requireNotReading("copy into");
+    return writer_->openCopy(path);
+}
+
+int64_t AudioFile::CopyLength() const { return writer_->copyLength(); }
+
+int64_t AudioFile::CopyFrames(int64_t frames) { return writer_->copy(frames); }
+
+void AudioFile::CloseCopy() { writer_->closeCopy(); }

@@ -14,7 +14,7 @@
 class FfmpegReader;
 class FileWriter;
 
-class AudioFile : public TAudioFile2 {
+class AudioFile : public TAudioFile2, public TPcmCopy {
 public:
     AudioFile();
     ~AudioFile() override;  // completes a file open for writing
@@ -49,6 +49,12 @@ public:
     void WriteArray(const Block& block) override;
     // Kept for the interface; it changes nothing.
     void SetFileOption(int) override {}
+
+    TPcmCopy* PcmCopyFacet() override { return this; }
+    bool OpenCopy(const QString& path) override;
+    int64_t CopyLength() const override;
+    int64_t CopyFrames(int64_t frames) override;
+    void CloseCopy() override;
 
 private:
     bool reading() const;

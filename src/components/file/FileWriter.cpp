@@ -3,6 +3,8 @@
 #include "components/swresample/Resampler.h"
 #include "platform/Error.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavutil/samplefmt.h>
 }
@@ -106,8 +108,32 @@ void FileWriter::write(const Block& block)
     put(converted_.data(), static_cast<int64_t>(converted_.size()) / channels());
 }
 
+bool FileWriter::openCopy(const QString& path)
+{
+    if (!isOpen() || openKind_ != Kind::Wav || !source_.open(path, pcm_.format())) return false;
+    flushConverter();
+    inRate_ = sampleRate();
+    inChannels_ = channels();
+    return true;
+}
+
+int64_t FileWriter::copy(int64_t maxFrames)
+{
+    if (!isOpen()) throw TamselError("No audio file is open for writing");
+    // Large reads keep the system calls per second few; the block stays small
+    // enough to keep memory flat.
+    constexpr int64_t kCopyBytes = 1 << 20;
+    const int frameBytes = SndfileWriter::frameBytes(pcm_.format());
+    const int64_t frames = std::clamp<int64_t>(maxFrames, 0, kCopyBytes / frameBytes);
+    copyBuffer_.resize(static_cast<size_t>(frames * frameBytes));
+    const int64_t got = source_.read(copyBuffer_.data(), frames);
+    if (got > 0) pcm_.writeRaw(copyBuffer_.data(), got);
+    return got;
+}
+
 void FileWriter::close()
 {
+    source_.close();
     if (!isOpen()) return;
     inputSet_ = false;
     try {

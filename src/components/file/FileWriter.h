@@ -4,6 +4,7 @@
 // encoder.
 
 #include "components/Block.h"
+#include "components/sndfile/SndfilePcmSource.h"
 #include "components/sndfile/SndfileWriter.h"
 #include "components/vorbis/VorbisWriter.h"
 
@@ -43,6 +44,14 @@ public:
     void close();
 
     bool isOpen() const;
+
+    // Appending a PCM WAV file stored exactly as the open WAV output is, as
+    // bytes. openCopy is false when it is not (decode it instead); the
+    // converter's tail from the input before is written first.
+    bool openCopy(const QString& path);
+    int64_t copyLength() const { return source_.frames(); }
+    int64_t copy(int64_t maxFrames);  // frames appended, 0 at the end
+    void closeCopy() { source_.close(); }
     // Output format: the open file's, or the one chosen for the next file.
     int sampleRate() const;
     int channels() const;
@@ -67,5 +76,7 @@ private:
     int inRate_ = 0;
     int inChannels_ = 0;
     std::vector<float> converted_;
+    SndfilePcmSource source_;
+    std::vector<char> copyBuffer_;
     QString fileName_;
 };

@@ -76,6 +76,12 @@ int SndfileWriter::frameBytes(const Format& format)
     return bytes * f.channels;
 }
 
+int SndfileWriter::byteCopySubtype(const Format& format)
+{
+    if (format.container != Container::Wav || quantized(format.bits)) return 0;
+    return subtype(normalized(format));
+}
+
 SndfileWriter::SndfileWriter() = default;
 
 SndfileWriter::~SndfileWriter()
@@ -118,12 +124,27 @@ void SndfileWriter::write(const float* samples, int64_t frames)
     for (int64_t done = 0; done < frames; done += slice) {
         const int64_t n = std::min(slice, frames - done);
         writeSlice(samples + done * format_.channels, n);
-        frames_ += n;
-        sinceHeader_ += n;
-        if (format_.container == Container::Wav && sinceHeader_ >= slice) {
-            sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
-            sinceHeader_ = 0;
-        }
+        wrote(n);
+    }
+}
+
+void SndfileWriter::writeRaw(const char* bytes, int64_t frames)
+{
+    if (!file_) throw TamselError(QString("The audio file %1 is not open for writing").arg(fileName_));
+    const sf_count_t size = frames * frameBytes(format_);
+    if (sf_write_raw(file_, bytes, size) != size) fail("Cannot write to the audio file");
+    wrote(frames);
+}
+
+// The header follows the data at most half a second behind, so a file cut
+// off by a crash or a power loss still plays up to there.
+void SndfileWriter::wrote(int64_t frames)
+{
+    frames_ += frames;
+    sinceHeader_ += frames;
+    if (format_.container == Container::Wav && sinceHeader_ >= std::max(1, format_.sampleRate / 2)) {
+        sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
+        sinceHeader_ = 0;
     }
 }
 

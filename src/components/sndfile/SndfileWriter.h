@@ -36,6 +36,10 @@ public:
     static void validate(const Format& format);
     // Bytes per frame on disk.
     static int frameBytes(const Format& format);
+    // The libsndfile subtype a WAV file of this format stores its samples
+    // in, when they can be copied to it as bytes from a file of the same
+    // subtype; 0 when not (headerless, or quantized to fewer bits).
+    static int byteCopySubtype(const Format& format);
 
     SndfileWriter();
     ~SndfileWriter();  // completes an open file
@@ -45,6 +49,9 @@ public:
     // Creates or overwrites the file.
     void open(const QString& fileName, const Format& format);
     void write(const float* samples, int64_t frames);
+    // Appends whole frames already in the file's own coding (see
+    // byteCopySubtype).
+    void writeRaw(const char* bytes, int64_t frames);
     // Completes the file; harmless when nothing is open.
     void close();
 
@@ -55,6 +62,7 @@ public:
 
 private:
     void writeSlice(const float* samples, int64_t frames);
+    void wrote(int64_t frames);
     [[noreturn]] void fail(const QString& what) const;
 
     sf_private_tag* file_ = nullptr;

@@ -73,4 +73,25 @@ double maxDiff(const std::vector<float>& x, int64_t a, const std::vector<float>&
     return worst;
 }
 
+int64_t locate(const std::vector<float>& excerpt, const std::vector<float>& whole, int64_t guess,
+               int64_t range)
+{
+    int64_t best = -1;
+    double bestErr = INFINITY;
+    const int64_t frames = static_cast<int64_t>(excerpt.size() / 2);
+    for (int64_t at = std::max<int64_t>(0, guess - range); at <= guess + range; ++at) {
+        if ((at + frames) * 2 > static_cast<int64_t>(whole.size())) break;
+        double err = 0;
+        for (int64_t i = 0; i < frames * 2 && err < bestErr; ++i) {
+            const double d = excerpt[i] - whole[at * 2 + i];
+            err += d * d;
+        }
+        if (err < bestErr) {
+            bestErr = err;
+            best = at;
+        }
+    }
+    return best;
+}
+
 }  // namespace readertest

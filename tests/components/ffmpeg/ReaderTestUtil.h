@@ -28,4 +28,9 @@ double toneFrequency(const std::vector<float>& samples, int channels, int rate);
 double maxDiff(const std::vector<float>& x, int64_t a, const std::vector<float>& y, int64_t b,
                int64_t frames, int channels);
 
+// Where a short stereo excerpt sits in a whole decode, within +-range frames
+// of a guess, by the smallest squared difference.
+int64_t locate(const std::vector<float>& excerpt, const std::vector<float>& whole, int64_t guess,
+               int64_t range);
+
 }  // namespace readertest

@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cmath>
+#include <random>
+#include "../ComponentTestSupport.h"
+#include "platform/Error.h"
 
 using namespace readertest;
 
@@ -110,3 +113,44 @@ TEST(ReaderSeek, PositionsBeyond32Bits)
 }
 
 }  // namespace
+
+namespace {
+TEST(Explore, DamagedSeek)
+{
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("noise.wav");
+    testsupport::runPeer("sox", {"-n", "-r", "44100", "-c", "2", wav, "synth", "6", "whitenoise", "vol", "0.5"});
+    std::mt19937 rng(5);
+    for (const char* name : {"cbr.mp3", "vbr.mp3", "bare.mp3", "t.wma"}) {
+        const QString full = dir.filePath(QString("full_") + name);
+        QStringList codec;
+        if (QString(name) == "vbr.mp3") codec = {"-q:a", "2"};
+        if (QString(name) == "bare.mp3") codec = {"-write_xing", "0"};
+        ffmpeg(QStringList{"-i", wav} + codec + QStringList{full});
+        const QByteArray bytes = readBytes(full);
+        int bad1 = 0, bad2 = 0, opened = 0;
+        for (int kind = 0; kind < 40; ++kind) {
+            QByteArray b = bytes;
+            if (kind % 4 == 1) b = b.left(b.size() * (2 + rng() % 8) / 10);
+            if (kind % 4 == 2) { qsizetype a = rng() % b.size(), l = rng() % (b.size() / 5); for (qsizetype i = a; i < std::min(b.size(), a + l); ++i) b[i] = char(rng()); }
+            if (kind % 4 == 3 || kind % 4 == 0) for (int i = 0; i < 1 + (int)(rng() % 200); ++i) b[rng() % b.size()] = char(rng());
+            const QString path = dir.filePath(QString("k%1_").arg(kind) + name);
+            writeBytes(path, b);
+            FfmpegReader r;
+            try { r.open(path); } catch (const TamselError& e) { continue; }
+            ++opened;
+            const int64_t n = r.samples();
+            for (int k = 0; k < 30; ++k) {
+                const int64_t t = int64_t(rng() % (n + 200)) - 100;
+                const int64_t p = r.seek(t);
+                const Block a = r.read(300);
+                if (p < 0 || p > n) { ++bad1; printf("%s n=%lld t=%lld p=%lld\n", qPrintable(path.section('/', -1)), (long long)n, (long long)t, (long long)p); }
+                const int64_t q = r.seek(p);
+                const Block bb = r.read(300);
+                if (q != p || a.samples != bb.samples) { ++bad2; printf("%s n=%lld t=%lld p=%lld q=%lld %lld/%lld diff %g\n", qPrintable(path.section('/', -1)), (long long)n, (long long)t, (long long)p, (long long)q, (long long)a.frames(), (long long)bb.frames(), a.frames() == bb.frames() ? maxDiff(a.samples, 0, bb.samples, 0, a.frames(), 2) : -1.0); }
+            }
+        }
+        printf("%s opened %d range %d again %d\n", name, opened, bad1, bad2);
+    }
+}
+}

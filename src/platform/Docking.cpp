@@ -1,4 +1,4 @@
-#include "app/Docking.h"
+#include "platform/Docking.h"
 
 #include <cstdlib>
 

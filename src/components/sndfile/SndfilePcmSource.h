@@ -1,0 +1,35 @@
+#pragma once
+// The sound data of a PCM WAV file as it lies on disk, for appending to a WAV
+// output of the same format without decoding (SndfileWriter::writeRaw).
+
+#include "components/sndfile/SndfileWriter.h"
+
+#include <QString>
+#include <cstdint>
+
+struct sf_private_tag;
+
+class SndfilePcmSource {
+public:
+    SndfilePcmSource() = default;
+    ~SndfilePcmSource();
+    SndfilePcmSource(const SndfilePcmSource&) = delete;
+    SndfilePcmSource& operator=(const SndfilePcmSource&) = delete;
+
+    // True when path is a RIFF/RF64 WAV file whose samples are stored exactly
+    // as a WAV file of `format` stores them; otherwise nothing stays open.
+    bool open(const QString& path, const SndfileWriter::Format& format);
+    void close();
+    bool isOpen() const { return file_ != nullptr; }
+
+    int64_t frames() const { return frames_; }  // as the header states
+    // Reads at most maxFrames whole frames into buffer; the frames read, 0 at
+    // the end of the data. Raises TamselError naming the file on a read error.
+    int64_t read(char* buffer, int64_t maxFrames);
+
+private:
+    sf_private_tag* file_ = nullptr;
+    QString path_;
+    int64_t frames_ = 0;
+    int frameBytes_ = 0;
+};

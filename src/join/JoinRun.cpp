@@ -1,0 +1,177 @@
+#include "join/JoinRun.h"
+
+#include "components/TAudioFile2.h"
+#include "platform/Error.h"
+#include "platform/ErrorBoundary.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// Links and differently spelled paths to one file count as the same file.
+bool sameFile(const QString& a, const QString& b)
+{
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(QFile::encodeName(a).toStdString(),
+                                                  QFile::encodeName(b).toStdString(), error);
+    if (!error) return same;
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
+           == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+
+int64_t nowMs()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
+
+}  // namespace
+
+JoinRun::JoinRun(TAudioFile2& reader, TAudioFile2& writer, Listener listener)
+    : reader_(reader), writer_(writer), listener_(std::move(listener))
+{
+}
+
+QString JoinRun::inputThatIsOutput(const QStringList& inputs, const QString& output)
+{
+    for (const QString& input : inputs)
+        if (sameFile(output, input)) return input;
+    return {};
+}
+
+int JoinRun::blockFrames(int sampleRate, int channels)
+{
+    constexpr int64_t kMaxSamples = (1 << 20) / sizeof(float);
+    const int64_t bySize = kMaxSamples / std::max(1, channels);
+    return static_cast<int>(std::clamp<int64_t>(std::min<int64_t>(sampleRate, bySize), 1, kMaxSamples));
+}
+
+bool JoinRun::run(const QStringList& inputs, const Output& output)
+{
+    progress_ = {};
+    secondsBefore_ = 0;
+    unreported_ = false;
+    lastTickMs_ = nowMs();
+    QString current = output.path;
+    try {
+        writer_.SetWavFormat(output.sampleRate, output.channels, output.bitsPerSample);
+        if (writer_.IsOpen()) writer_.CloseFile();
+        writer_.OpenWrite(output.path, 0);
+        bool whole = true;
+        for (int entry = 0; entry < inputs.size() && whole; ++entry) {
+            current = inputs[entry];
+            whole = joinEntry(entry, inputs[entry]);
+        }
+        current = output.path;
+        report(true);
+        writer_.CloseFile();
+        return whole;
+    } catch (...) {
+        const QString why = ErrorBoundary::currentMessage();
+        closeAll();
+        throw TamselError(why.contains(current) ? why
+                                                : QStringLiteral("Joining stopped at %1: %2").arg(current, why));
+    }
+}
+
+bool JoinRun::joinEntry(int entry, const QString& path)
+{
+    if (listener_.stopRequested && listener_.stopRequested()) return false;
+    progress_.entry = entry;
+    progress_.entryDone = 0;
+    progress_.entryLength = 0;
+    if (listener_.entryStarted) listener_.entryStarted(entry);
+    const bool whole = copyEntry(path) || decodeEntry(path);
+    secondsBefore_ = progress_.secondsJoined;
+    if (listener_.entryFinished) listener_.entryFinished(entry);
+    return whole && !(listener_.stopRequested && listener_.stopRequested());
+}
+
+// True when the input was copied as bytes; a stop leaves the rest uncopied.
+bool JoinRun::copyEntry(const QString& path)
+{
+    TPcmCopy* copy = byteCopy_ ? writer_.PcmCopyFacet() : nullptr;
+    if (!copy || !copy->OpenCopy(path)) return false;
+    progress_.entryLength = copy->CopyLength();
+    progress_.entryRate = writer_.SampleRate();
+    const int64_t block = int64_t(blockFrames(progress_.entryRate, writer_.Channels())) * 8;
+    while (advance(copy->CopyFrames(block))) {
+    }
+    copy->CloseCopy();
+    return true;
+}
+
+bool JoinRun::decodeEntry(const QString& path)
+{
+    if (reader_.IsOpen()) reader_.CloseFile();
+    reader_.OpenRead(path, 0, 1);
+    progress_.entryLength = reader_.Samples();
+    progress_.entryRate = reader_.ArraySampleRate();
+    writer_.SetInputFormat(reader_.ArraySampleRate(), reader_.ArrayChannels());
+    const int request = blockFrames(reader_.ArraySampleRate(), reader_.ArrayChannels());
+    // Read to the real end: the stated length is only an estimate for some
+    // files (VBR MP3 without a Xing header, FLAC of unknown length).
+    for (;;) {
+        // The list window may have measured an added file with the shared
+        // reader meanwhile; carry on where this file was left.
+        if (!reader_.IsOpen()) {
+            reader_.OpenRead(path, 0, 1);
+            reader_.Seek(progress_.entryDone, 3);
+        }
+        const Block block = reader_.ReadArray(request);
+        if (block.frames() == 0) break;
+        writer_.WriteArray(block);
+        if (!advance(block.frames())) break;
+    }
+    if (reader_.IsOpen()) reader_.CloseFile();
+    return true;
+}
+
+// Counts frames read; false at the end or when a stop was requested.
+bool JoinRun::advance(int64_t frames)
+{
+    if (frames <= 0) return false;
+    progress_.entryDone += frames;
+    if (progress_.entryRate > 0)
+        progress_.secondsJoined = secondsBefore_ + double(progress_.entryDone) / progress_.entryRate;
+    unreported_ = true;
+    report(false);
+    return !(listener_.stopRequested && listener_.stopRequested());
+}
+
+void JoinRun::report(bool force)
+{
+    const int64_t now = nowMs();
+    if (!unreported_ || (!force && now - lastTickMs_ < tickMs_)) return;
+    lastTickMs_ = now;
+    unreported_ = false;
+    if (listener_.tick) listener_.tick(progress_);
+}
+
+void JoinRun::closeAll() noexcept
+{
+    // Each step runs even when the one before fails: the output must be
+    // completed whatever the reader does.
+    try {
+        if (TPcmCopy* copy = writer_.PcmCopyFacet()) copy->CloseCopy();
+    } catch (...) {
+    }
+    try {
+        if (reader_.IsOpen()) reader_.CloseFile();
+    } catch (...) {
+    }
+    try {
+        if (writer_.IsOpen()) writer_.CloseFile();
+    } catch (...) {
+    }
+}
