@@ -74,10 +74,12 @@ bool JoinRun::run(const QStringList& inputs, const Output& output)
         }
         current = output.path;
         report(true);
+        noteWritten();
         writer_.CloseFile();
         return whole;
     } catch (...) {
         const QString why = ErrorBoundary::currentMessage();
+        noteWritten();
         closeAll();
         throw TamselError(why.contains(current) ? why
                                                 : QStringLiteral("Joining stopped at %1: %2").arg(current, why));
@@ -156,6 +158,13 @@ void JoinRun::report(bool force)
     lastTickMs_ = now;
     unreported_ = false;
     if (listener_.tick) listener_.tick(progress_);
+}
+
+// What the output really holds, which is what a failed block left out of.
+void JoinRun::noteWritten() noexcept
+{
+    if (writer_.IsOpen() && writer_.SampleRate() > 0)
+        progress_.secondsJoined = double(writer_.Samples()) / writer_.SampleRate();
 }
 
 void JoinRun::closeAll() noexcept

@@ -53,6 +53,9 @@ public:
     // so far and TamselError names the file it happened on.
     bool run(const QStringList& inputs, const Output& output);
 
+    // Where the run is, or where it ended.
+    const Progress& progress() const { return progress_; }
+
     // The input that is output itself (also through a link or another
     // spelling of its path), or an empty string.
     static QString inputThatIsOutput(const QStringList& inputs, const QString& output);
@@ -67,6 +70,7 @@ private:
     bool decodeEntry(const QString& path);
     bool advance(int64_t frames);
     void report(bool force);
+    void noteWritten() noexcept;
     void closeAll() noexcept;
 
     TAudioFile2& reader_;

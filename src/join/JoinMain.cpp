@@ -1,0 +1,36 @@
+// tamsel-join: joins audio files into one WAV file with the program's own
+// reader and writer.
+
+#include "components/file/AudioFile.h"
+#include "join/JoinCommand.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) { stopRequested = 1; }
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    app.setApplicationName("tamsel-join");
+    app.setApplicationVersion(QStringLiteral(TAMSEL_VERSION));
+    // The run completes its output before it ends.
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    std::signal(SIGHUP, requestStop);
+
+    AudioFile reader;
+    AudioFile writer;
+    JoinCommand command{reader, writer};
+    command.stop = &stopRequested;
+    command.terminal = isatty(STDERR_FILENO) == 1;
+    return command.run(QCoreApplication::arguments());
+}
