@@ -138,8 +138,10 @@ void JoinEngine::endRun() noexcept
 void JoinEngine::setStatusCaption(const QString& caption)
 {
     QTableWidget* lv = p_.list->lv;
-    if (QTableWidgetItem* header = lv->horizontalHeaderItem(kTimeColumn))
-        header->setText(caption);
+    // Setting the same text again would still relayout the header, per file.
+    if (QTableWidgetItem* header = lv->horizontalHeaderItem(kTimeColumn)) {
+        if (header->text() != caption) header->setText(caption);
+    }
     else
         lv->setHorizontalHeaderItem(kTimeColumn, new QTableWidgetItem(caption));
 }
