@@ -1,128 +1,192 @@
-// A whole join run, as the list window's "join" starts it, beside sox
-// concatenating the same inputs into the same output format: real-time
-// factor, the ratio to sox, and the peak memory of the run, which must not
-// grow with the length of the inputs.
+// Whole joins side by side, in one run, on the same inputs: tamsel-join, the
+// list window's join, sox, ffmpeg and a plain byte copy (cat), each as a
+// process of its own measured by wait4 (wall time, CPU, peak memory).
 //
-//   bench_join [minutes...]      default: 1 10   (try 60 for an hour)
+//   bench_join [--hours H...] [--runs N] [--only same,short,mixed,mp3,low]
 //
-// Each of our runs is a fresh process (this program with --run) so its peak
-// resident size is its own.
+// --hours: the lengths to measure (default 1); give two (e.g. 1 3) to check
+// that peak memory stays flat as the inputs grow. The 300 short files and
+// adding them to the list window are measured at the first length only.
+// --runs: each program runs N times (default 3, interleaved); the fastest
+// time and the largest peak memory are shown.
+// Inputs and outputs live in a tmpfs folder (/dev/shm) so the disk is not
+// what is measured. Exits non-zero only when one of our runs fails or its
+// peak memory grows with length.
 
 #include "BenchSupport.h"
-#include "platform/AppState.h"
-#include "components/file/AudioFile.h"
-#include "config/SettingsFile.h"
-#include "fakes/FakeSkin.h"
-#include "join/JoinEngine.h"
-#include "join/Tfm_list.h"
-#include "platform/Dialogs.h"
-#include "platform/Error.h"
-#include "platform/Shell.h"
+#include "ChildRun.h"
+#include "JoinCases.h"
+#include "ListWindowRun.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <cstdio>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace bench;
 
 namespace {
 
-class Answers : public Dialogs {
-public:
-    QStringList inputs;
-    QString output;
-    void information(QWidget*, const QString& text) override { throw TamselError(text); }
-    void plain(QWidget*, const QString& text) override { throw TamselError(text); }
-    QStringList openFiles(QWidget*, const QString&, const QString&) override { return inputs; }
-    QString saveFile(QWidget*, const QString&, const QString&) override { return output; }
-    bool confirmReplace(QWidget*, const QString& file) override
+constexpr double kCdBytesPerSecond = 44100 * 2 * 2;
+constexpr double kMemoryGoalMiB = 64;
+const QString kOurs = "tamsel-join", kList = "list window";
+
+struct Options {
+    QList<double> hours{1};
+    int runs = 3;
+    QStringList only;
+};
+
+bool parse(const QStringList& args, Options& o)
+{
+    QList<double> hours;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--hours") {
+            while (i + 1 < args.size() && !args[i + 1].startsWith("--")) hours << args[++i].toDouble();
+        } else if (args[i] == "--runs" && i + 1 < args.size()) {
+            o.runs = std::max(1, args[++i].toInt());
+        } else if (args[i] == "--only" && i + 1 < args.size()) {
+            o.only = args[++i].split(',');
+        } else {
+            return false;
+        }
+    }
+    if (!hours.isEmpty()) o.hours = hours;
+    return std::all_of(o.hours.begin(), o.hours.end(), [](double h) { return h > 0; });
+}
+
+struct Result {
+    QString tool;
+    bool ok = true;
+    double best = 1e30, worst = 0, cpu = 0;
+    long peakKiB = 0;
+    double addSeconds = 1e30;  // the list window: adding the inputs
+    QString note;
+
+    void add(const ChildRun& r, double wall)
     {
-        throw TamselError("Asked to replace " + file);
+        best = std::min(best, wall);
+        worst = std::max(worst, wall);
+        cpu = best == wall ? r.cpuSeconds : cpu;
+        peakKiB = std::max(peakKiB, r.peakKiB);
     }
+    double mib() const { return peakKiB / 1024.0; }
 };
 
-class NoShell : public Shell {
-public:
-    void openFolder(const QString&) override {}
-    void openDocument(const QString&) override {}
-};
-
-// One join of the inputs into out, in CD quality.
-int runOnce(const QString& out, const QStringList& inputs)
+// What the output holds, from its size; cat's output is not a WAV of the whole.
+QString lengthNote(const JoinCase& c, const QString& out)
 {
-    QTemporaryDir config;
-    SettingsFile settings(config.filePath("tamsel.ini"));
-    settings.writeText("output", "dir", QFileInfo(out).absolutePath());
-    AppState state;
-    NoSkin skin;
-    QWidget mainWindow;
-    AudioFile reader, writer;
-    Answers answers;
-    NoShell shell;
-    Tfm_list list(state, skin, &mainWindow);
-    list.setAudio(&reader, &answers);
-    answers.inputs = inputs;
-    answers.output = out;
-    list.AddFiles();
-
-    JoinEngine::Parts parts;
-    parts.state = &state;
-    parts.list = &list;
-    parts.writer = &writer;
-    parts.reader = &reader;
-    parts.dialogs = &answers;
-    parts.shell = &shell;
-    parts.settings = [&settings] { return &settings; };
-    JoinEngine engine(parts);
-    QElapsedTimer clock;
-    clock.start();
-    engine.JoinFiles();
-    const double wall = clock.nsecsElapsed() / 1e9;
-    std::printf("%.6f %ld\n", wall, peakRssKb());
-    return 0;
+    const double seconds = (QFileInfo(out).size() - 44) / kCdBytesPerSecond;
+    if (std::abs(seconds - c.audioSeconds) <= c.audioSeconds * 0.005 + 0.1) return {};
+    return QString("output holds %1 s, expected %2 s").arg(seconds, 0, 'f', 1).arg(c.audioSeconds);
 }
 
-struct Case {
-    QString name;
-    QStringList inputs;
-};
-
-// Ten CD-quality WAVs; five of mixed rates and channels; five MP3s.
-bool makeCases(const QDir& dir, int minutes, QList<Case>& cases)
+QList<Result> measure(const JoinCase& c, const QString& dir, const QString& self, int runs)
 {
-    const double tenth = minutes * 6.0, fifth = minutes * 12.0;
-    Case same{"10 CD WAVs", {}}, mixed{"mixed WAVs", {}}, mp3{"5 MP3s", {}};
-    for (int i = 0; i < 10; ++i) {
-        same.inputs << dir.filePath(QString("cd%1.wav").arg(i));
-        if (!tone(same.inputs.last(), tenth, 44100, 2, QString::number(300 + 50 * i))) return false;
+    const QString out = QDir(dir).filePath("out.wav");
+    const QString list = QDir(dir).filePath("list.txt");
+    QList<PeerRun> peers{{kOurs, TAMSEL_JOIN_PATH, QStringList{"-q", "-o", out} + c.inputs, {}},
+                         {kList, self, QStringList{"--run", out} + c.inputs, {}},
+                         soxRun(c, out), ffmpegRun(c, out, list), copyRun(c, out)};
+    QList<Result> results;
+    for (const PeerRun& p : peers) {
+        results.append(Result());
+        results.last().tool = p.name;
     }
-    const int rates[] = {22050, 48000, 8000, 32000, 11025};
-    for (int i = 0; i < 5; ++i) {
-        mixed.inputs << dir.filePath(QString("mix%1.wav").arg(i));
-        if (!tone(mixed.inputs.last(), fifth, rates[i], 1 + i % 2, QString::number(300 + 50 * i)))
-            return false;
-        const QString source = dir.filePath("source.wav");
-        mp3.inputs << dir.filePath(QString("in%1.mp3").arg(i));
-        if (!tone(source, fifth, 44100, 2, QString::number(300 + 50 * i))
-            || !encodeMp3(source, mp3.inputs.last()))
-            return false;
-        QFile::remove(source);
+    for (int run = 0; run < runs; ++run) {
+        for (int i = 0; i < peers.size(); ++i) {
+            Result& r = results[i];
+            if (!r.ok) continue;
+            QFile::remove(out);
+            const PeerRun& p = peers[i];
+            const ChildRun child = runChildProcess(p.program, p.args, dir, p.stdoutFile);
+            if (!child.ok) {
+                r.ok = false;
+                r.note = "FAILED: " + child.errors.trimmed().left(200);
+                continue;
+            }
+            double wall = child.wallSeconds;
+            if (p.name == kList) {
+                // The join alone, as the window runs it, not the process start.
+                const ListWindowTimes t = ListWindowTimes::parse(child.output);
+                wall = t.joinSeconds;
+                r.addSeconds = std::min(r.addSeconds, t.addSeconds);
+            }
+            r.add(child, wall);
+            if (run == 0 && p.program != "cat") r.note = lengthNote(c, out);
+        }
     }
-    cases = {same, mixed, mp3};
-    return true;
+    QFile::remove(out);
+    QFile::remove(list);
+    return results;
 }
 
-// sox converts every input to CD quality on the fly and concatenates them.
-QStringList soxArguments(const Case& c, const QString& out)
+const Result* find(const QList<Result>& results, const QString& tool)
 {
-    QStringList args;
-    for (const QString& in : c.inputs)
-        args << QString("|sox \"%1\" -p rate 44100 channels 2").arg(in);
-    return args << "-b" << "16" << out;
+    for (const Result& r : results)
+        if (r.tool.startsWith(tool) && r.ok) return &r;
+    return nullptr;
+}
+
+QString verdict(bool met) { return met ? "met" : "NOT met"; }
+
+// The goals for one of our tools in this case, with whether they are met.
+QString goals(const JoinCase& c, const Result& r, const Result* sox, const Result* copy)
+{
+    const double bySox = sox ? sox->best / r.best : 0, byCopy = copy ? copy->best / r.best : 0;
+    QStringList g;
+    auto soxGoal = [&](double x) {
+        g << QString("%1x sox: %2 (%3x)").arg(x).arg(verdict(bySox >= x)).arg(bySox, 0, 'f', 2);
+    };
+    switch (c.kind) {
+    case CaseKind::SameFormat:
+        soxGoal(3);
+        g << QString("1/4 of the copy's speed: %1 (%2)").arg(verdict(byCopy >= 0.25)).arg(byCopy, 0, 'f', 3);
+        break;
+    case CaseKind::Short:
+        soxGoal(1.5);
+        if (r.tool == kList)
+            g << QString("adding 300 files < 0.3 s: %1 (%2 s)").arg(verdict(r.addSeconds < 0.3)).arg(r.addSeconds, 0, 'f', 3);
+        break;
+    case CaseKind::Mixed:
+    case CaseKind::Mp3:
+        soxGoal(2);
+        break;
+    case CaseKind::LowRate:
+        break;
+    }
+    g << QString("peak < %1 MiB: %2 (%3)").arg(kMemoryGoalMiB).arg(verdict(r.mib() < kMemoryGoalMiB)).arg(r.mib(), 0, 'f', 1);
+    return g.join("; ");
+}
+
+void print(QTextStream& out, const JoinCase& c, const QList<Result>& results)
+{
+    out << QString("\n== %1: %2 files, %3 MB in, %4 min of audio ==\n")
+               .arg(c.title).arg(c.inputs.size()).arg(c.inputBytes / 1e6, 0, 'f', 0)
+               .arg(c.audioSeconds / 60, 0, 'f', 0);
+    out << "tool                      best s  worst s      xRT  sox/x  copy/x   cpu s  peak MiB\n";
+    const Result* sox = find(results, "sox");
+    const Result* copy = find(results, "cat");
+    for (const Result& r : results) {
+        out << QString("%1").arg(r.tool, -24);
+        if (r.ok)
+            out << QString("%1 %2 %3 %4 %5 %6 %7")
+                       .arg(r.best, 8, 'f', 3).arg(r.worst, 8, 'f', 3).arg(c.audioSeconds / r.best, 8, 'f', 0)
+                       .arg(sox ? sox->best / r.best : 0, 6, 'f', 2).arg(copy ? copy->best / r.best : 0, 7, 'f', 3)
+                       .arg(r.cpu, 7, 'f', 2).arg(r.mib(), 9, 'f', 1);
+        if (!r.note.isEmpty()) out << "  " << r.note;
+        out << "\n";
+    }
+    if (const Result* list = find(results, kList); list && c.kind == CaseKind::Short)
+        out << QString("adding the 300 files to the list window (AddFiles): %1 s\n").arg(list->addSeconds, 0, 'f', 3);
+    for (const QString& tool : {kOurs, kList})
+        if (const Result* r = find(results, tool)) out << QString("  goals, %1: %2\n").arg(tool, goals(c, *r, sox, copy));
+    out.flush();
 }
 
 }  // namespace
@@ -132,46 +196,43 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (const auto code = runChild(args, [](const QStringList& a) { return runOnce(a.value(0), a.mid(1)); }))
-        return *code;
+    if (const auto code = runChild(args, listWindowJoin)) return *code;
 
-    const QList<int> minutes = minutesOf(args);
-
-    QTemporaryDir tmp;
-    const QDir dir(tmp.path());
     QTextStream out(stdout);
-    out << "case          minutes  ours(xRT)  sox(xRT)  speedup  our peak RSS (MB)\n";
-    bool faster = true;
-    MemoryGrowth growth;
-    for (int m : minutes) {
-        QList<Case> cases;
-        if (!makeCases(dir, m, cases)) return 1;
-        for (const Case& c : cases) {
-            const QString ours = dir.filePath("ours.wav"), theirs = dir.filePath("sox.wav");
-            QString report;
-            if (!run(app.applicationFilePath(), QStringList{"--run", ours} + c.inputs, &report))
-                return 1;
-            const double ourWall = report.section(' ', 0, 0).toDouble();
-            const double rssMb = report.section(' ', 1, 1).toDouble() / 1024;
-            const double soxWall = timedRun("sox", soxArguments(c, theirs));
-            if (soxWall < 0) return 1;
-
-            const double audio = m * 60.0;
-            out << QString("%1 %2 %3 %4 %5 %6\n")
-                       .arg(c.name, -12).arg(m, 8).arg(audio / ourWall, 10, 'f', 0)
-                       .arg(audio / soxWall, 9, 'f', 0).arg(soxWall / ourWall, 9, 'f', 2)
-                       .arg(rssMb, 12, 'f', 1);
-            out.flush();
-            if (ourWall > soxWall) faster = false;
-            growth.add(c.name, rssMb);
-            QFile::remove(ours);
-            QFile::remove(theirs);
-        }
-        for (const Case& c : cases)
-            for (const QString& f : c.inputs) QFile::remove(f);
+    Options options;
+    if (!parse(args, options)) {
+        out << "usage: bench_join [--hours H...] [--runs N] [--only same,short,mixed,mp3,low]\n";
+        return 2;
     }
-    const bool flat = growth.flat();
-    out << (flat ? "peak memory does not grow with length\n" : "PEAK MEMORY GROWS WITH LENGTH\n");
-    if (!faster) out << "slower than sox in at least one case\n";
-    return flat ? 0 : 1;
+    QTemporaryDir tmp(QDir("/dev/shm").exists() ? "/dev/shm/bench_join-XXXXXX" : QString());
+    out << "inputs and outputs in " << tmp.path() << "; best of " << options.runs
+        << " runs; sox/x and copy/x: their time over this one's (above 1 = faster than them)\n";
+    const ChildRun idle = runChildProcess("true", {}, tmp.path());
+    out << "peak memory of a program that does nothing (true), as measured here: " << idle.peakKiB / 1024.0
+        << " MiB\n";
+
+    MemoryGrowth growth;
+    bool oursFailed = false;
+    for (int l = 0; l < options.hours.size(); ++l) {
+        for (JoinCase& c : joinCases(options.hours[l])) {
+            if (!options.only.isEmpty() && !options.only.contains(c.key)) continue;
+            if (c.kind == CaseKind::Short && l > 0) continue;  // does not scale with length
+            if (!makeInputs(c, tmp.path())) return 2;
+            const QList<Result> results = measure(c, tmp.path(), app.applicationFilePath(), options.runs);
+            removeInputs(c);
+            print(out, c, results);
+            for (const QString& tool : {kOurs, kList}) {
+                const Result* r = find(results, tool);
+                if (!r) oursFailed = true;
+                else if (c.kind != CaseKind::Short) growth.add(c.key + " " + tool, r->mib());
+            }
+        }
+    }
+    out << "\n";
+    if (options.hours.size() < 2)
+        out << "peak memory against length: not checked (give two lengths, e.g. --hours 1 3)\n";
+    else
+        out << (growth.flat() ? "peak memory does not grow with length\n" : "PEAK MEMORY GROWS WITH LENGTH\n");
+    if (oursFailed) out << "ONE OF OUR RUNS FAILED\n";
+    return growth.flat() && !oursFailed ? 0 : 1;
 }
