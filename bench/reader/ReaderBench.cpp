@@ -3,6 +3,10 @@
 // read, which must not grow with the length of the file.
 //
 //   bench_reader [minutes...]      default: 1 10
+//   bench_reader --opens [count]   default: 300
+//
+// --opens times opening (and asking the length of) count 3-second CD WAVs, as
+// adding a folder of takes to the join list does.
 //
 // Each of our runs is a fresh process (this program with --run) so its peak
 // resident size is its own.
@@ -12,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <random>
@@ -42,6 +47,31 @@ int runOnce(const QString& file)
     return 0;
 }
 
+// Opens count copies of a 3-second CD WAV one after another.
+int timeOpens(int count)
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath("take0.wav");
+    if (!tone(first, 3, 44100, 2)) return 1;
+    QStringList files{first};
+    for (int i = 1; i < count; ++i) {
+        files << dir.filePath(QString("take%1.wav").arg(i));
+        if (!QFile::copy(first, files.last())) return 1;
+    }
+    FfmpegReader reader;
+    int64_t frames = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString& file : files) {
+        reader.open(file);
+        frames += reader.samples();
+    }
+    const double ms = clock.nsecsElapsed() / 1e6;
+    std::printf("opened %d WAVs of 3 s (%lld frames) in %.1f ms, %.3f ms each\n", count,
+                static_cast<long long>(frames), ms, ms / count);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -50,6 +80,7 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     if (const auto code = runChild(args, [](const QStringList& a) { return runOnce(a.value(0)); }))
         return *code;
+    if (args.value(0) == "--opens") return timeOpens(args.value(1, "300").toInt());
     if (args.isEmpty()) args = {"1", "10"};
 
     QTemporaryDir dir;

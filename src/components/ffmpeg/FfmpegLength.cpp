@@ -1,5 +1,7 @@
 #include "components/ffmpeg/FfmpegLength.h"
 
+#include "components/ffmpeg/FfmpegSupport.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -8,16 +10,13 @@ extern "C" {
 }
 
 #include <QFile>
+#include <QtEndian>
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <optional>
 
 namespace {
-
-bool isPcm(AVCodecID id)
-{
-    return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT
-           && av_get_bits_per_sample(id) > 0;
-}
 
 // The WMA decoders swallow the first frames and pad the end, so no header
 // figure matches their output.
@@ -30,6 +29,42 @@ bool isWma(AVCodecID id)
 int clampInt(int64_t v)
 {
     return static_cast<int>(std::clamp<int64_t>(v, 0, std::numeric_limits<int>::max()));
+}
+
+// Whether the 8 bytes at offset look like the header of a RIFF chunk that
+// fits in the file: a printable four-letter name and a size within reach.
+bool chunkAt(QFile& f, qint64 offset)
+{
+    char head[8];
+    if (!f.seek(offset) || f.read(head, 8) != 8) return false;
+    for (int i = 0; i < 4; ++i)
+        if (head[i] < 0x20 || head[i] > 0x7e) return false;
+    return offset + 8 + qFromLittleEndian<quint32>(head + 4) <= f.size() + 1;
+}
+
+// The bytes of sample data a RIFF WAVE file's data chunk states, when that
+// bounds the audio. FFmpeg reads a data chunk stating 0 bytes to the end of
+// the file: right for a recording whose header was never finished, wrong
+// when tags follow an empty recording, so 0 counts only when a chunk follows.
+std::optional<int64_t> wavDataBytes(const QString& path)
+{
+    QFile f(path);
+    char head[12];
+    if (!f.open(QIODevice::ReadOnly) || f.read(head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0
+        || std::memcmp(head + 8, "WAVE", 4) != 0)
+        return std::nullopt;
+    for (qint64 at = 12; at + 8 <= f.size();) {
+        char chunk[8];
+        if (!f.seek(at) || f.read(chunk, 8) != 8) break;
+        const quint32 bytes = qFromLittleEndian<quint32>(chunk + 4);
+        if (std::memcmp(chunk, "data", 4) == 0) {
+            if (bytes == 0xFFFFFFFFu) break;  // size unknown: streamed
+            if (bytes == 0 && !chunkAt(f, at + 8)) break;
+            return bytes;
+        }
+        at += 8 + qint64{bytes} + (bytes & 1);
+    }
+    return std::nullopt;
 }
 
 int64_t toFrames(int64_t ts, AVRational tb, int rate)
@@ -90,9 +125,10 @@ FfmpegLength measureFfmpegLength(AVFormatContext* fmt, int streamIndex, int64_t 
     FfmpegLength len;
     len.bitrate = clampInt(par->bit_rate > 0 ? par->bit_rate : fmt->bit_rate);
 
-    if (isPcm(par->codec_id)) {
+    if (ffmpegsupport::isPcm(par->codec_id) && ffmpegsupport::isPlainPcmFile(fmt->iformat->name)) {
         // Sample data runs from the header to the end of the file unless the
-        // header says it ends earlier; a cut-off file holds only what is there.
+        // header says it ends earlier (tags may follow a WAV's data chunk); a
+        // cut-off file holds only what is there. Less than a frame is none.
         const int bits = av_get_bits_per_sample(par->codec_id);
         const int channels = par->ch_layout.nb_channels;
         const int frameBytes = par->block_align > 0 ? par->block_align : channels * bits / 8;
@@ -100,7 +136,10 @@ FfmpegLength measureFfmpegLength(AVFormatContext* fmt, int streamIndex, int64_t 
         len.exact = true;
         len.bitrate = clampInt(int64_t{rate} * channels * bits);
         if (size > dataStart && frameBytes > 0) {
-            len.frames = (size - dataStart) / frameBytes;
+            int64_t bytes = size - dataStart;
+            if (std::strcmp(fmt->iformat->name, "wav") == 0)
+                bytes = std::min(bytes, wavDataBytes(path).value_or(bytes));
+            len.frames = bytes / frameBytes;
             if (hasDuration)
                 len.frames = std::min(len.frames, toFrames(st->duration, st->time_base, rate));
             return len;

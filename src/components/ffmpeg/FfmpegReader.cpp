@@ -6,6 +6,7 @@
 
 extern "C" {
 #include <libavutil/frame.h>
+#include <libavutil/mathematics.h>
 #include <libavutil/samplefmt.h>
 }
 
@@ -29,6 +30,10 @@ constexpr int kSeekAttempts = 3;
 // files whose last page FFmpeg trims too much) is padded with silence, so the
 // stated length and the timeline both hold.
 constexpr int64_t kMaxEndPadding = 8192;
+// A block holds at most this many samples (64 MiB), whatever count is asked.
+constexpr int64_t kMaxBlockSamples = int64_t{16} << 20;
+// Frames in a decoded frame before one has been seen: most codecs' largest.
+constexpr int kFrameGuess = 8192;
 
 }  // namespace
 
@@ -53,6 +58,8 @@ struct FfmpegReader::Impl {
     bool afterSeek = false;    // the demuxer was sought; not yet at the target
     int64_t firstAfterSeek = 0;
     bool ended = false;
+    size_t fill = 0;           // samples the current read wants buffered
+    int largestFrame = 0;      // frames in the largest decoded frame so far
 
     int64_t pendingFrames() const
     {
@@ -65,10 +72,20 @@ struct FfmpegReader::Impl {
         offset = 0;
     }
 
+    // Room for frames more, growing at most to what the read asked for.
+    void makeRoom(int64_t frames)
+    {
+        const size_t need = pending.size() + static_cast<size_t>(frames * channels);
+        if (need > pending.capacity())
+            pending.reserve(std::max(need, std::min(2 * pending.capacity(), fill)));
+    }
+
     void append(const AVFrame* f, int skip);
     bool pull();
     void restart();
     bool seekNear(int64_t target);
+    bool seekTo(int64_t target);
+    void settle(int64_t target);
     void requireOpen() const;
 };
 
@@ -83,6 +100,7 @@ void FfmpegReader::Impl::append(const AVFrame* f, int skip)
     const int fRate = f->sample_rate > 0 ? f->sample_rate : rate;
     const int fChannels = f->ch_layout.nb_channels > 0 ? f->ch_layout.nb_channels : channels;
     if (pendingFrames() == 0) clearPending();
+    makeRoom(av_rescale(n, rate, fRate) + 1);
 
     if (f->format == AV_SAMPLE_FMT_FLT && fRate == rate && fChannels == channels) {
         const float* src = reinterpret_cast<const float*>(f->extended_data[0]) + skip * channels;
@@ -138,6 +156,7 @@ bool FfmpegReader::Impl::pull()
         resync = false;
     }
     decoded = index + f->nb_samples;
+    largestFrame = std::max(largestFrame, f->nb_samples);
     const int skip = static_cast<int>(std::clamp<int64_t>(discardUntil - index, 0, f->nb_samples));
     if (skip == f->nb_samples) return true;
     if (pendingFrames() == 0) position = index + skip;
@@ -179,6 +198,31 @@ bool FfmpegReader::Impl::seekNear(int64_t target)
         if (from == 0) return false;
     }
     return false;
+}
+
+// Decodes up to the frame holding target, or to the end before it.
+void FfmpegReader::Impl::settle(int64_t target)
+{
+    while (pendingFrames() == 0 && pull()) {
+    }
+    if (pendingFrames() == 0) position = std::min(target, decoded);
+}
+
+// Moves to target by decoding through or by a demuxer seek; true when it
+// landed there, or at the end of the stream before it.
+bool FfmpegReader::Impl::seekTo(int64_t target)
+{
+    if (target > position && target - position <= kDecodeThrough) {
+        const int64_t drop = std::min(pendingFrames(), target - position);
+        offset += static_cast<size_t>(drop * channels);
+        position += drop;
+        discardUntil = target;
+        afterSeek = false;
+    } else if (!seekNear(target)) {
+        return false;
+    }
+    settle(target);
+    return pendingFrames() > 0 ? position == target : position >= 0;
 }
 
 FfmpegReader::FfmpegReader() : d(std::make_unique<Impl>()) {}
@@ -229,21 +273,27 @@ Block FfmpegReader::read(int count)
     Block block;
     block.channels = d->channels;
     block.sampleRate = d->rate;
-    int64_t want = count;
+    int64_t want = std::min<int64_t>(count, kMaxBlockSamples / d->channels);
     // A length the format states exactly also cuts decoder padding at the end.
     if (d->exact) want = std::min(want, d->length - d->position);
     if (want <= 0) return block;
+    const auto ch = static_cast<size_t>(d->channels);
+    d->pending.erase(d->pending.begin(), d->pending.begin() + static_cast<std::ptrdiff_t>(d->offset));
+    d->offset = 0;
+    // Room for the block and the frame that completes it, so that the buffer
+    // is never copied to grow.
+    d->fill = static_cast<size_t>(want + (d->largestFrame > 0 ? d->largestFrame : kFrameGuess)) * ch;
+    d->pending.reserve(d->fill);
     while (d->pendingFrames() < want && d->pull()) {
     }
-    const int64_t n = std::min(want, d->pendingFrames());
-    const auto first = d->pending.begin() + static_cast<std::ptrdiff_t>(d->offset);
-    block.samples.assign(first, first + static_cast<std::ptrdiff_t>(n * d->channels));
-    d->offset += static_cast<size_t>(n * d->channels);
-    d->position += n;
-    if (d->offset * 2 >= d->pending.size()) {
-        d->pending.erase(d->pending.begin(), d->pending.begin() + static_cast<std::ptrdiff_t>(d->offset));
-        d->offset = 0;
-    }
+    d->fill = 0;
+    // The buffer itself becomes the block; what was decoded past it stays.
+    const size_t n = static_cast<size_t>(std::min(want, d->pendingFrames())) * ch;
+    std::vector<float> rest(d->pending.begin() + static_cast<std::ptrdiff_t>(n), d->pending.end());
+    d->pending.resize(n);
+    block.samples = std::move(d->pending);
+    d->pending = std::move(rest);
+    d->position += static_cast<int64_t>(n / ch);
     return block;
 }
 
@@ -252,20 +302,12 @@ int64_t FfmpegReader::seek(int64_t frame)
     d->requireOpen();
     const int64_t target = std::clamp<int64_t>(frame, 0, std::max<int64_t>(d->length, 0));
     if (target == d->position) return target;
-
-    if (target > d->position && target - d->position <= kDecodeThrough) {
-        const int64_t drop = std::min(d->pendingFrames(), target - d->position);
-        d->offset += static_cast<size_t>(drop * d->channels);
-        d->position += drop;
-        d->discardUntil = target;
-        d->afterSeek = false;
-    } else if (!d->seekNear(target)) {
-        // The format cannot place us there: decode from the start instead.
+    if (!d->seekTo(target)) {
+        // Decoding from the start lands exactly where reading from the start
+        // would; timestamps in a damaged file can point anywhere.
         d->restart();
         d->discardUntil = target;
+        d->settle(target);
     }
-    while (d->pendingFrames() == 0 && d->pull()) {
-    }
-    if (d->pendingFrames() == 0) d->position = std::min(target, d->decoded);
     return d->position;
 }

@@ -33,10 +33,15 @@ public:
     int bitrate() const;         // bit/s
     QString fileName() const;
 
-    // The next frames from the read position, at most count; empty at the end.
+    // The next frames from the read position, at most count and at most
+    // 64 MiB of samples (a huge count on a many-channel file gives less);
+    // empty at the end. Holds no more memory than the block and one decoded
+    // frame.
     Block read(int count);
     // Moves the read position to frame (clamped to [0, samples()]); returns
-    // the position reached.
+    // the position reached, within [0, samples()], where the next read starts
+    // (short of frame only when the audio ends before it). When a damaged
+    // file's timestamps do not lead there, it decodes from the start.
     int64_t seek(int64_t frame);
 
 private:

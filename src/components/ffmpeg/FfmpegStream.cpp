@@ -12,6 +12,7 @@ extern "C" {
 
 #include <QFile>
 #include <QFileInfo>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -22,6 +23,20 @@ namespace {
 constexpr int kMaxPacketsWithoutFrame = 500;
 // Decoder errors in a row after which the rest of the stream counts as lost.
 constexpr int kMaxErrorsInRow = 1000;
+// Formats beyond these are a damaged header, not audio: 768 kHz is the
+// highest rate converters offer, 64 channels the most FFmpeg converts.
+constexpr int kMaxRate = 768000;
+constexpr int kMaxChannels = 64;
+
+// WMA 1 and 2 code audio in frames of a length fixed by rate and version;
+// every decoded frame starts on a multiple of it.
+int wmaFrameLength(AVCodecID codec, int rate)
+{
+    if (codec != AV_CODEC_ID_WMAV1 && codec != AV_CODEC_ID_WMAV2) return 0;
+    if (rate <= 16000) return 512;
+    if (rate <= 22050 || (rate <= 32000 && codec == AV_CODEC_ID_WMAV1)) return 1024;
+    return 2048;
+}
 
 }  // namespace
 
@@ -74,8 +89,29 @@ void FfmpegStream::openFile()
     // Ogg seeks through the index built while reading label the packets after
     // the seek with the end time of their page.
     seekFresh_ = std::strcmp(fmt_->iformat->name, "ogg") == 0;
+    if (headerTellsAll()) return;
     rc = avformat_find_stream_info(fmt_, nullptr);
     if (rc < 0) fail("the file is damaged or incomplete (" + ffmpegsupport::errorText(rc) + ")");
+}
+
+// PCM in a plain PCM file: the header states the format in full, so opening
+// needs no probing, which reads and decodes packets.
+bool FfmpegStream::headerTellsAll()
+{
+    if (!ffmpegsupport::isPlainPcmFile(fmt_->iformat->name)) return false;
+    if ((fmt_->ctx_flags & AVFMTCTX_NOHEADER) || fmt_->nb_streams != 1) return false;
+    const AVCodecParameters* par = fmt_->streams[0]->codecpar;
+    pcmHeader_ = par->codec_type == AVMEDIA_TYPE_AUDIO && ffmpegsupport::isPcm(par->codec_id)
+                 && par->sample_rate > 0 && par->ch_layout.nb_channels > 0;
+    return pcmHeader_;
+}
+
+void FfmpegStream::checkFormat(int64_t rate, int channels) const
+{
+    if (rate <= 0 || rate > kMaxRate)
+        fail(QString("it states a sample rate of %1 Hz; the file is damaged").arg(rate));
+    if (channels <= 0 || channels > kMaxChannels)
+        fail(QString("it states %1 channels; at most %2 can be read").arg(channels).arg(kMaxChannels));
 }
 
 void FfmpegStream::openDecoder()
@@ -91,6 +127,8 @@ void FfmpegStream::openDecoder()
         if (static_cast<int>(i) != index_) fmt_->streams[i]->discard = AVDISCARD_ALL;
 
     const AVStream* st = fmt_->streams[index_];
+    if (st->codecpar->sample_rate > kMaxRate || st->codecpar->ch_layout.nb_channels > kMaxChannels)
+        checkFormat(st->codecpar->sample_rate, st->codecpar->ch_layout.nb_channels);
     dec_ = avcodec_alloc_context3(codec);
     pkt_ = av_packet_alloc();
     frame_ = av_frame_alloc();
@@ -104,6 +142,13 @@ void FfmpegStream::openDecoder()
 
 void FfmpegStream::decodeFirstFrame()
 {
+    if (pcmHeader_) {
+        // PCM decodes to what its header states, from its first byte on.
+        rate_ = dec_->sample_rate;
+        channels_ = dec_->ch_layout.nb_channels;
+        checkFormat(rate_, channels_);
+        return;
+    }
     int fruitless = 0;
     for (;;) {
         const int rc = avcodec_receive_frame(dec_, frame_);
@@ -115,6 +160,7 @@ void FfmpegStream::decodeFirstFrame()
             // first block is a valid file of no frames.
             rate_ = dec_->sample_rate;
             channels_ = dec_->ch_layout.nb_channels;
+            checkFormat(rate_, channels_);
             firstPts_ = 0;
             held_ = false;
             return;
@@ -127,9 +173,10 @@ void FfmpegStream::decodeFirstFrame()
     rate_ = frame_->sample_rate > 0 ? frame_->sample_rate : dec_->sample_rate;
     channels_ = frame_->ch_layout.nb_channels > 0 ? frame_->ch_layout.nb_channels
                                                   : dec_->ch_layout.nb_channels;
-    if (rate_ <= 0 || channels_ <= 0) fail("the audio stream has no valid format");
+    checkFormat(rate_, channels_);
     firstPts_ = frame_->best_effort_timestamp != AV_NOPTS_VALUE ? frame_->best_effort_timestamp : 0;
     held_ = true;
+    grid_ = wmaFrameLength(dec_->codec_id, rate_);
 }
 
 void FfmpegStream::measureLength()
@@ -194,9 +241,15 @@ const AVFrame* FfmpegStream::nextFrame()
 std::optional<int64_t> FfmpegStream::indexOf(const AVFrame* frame) const
 {
     if (frame->best_effort_timestamp == AV_NOPTS_VALUE) return std::nullopt;
-    return av_rescale_q_rnd(frame->best_effort_timestamp - firstPts_,
-                            fmt_->streams[index_]->time_base, AVRational{1, rate_},
-                            static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+    const int64_t index =
+        av_rescale_q_rnd(frame->best_effort_timestamp - firstPts_, fmt_->streams[index_]->time_base,
+                         AVRational{1, rate_},
+                         static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+    if (grid_ <= 0) return index;
+    // WMA stamps are whole milliseconds, but its frames sit on a grid: the
+    // grid point within a millisecond of the stamp is the exact index.
+    const int64_t snapped = (index + grid_ / 2) / grid_ * grid_;
+    return index >= 0 && std::abs(index - snapped) <= rate_ / 1000 + 1 ? snapped : index;
 }
 
 bool FfmpegStream::seekBefore(int64_t index)

@@ -43,6 +43,8 @@ public:
 private:
     void release();
     void openFile();
+    bool headerTellsAll();
+    void checkFormat(int64_t rate, int channels) const;
     void openDecoder();
     void decodeFirstFrame();
     void measureLength();
@@ -66,4 +68,6 @@ private:
     bool draining_ = false;   // the decoder got its end-of-stream packet
     bool ended_ = false;
     bool seekFresh_ = false;
+    int grid_ = 0;            // frame length all frames start on, when known
+    bool pcmHeader_ = false;  // PCM whose header states its whole format
 };

@@ -10,5 +10,11 @@ namespace ffmpegsupport {
 void quietLogging();
 // The text of an AVERROR code.
 QString errorText(int code);
+// Plain PCM samples (an AVCodecID).
+bool isPcm(int codecId);
+// Containers (by FFmpeg demuxer name) whose header states the whole format
+// and is followed by the samples in one piece, starting at time 0: WAV, W64,
+// AIFF, CAF and AU.
+bool isPlainPcmFile(const char* demuxer);
 
 }  // namespace ffmpegsupport

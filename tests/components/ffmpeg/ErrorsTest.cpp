@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <random>
 
 using namespace readertest;
@@ -31,6 +32,20 @@ void expectRefused(const QString& path, const QString& expected)
         EXPECT_TRUE(e.message().contains(expected)) << e.what();
     }
     EXPECT_FALSE(reader.isOpen());
+}
+
+// A LIST/INFO chunk naming the take, as a tag editor writes after the audio.
+QByteArray infoChunk()
+{
+    return riffChunk("LIST", "INFO" + riffChunk("INAM", QByteArray("Take that never started", 24)));
+}
+
+// 16-bit stereo frames whose left sample is the frame index.
+QByteArray indexFrames(int frames)
+{
+    QByteArray b;
+    for (int i = 0; i < frames; ++i) b += le32(static_cast<quint16>(i));
+    return b;
 }
 
 TEST(ReaderErrors, UnreadableFilesAreRefusedWithTheReason)
@@ -104,6 +119,69 @@ TEST(ReaderErrors, TruncatedAndDamagedFilesReadWhatIsThere)
     const std::vector<float> rest = readAll(reader, 4100);
     EXPECT_GT(rest.size() / 2, 88200u * 8 / 10);
     EXPECT_LE(rest.size() / 2, 88200u);
+}
+
+// What the data chunk states bounds the audio: the chunks after it are tags,
+// never sound, and a chunk too small for one frame holds none.
+TEST(ReaderWavChunks, AudioEndsWhereTheDataChunkSays)
+{
+    QTemporaryDir dir;
+    FfmpegReader reader;
+    for (int bytes : {0, 1, 2, 3}) {
+        SCOPED_TRACE(bytes);
+        const QString file = dir.filePath(QString("short%1.wav").arg(bytes));
+        writeBytes(file, pcmWav(44100, 2, QByteArray(bytes, '\x11'), infoChunk()));
+        reader.open(file);
+        EXPECT_EQ(reader.sampleRate(), 44100);
+        EXPECT_EQ(reader.channels(), 2);
+        EXPECT_EQ(reader.samples(), 0);
+        EXPECT_TRUE(reader.read(4100).empty());
+        EXPECT_EQ(reader.seek(100), 0);
+        EXPECT_TRUE(reader.read(4100).empty());
+    }
+
+    const auto expectIndexFrames = [&](const QString& file, int frames) {
+        reader.open(file);
+        EXPECT_EQ(reader.samples(), frames);
+        const std::vector<float> got = readAll(reader, 333);
+        ASSERT_EQ(got.size(), static_cast<size_t>(frames) * 2);
+        for (int i = 0; i < frames; ++i) ASSERT_EQ(std::lround(got[i * 2] * 32768), i) << i;
+    };
+    // Tags after real audio.
+    const QString tagged = dir.filePath("tagged.wav");
+    writeBytes(tagged, pcmWav(44100, 2, indexFrames(1000), infoChunk()));
+    expectIndexFrames(tagged, 1000);
+    // A recording cut off before its stated end reads what is there.
+    const QString cut = dir.filePath("cut.wav");
+    writeBytes(cut, pcmWav(44100, 2, indexFrames(1000), {}, 400000));
+    expectIndexFrames(cut, 1000);
+    // A header never finished (size 0, audio and no chunk after it) keeps
+    // the audio that was written.
+    const QString unfinished = dir.filePath("unfinished.wav");
+    writeBytes(unfinished, pcmWav(44100, 2, indexFrames(1000), {}, 0));
+    expectIndexFrames(unfinished, 1000);
+}
+
+// Formats no audio has are refused by name, not read as nothing or overflowed.
+TEST(ReaderErrors, AbsurdFormatsInTheHeaderAreRefused)
+{
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        quint32 rate;
+        quint16 channels;
+        const char* reason;
+    } cases[] = {{"rate_300MHz.wav", 300000000, 2, "sample rate of 300000000 Hz"},
+                 {"rate_4GHz.wav", 0xFFFFFFF0u, 2, ""},
+                 {"rate_0.wav", 0, 2, ""},
+                 {"channels_0.wav", 44100, 0, ""},
+                 {"channels_5000.wav", 44100, 5000, "5000 channels"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = dir.filePath(c.name);
+        writeBytes(file, pcmWav(c.rate, c.channels, indexFrames(1000)));
+        expectRefused(file, c.reason);
+    }
 }
 
 // Random bytes under audio names, and damaged copies of real files: open

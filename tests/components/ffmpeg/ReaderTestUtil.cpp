@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -73,25 +74,32 @@ double maxDiff(const std::vector<float>& x, int64_t a, const std::vector<float>&
     return worst;
 }
 
-int64_t locate(const std::vector<float>& excerpt, const std::vector<float>& whole, int64_t guess,
-               int64_t range)
+QByteArray le32(quint32 v)
 {
-    int64_t best = -1;
-    double bestErr = INFINITY;
-    const int64_t frames = static_cast<int64_t>(excerpt.size() / 2);
-    for (int64_t at = std::max<int64_t>(0, guess - range); at <= guess + range; ++at) {
-        if ((at + frames) * 2 > static_cast<int64_t>(whole.size())) break;
-        double err = 0;
-        for (int64_t i = 0; i < frames * 2 && err < bestErr; ++i) {
-            const double d = excerpt[i] - whole[at * 2 + i];
-            err += d * d;
-        }
-        if (err < bestErr) {
-            bestErr = err;
-            best = at;
-        }
-    }
-    return best;
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray riffChunk(const char* tag, const QByteArray& body)
+{
+    return QByteArray(tag, 4) + le32(static_cast<quint32>(body.size())) + body
+           + (body.size() % 2 ? QByteArray(1, '\0') : QByteArray());
+}
+
+QByteArray pcmWav(quint32 rate, quint16 channels, const QByteArray& data, const QByteArray& tail,
+                  qint64 statedSize)
+{
+    const quint16 bits = 16;
+    const quint16 align = static_cast<quint16>(channels * bits / 8);
+    QByteArray fmt = le32(0x00010001u).left(2);  // PCM
+    fmt += le32(channels).left(2) + le32(rate) + le32(rate * align) + le32(align).left(2)
+           + le32(bits).left(2);
+    QByteArray body = "WAVE" + riffChunk("fmt ", fmt);
+    body += "data" + le32(static_cast<quint32>(statedSize < 0 ? data.size() : statedSize)) + data;
+    if (data.size() % 2) body += '\0';
+    body += tail;
+    return "RIFF" + le32(static_cast<quint32>(body.size())) + body;
 }
 
 }  // namespace readertest

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reads through the reader, peer decodes, and simple measures.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -28,9 +29,12 @@ double toneFrequency(const std::vector<float>& samples, int channels, int rate);
 double maxDiff(const std::vector<float>& x, int64_t a, const std::vector<float>& y, int64_t b,
                int64_t frames, int channels);
 
-// Where a short stereo excerpt sits in a whole decode, within +-range frames
-// of a guess, by the smallest squared difference.
-int64_t locate(const std::vector<float>& excerpt, const std::vector<float>& whole, int64_t guess,
-               int64_t range);
+// Little-endian 32 bits, and a RIFF chunk of tag and body (padded to even).
+QByteArray le32(quint32 v);
+QByteArray riffChunk(const char* tag, const QByteArray& body);
+// A 16-bit PCM WAV written byte by byte: fmt, a data chunk stating statedSize
+// bytes (its real size when negative) holding data, then the chunks in tail.
+QByteArray pcmWav(quint32 rate, quint16 channels, const QByteArray& data, const QByteArray& tail = {},
+                  qint64 statedSize = -1);
 
 }  // namespace readertest
