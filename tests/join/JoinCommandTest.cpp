@@ -212,7 +212,7 @@ TEST_F(JoinCommand, AnInterruptLeavesAValidWavOfWhatWasJoined)
 }
 
 // The byte copy must give exactly what decoding gives, also for files that
-// end early or carry chunks after their sound.
+// end early or carry chunks after their sound, or only chunks.
 TEST_F(JoinCommand, CopyingSameFormatInputsGivesWhatDecodingGives)
 {
     struct Case {
@@ -225,7 +225,10 @@ TEST_F(JoinCommand, CopyingSameFormatInputsGivesWhatDecodingGives)
         testsupport::makeTone(cut, 900, 1, c.rate, c.channels, {"-b", QString::number(c.bits)});
         QFile f(cut);  // a recording cut off: its header states more than it holds
         ASSERT_TRUE(f.resize(f.size() - 1001));
-        const QStringList inputs{whole, cut, withTagAfterTheSound(whole, path("tagged.wav"))};
+        // An empty recording that was tagged: the tag is no sound.
+        testsupport::runPeer("sox", {whole, path("empty.wav"), "trim", "0", "0"});
+        const QStringList inputs{whole, cut, withTagAfterTheSound(whole, path("tagged.wav")),
+                                 withTagAfterTheSound(path("empty.wav"), path("empty-tagged.wav"))};
 
         AudioFile writer;
         writer.SetWavFormat(c.rate, c.channels, c.bits);
