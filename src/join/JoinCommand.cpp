@@ -32,14 +32,15 @@ bool number(const QCommandLineParser& args, const QString& name, int& value)
     return ok && value > 0;
 }
 
-// "  3/10 files  00:12:34 joined  142x  [#########...............]"
+// "file 3/10  00:12:34 joined  142x  [#########...............]", drawn
+// over the line before.
 QString progressLine(const JoinRun::Progress& at, int count, double seconds)
 {
     const double share = at.entryLength > at.entryDone ? double(at.entryDone) / double(at.entryLength) : 1.0;
     const double whole = count > 0 ? (at.entry + share) / count : 1.0;
     const int filled = std::clamp(int(std::lround(whole * kBarWidth)), 0, kBarWidth);
     const double speed = seconds > 0 ? at.secondsJoined / seconds : 0;
-    return QStringLiteral("\r%1/%2 files  %3 joined  %4x  [%5%6]")
+    return QStringLiteral("\rfile %1/%2  %3 joined  %4x  [%5%6]\033[K")
         .arg(at.entry + 1, QString::number(count).size())
         .arg(count)
         .arg(timeTextFromSeconds(int64_t(at.secondsJoined)))
