@@ -39,6 +39,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     };
     parts.saveSettingsWindow = [&set] { set.set_bt_okClick(); };
     parts.addRecordedFile = [&list] { list.AddFiles(); };
+    parts.sleepInhibitor = main.services().sleepInhibitor;
     auto* recording = new RecordingControl(std::move(parts), &main);
     c.RecordCommand = [recording] { recording->RecordCommand(); };
     c.ToggleRecordingPause = [recording] { recording->ToggleRecordingPause(); };

@@ -14,6 +14,7 @@ JoinEngine* wireJoin(Tfm_main& main, Tfm_list& list)
     parts.shell = main.services().shell;
     parts.settings = [&main] { return main.settings(); };
     parts.skin = main.components().Skin1.get();
+    parts.sleepInhibitor = main.services().sleepInhibitor;
     auto* engine = new JoinEngine(std::move(parts), &main);
     main.commands().JoinFiles = [engine] { engine->JoinFiles(); };
     return engine;

@@ -15,6 +15,7 @@
 class Dialogs;
 class PowerOff;
 class Shell;
+class SleepInhibitor;
 
 struct MainComponents {
     std::unique_ptr<TSkin> Skin1;
@@ -31,6 +32,7 @@ struct MainServices {
     Dialogs* dialogs = nullptr;
     Shell* shell = nullptr;
     PowerOff* powerOff = nullptr;
+    SleepInhibitor* sleepInhibitor = nullptr;
     // The settings file; empty selects the user's own.
     QString settingsPath;
     // Where the skin file and the help folder are.

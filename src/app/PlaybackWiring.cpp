@@ -29,6 +29,7 @@ PlaybackControl* wirePlayback(Tfm_main& main, Tfm_list& list)
     parts.entries.selected = [&list] { return list.selectedIndex(); };
     parts.entries.select = [&list](int row) { list.selectOnly(row); };
     parts.entries.path = [&list](int row) { return list.entryPath(row); };
+    parts.sleepInhibitor = main.services().sleepInhibitor;
 
     auto* player = new PlaybackControl(std::move(parts), &main);
     auto& c = main.commands();

@@ -13,6 +13,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ErrorBoundary.h"
 #include "platform/LogindPowerOff.h"
+#include "platform/LogindSleepInhibitor.h"
 #include "platform/QuitOnSignal.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
@@ -52,10 +53,12 @@ int main(int argc, char* argv[])
     QtDialogs dialogs(kApplicationTitle);
     DesktopShell shell;
     LogindPowerOff powerOff;
+    LogindSleepInhibitor sleepInhibitor;
     MainServices services;
     services.dialogs = &dialogs;
     services.shell = &shell;
     services.powerOff = &powerOff;
+    services.sleepInhibitor = &sleepInhibitor;
     services.programDirectory = programDirectory();
 
     Tfm_main fm_main(makeRealComponents(), services);

@@ -98,6 +98,7 @@ void JoinEngine::JoinFiles()
     run.setTickInterval(tickMs_);
     state.joining = true;
     current_ = -1;
+    if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Joining into " + output);
     showProgress(0);
     pumpEvents();
     try {
@@ -131,6 +132,7 @@ void JoinEngine::endRun() noexcept
 {
     p_.state->joining = false;
     entryFinished();
+    awake_.reset();
     setStatusCaption(QStringLiteral("Time"));
     showProgress(0);
 }

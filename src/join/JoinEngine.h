@@ -6,11 +6,14 @@
 // element, the error handler, closing the main window) stops it and keeps
 // what was joined so far, completed as a WAV file.
 
+#include "platform/SleepInhibitor.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class Dialogs;
 class SettingsFile;
@@ -34,6 +37,7 @@ public:
         std::function<SettingsFile*()> settings;
         // Shows the run's progress on the list window's face; may be null.
         TSkin* skin = nullptr;
+        SleepInhibitor* sleepInhibitor = nullptr;
     };
 
     explicit JoinEngine(Parts parts, QObject* parent = nullptr);
@@ -70,4 +74,5 @@ private:
     int current_ = -1;     // the entry showing "Converting", or -1
     QString keptTime_;     // its time text
     int tickMs_ = 50;
+    std::unique_ptr<SleepInhibitor::Hold> awake_;  // while the run goes
 };

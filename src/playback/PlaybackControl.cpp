@@ -102,6 +102,7 @@ void PlaybackControl::PlayCommand()
     st.positionBase = 0;
     st.playing = true;
     st.playbackPaused = false;
+    if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Playing " + path);
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -232,6 +233,7 @@ void PlaybackControl::StopPlayback()
     st.positionBase = 0;
     st.playing = false;
     st.playbackPaused = false;
+    awake_.reset();
     auto clear = [this] {
         for (Text t : {Text::FileName, Text::Info, Text::Size, Text::Time}) show(t, QString());
         if (p_.levels) p_.levels->hide();

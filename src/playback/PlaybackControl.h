@@ -5,11 +5,13 @@
 // seeks and stops.
 
 #include "platform/AppState.h"
+#include "platform/SleepInhibitor.h"
 
 #include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class Dialogs;
 class QWidget;
@@ -47,6 +49,7 @@ public:
         std::function<void(Text, const QString&)> showText;
         Bar bar;
         Entries entries;
+        SleepInhibitor* sleepInhibitor = nullptr;
     };
 
     static constexpr int kBlockFrames = 4100;
@@ -80,4 +83,5 @@ private:
 
     Parts p_;
     int playBlockFrames_ = kBlockFrames;
+    std::unique_ptr<SleepInhibitor::Hold> awake_;  // while a file is open for playback
 };

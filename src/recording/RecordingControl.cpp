@@ -86,6 +86,7 @@ void RecordingControl::startNewFile()
     st.positionSamples = 0;
     st.recording = true;
     st.recordingPaused = false;
+    if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Recording to " + st.outputFileName);
     if (p_.levels) p_.levels->show();
     show(Text::FileName,
          fileNameText(st.outputFileName, settings().readText(SettingsKeys::Output::Section,
@@ -136,6 +137,7 @@ void RecordingControl::StopRecording()
     st.addingRecordedFile = true;
     auto clear = [this, &st] {
         st.recording = false;
+        awake_.reset();
         st.addingRecordedFile = false;
         st.recordingPaused = false;
         for (Text t : {Text::FileName, Text::Info, Text::Size, Text::Time}) show(t, QString());

@@ -4,11 +4,13 @@
 // at the length limit and passes each finished file to the join list.
 
 #include "platform/AppState.h"
+#include "platform/SleepInhibitor.h"
 
 #include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class Dialogs;
 class SettingsFile;
@@ -39,6 +41,7 @@ public:
         std::function<void()> saveSettingsWindow;
         // The join list's add, which sees addingRecordedFile.
         std::function<void()> addRecordedFile;
+        SleepInhibitor* sleepInhibitor = nullptr;
     };
 
     // Connects to the recorder's block, timer and error signals.
@@ -62,4 +65,5 @@ private:
     bool writeFailed_ = false;   // the writer refused a block of this file
     bool taggable_ = true;       // the file's format holds a tag
     bool fileLost_ = false;      // the file left its path during the recording
+    std::unique_ptr<SleepInhibitor::Hold> awake_;  // from start to stop, paused or not
 };
