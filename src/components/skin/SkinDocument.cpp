@@ -1,19 +1,28 @@
 #include "components/skin/SkinDocument.h"
 
 #include "platform/Error.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
 // Our attributes live in their own namespace, which the SVG renderer ignores.
 const QString kNamespace = QStringLiteral("urn:tamsel:skin");
+
+// Far beyond the real skin (32 kB, 5 levels, a few hundred pixels), yet
+// small enough that nothing built from the file can exhaust memory, stack or
+// the window system's integer coordinates.
+constexpr qint64 kMaxBytes = 16 << 20;
+constexpr int kMaxDepth = 64;
+constexpr double kMaxCoordinate = 32767;
 
 [[noreturn]] void fail(const QString& path, const QString& why)
 {
@@ -35,16 +44,49 @@ class Reader {
 public:
     Reader(const QString& path, const QByteArray& data) : path_(path), xml_(data) {}
 
+    // One pass over the whole document with no recursion, so deep nesting
+    // costs no stack; anything deeper than any real skin is refused before
+    // the renderer, which does recurse, ever sees it.
     std::vector<SkinFormSpec> forms()
     {
         if (!xml_.readNextStartElement()) failXml();
         if (xml_.name() != QLatin1String("svg")) fail(path_, QStringLiteral("it is not an SVG document."));
         std::vector<SkinFormSpec> result;
-        while (xml_.readNextStartElement()) {
-            if (xml_.name() == QLatin1String("g") && !ours(QStringLiteral("width")).isEmpty())
-                result.push_back(form());
-            else
-                xml_.skipCurrentElement();
+        QSet<QString> names;
+        int depth = 1;
+        int formDepth = 0;  // of the open form, 0 outside any
+        int skipDepth = 0;  // of the open element whose contents are not ours, 0 if none
+        while (depth > 0 && !xml_.atEnd()) {
+            const auto token = xml_.readNext();
+            if (token == QXmlStreamReader::EndElement) {
+                if (depth == skipDepth) skipDepth = 0;
+                if (depth == formDepth) formDepth = 0;
+                --depth;
+                continue;
+            }
+            if (token != QXmlStreamReader::StartElement) continue;
+            if (++depth > kMaxDepth)
+                fail(path_, QStringLiteral("its elements are nested more than %1 deep.").arg(kMaxDepth));
+            if (skipDepth != 0) continue;
+            const bool group = xml_.name() == QLatin1String("g");
+            if (formDepth == 0) {
+                // A form is a group right under the root, holding our size.
+                if (depth == 2 && group && !ours(QStringLiteral("width")).isEmpty()) {
+                    result.push_back(form());
+                    formDepth = depth;
+                    names.clear();
+                } else {
+                    skipDepth = depth;
+                }
+            } else if (group && !ours(QStringLiteral("kind")).isEmpty()) {
+                SkinElementSpec e = element();
+                if (names.contains(e.name)) failElement(e.name, QStringLiteral("appears twice."));
+                names.insert(e.name);
+                result.back().elements.push_back(std::move(e));
+                skipDepth = depth;
+            } else if (!group) {
+                skipDepth = depth;
+            }
         }
         if (xml_.hasError()) failXml();
         if (result.empty()) fail(path_, QStringLiteral("it holds no skin form."));
@@ -77,11 +119,10 @@ private:
         if (f.name.isEmpty()) fail(path_, QStringLiteral("a skin form has no id."));
         bool okW = false, okH = false;
         f.size = QSize(ours(QStringLiteral("width")).toInt(&okW), ours(QStringLiteral("height")).toInt(&okH));
-        if (!okW || !okH || f.size.isEmpty())
-            failElement(f.name, QStringLiteral("needs a positive whole tamsel:width and tamsel:height."));
+        if (!okW || !okH || f.size.isEmpty() || std::max(f.size.width(), f.size.height()) > kMaxCoordinate)
+            failElement(f.name, QStringLiteral("needs a positive whole tamsel:width and tamsel:height up to %1.")
+                                    .arg(kMaxCoordinate));
         f.origin = translation(f.name, xml_.attributes().value(QLatin1String("transform")).toString());
-        QSet<QString> names;
-        elements(f, names);
         return f;
     }
 
@@ -97,24 +138,6 @@ private:
         const double y = m.capturedLength(2) > 0 ? m.captured(2).toDouble(&okY) : 0;
         if (!okX || !okY) failElement(form, QStringLiteral("may only be moved with translate()."));
         return {x, y};
-    }
-
-    void elements(SkinFormSpec& f, QSet<QString>& names)
-    {
-        while (xml_.readNextStartElement()) {
-            const bool group = xml_.name() == QLatin1String("g");
-            if (group && !ours(QStringLiteral("kind")).isEmpty()) {
-                SkinElementSpec e = element();
-                if (names.contains(e.name)) failElement(e.name, QStringLiteral("appears twice."));
-                names.insert(e.name);
-                f.elements.push_back(std::move(e));
-                xml_.skipCurrentElement();
-            } else if (group) {
-                elements(f, names);
-            } else {
-                xml_.skipCurrentElement();
-            }
-        }
     }
 
     SkinElementSpec element()
@@ -186,12 +209,21 @@ SkinDocument::~SkinDocument() = default;
 
 std::shared_ptr<const SkinDocument> SkinDocument::load(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists()) fail(path, QStringLiteral("the file does not exist."));
-    if (!file.open(QIODevice::ReadOnly)) fail(path, file.errorString() + QLatin1Char('.'));
-    const QByteArray data = file.readAll();
+    const RegularFile file = RegularFile::read(path, kMaxBytes);
+    switch (file.outcome) {
+    case RegularFile::Outcome::Read:
+        break;
+    case RegularFile::Outcome::Missing:
+        fail(path, QStringLiteral("the file does not exist."));
+    case RegularFile::Outcome::NotRegular:
+        fail(path, QStringLiteral("it is a %1, not a file.").arg(RegularFile::kindOf(file.info)));
+    case RegularFile::Outcome::TooLarge:
+        fail(path, QStringLiteral("it is larger than %1 MiB, far more than any skin.").arg(kMaxBytes >> 20));
+    case RegularFile::Outcome::Unreadable:
+        fail(path, file.error + QLatin1Char('.'));
+    }
     std::shared_ptr<SkinDocument> doc(new SkinDocument(path));
-    doc->parse(data);
+    doc->parse(file.bytes);
     return doc;
 }
 
@@ -230,7 +262,13 @@ QRectF SkinDocument::place(const SkinFormSpec& form, const QString& id) const
 {
     if (!has(id)) return {};
     const QRectF onSheet = renderer_->transformForElement(id).mapRect(renderer_->boundsOnElement(id));
-    return onSheet.translated(-form.origin);
+    const QRectF r = onSheet.translated(-form.origin);
+    // Clamped edges keep every rectangle made from a part, and its integer
+    // form for repaints, far inside int's range.
+    const auto clamp = [](double v) { return std::clamp(v, -kMaxCoordinate, kMaxCoordinate); };
+    const QPointF topLeft(clamp(r.left()), clamp(r.top())), bottomRight(clamp(r.right()), clamp(r.bottom()));
+    if (std::isnan(topLeft.x() + topLeft.y() + bottomRight.x() + bottomRight.y())) return {};
+    return QRectF(topLeft, bottomRight);
 }
 
 void SkinDocument::render(QPainter& painter, const SkinFormSpec& form, const QString& id,

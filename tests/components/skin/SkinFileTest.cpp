@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace skintest;
 
@@ -75,6 +76,13 @@ QByteArray minimalSkin(const QByteArray& elements)
            + elements + "</g></svg>";
 }
 
+QByteArray nested(int depth, const QByteArray& inside)
+{
+    QByteArray open, close;
+    for (int i = 0; i < depth; ++i) open += "<g>", close += "</g>";
+    return open + inside + close;
+}
+
 }  // namespace
 
 TEST_F(SkinFileTest, DefaultSkinHoldsEveryElementOfBothForms)
@@ -138,6 +146,8 @@ TEST_F(SkinFileTest, BadSkinFilesRaiseAnErrorNamingTheFile)
         {"size.dll", "<svg xmlns='http://www.w3.org/2000/svg' xmlns:tamsel='urn:tamsel:skin'><g id='f' tamsel:width='-4' tamsel:height='9'/></svg>", "positive"},
         {"colour.dll", minimalSkin("<g id='t' tamsel:kind='text' tamsel:color='blurple'/>"), "bad tamsel:color"},
         {"turned.dll", "<svg xmlns='http://www.w3.org/2000/svg' xmlns:tamsel='urn:tamsel:skin'><g id='f' tamsel:width='9' tamsel:height='9' transform='rotate(30)'/></svg>", "translate"},
+        {"deep.dll", minimalSkin(nested(14000, "")), "nested more than 64"},
+        {"deepart.dll", "<svg xmlns='http://www.w3.org/2000/svg'>" + nested(100, "") + "</svg>", "nested more than 64"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -170,4 +180,43 @@ TEST_F(SkinFileTest, AFormTheFileLacksOrAMissingFileIsAnErrorOnApply)
     EXPECT_THROW(engine_.OpenSkinFile(dir_.filePath(QStringLiteral("gone.dll"))), TamselError);
     EXPECT_NO_THROW(engine_.ApplyFormToWindow(&window, QStringLiteral("f")));
     EXPECT_EQ(window.size(), QSize(100, 50));
+}
+
+TEST_F(SkinFileTest, OnlyARegularFileOfSaneSizeIsRead)
+{
+    const QString pipe = dir_.filePath(QStringLiteral("pipe.dll"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString zero = dir_.filePath(QStringLiteral("zero.dll"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString huge = write("huge.dll", minimalSkin(""));
+    ASSERT_TRUE(QFile::resize(huge, 17 << 20));  // sparse, so cheap
+    const struct {
+        QString path;
+        const char* reason;
+    } cases[] = {{pipe, "is a pipe"}, {zero, "is a device"}, {dir_.path(), "is a folder"}, {huge, "larger than 16 MiB"}};
+    for (const auto& c : cases) {
+        const QString message = errorOf([&] { engine_.OpenSkinFile(c.path); });
+        EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot open the skin file ") + c.path)) << message.toStdString();
+        EXPECT_TRUE(message.contains(QLatin1String(c.reason))) << message.toStdString();
+    }
+}
+
+// Geometry far off the window is clamped, so no window coordinate overflows.
+TEST_F(SkinFileTest, HugeGeometryIsClampedAndNestedElementsAreFound)
+{
+    engine_.OpenSkinFile(write("far.dll", minimalSkin(
+        "<g id='far' tamsel:kind='text'><rect x='-2147483648' y='-2147483648' width='4294967295' height='1e30'/></g>"
+        "<g><g><g id='near' tamsel:kind='panel'><rect x='5' y='6' width='7' height='8'/></g></g></g>")));
+    QWidget window;
+    engine_.ApplyFormToWindow(&window, QStringLiteral("f"));
+    window.show();
+    ISkinnedWindow* skinned = engine_.SkinnedWindowOf(&window);
+    auto* far = dynamic_cast<SvgSkinElement*>(skinned->ElementByName(QStringLiteral("far")));
+    ASSERT_NE(far, nullptr);
+    const QRectF sane(-32767, -32767, 2 * 32767, 2 * 32767);
+    EXPECT_EQ(far->area(), sane);
+    far->SetElementText(QStringLiteral("redrawn"));
+    far->RedrawElement();
+    window.repaint();
+    EXPECT_EQ(areaOf(skinned->ElementByName(QStringLiteral("near"))), QRect(5, 6, 7, 8));
 }
