@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Error.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +11,19 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
+
+// Far beyond any settings file this program writes (a few kilobytes), so a
+// read or write of whatever lies at the path has a bounded cost.
+constexpr qint64 kMaxBytes = 16 << 20;
+// The program asks a few dozen keys again and again.
+constexpr qsizetype kMaxAnswers = 256;
+
+qint64 nanos(const timespec& t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
 
 // The profile functions also drop Ctrl-Z, the old DOS end-of-file mark.
 bool isSpace(char c)
@@ -71,47 +82,48 @@ Line classify(const QByteArray& text, qsizetype begin, qsizetype end, bool hasNe
     return line;
 }
 
-std::vector<Line> scan(const QByteArray& text)
+// Calls visit with each line in turn while it returns true. Lines are never
+// collected: a file of millions of empty lines costs no more than its bytes.
+template <typename Visit>
+void scan(const QByteArray& text, Visit&& visit)
 {
-    std::vector<Line> lines;
     qsizetype begin = 0;
     while (begin < text.size()) {
         const qsizetype nl = text.indexOf('\n', begin);
         const qsizetype end = nl < 0 ? text.size() : nl;
-        lines.push_back(classify(text, begin, end, nl >= 0));
+        if (!visit(classify(text, begin, end, nl >= 0))) return;
         begin = end + 1;
     }
-    return lines;
 }
 
 bool nameIs(const QByteArray& text, const Line& line, const QString& wanted)
 {
-    const QString name = QString::fromUtf8(text.constData() + line.nameBegin, line.nameEnd - line.nameBegin);
-    return name.compare(wanted, Qt::CaseInsensitive) == 0;
+    const QUtf8StringView name(text.constData() + line.nameBegin, line.nameEnd - line.nameBegin);
+    return QAnyStringView::compare(name, wanted, Qt::CaseInsensitive) == 0;
 }
 
 struct Match {
-    int section = -1;
-    int key = -1;
-    int lastKey = -1;
+    std::optional<Line> section, key, lastKey;
+    std::optional<Line> last;  // the file's last line, when no section matched
 };
 
 // Only the first section of the name is searched, as the profile functions do.
-Match find(const QByteArray& text, const std::vector<Line>& lines, const QString& section, const QString& key)
+Match find(const QByteArray& text, const QString& section, const QString& key)
 {
     Match m;
     const QString wantedSection = section.trimmed();
     const QString wantedKey = key.trimmed();
-    for (int i = 0; i < int(lines.size()); ++i) {
-        const Line& line = lines[size_t(i)];
+    scan(text, [&](const Line& line) {
         if (line.kind == Kind::Section) {
-            if (m.section >= 0) break;
-            if (nameIs(text, line, wantedSection)) m.section = i;
-        } else if (line.kind == Kind::Key && m.section >= 0) {
-            m.lastKey = i;
-            if (m.key < 0 && nameIs(text, line, wantedKey)) m.key = i;
+            if (m.section) return false;
+            if (nameIs(text, line, wantedSection)) m.section = line;
+        } else if (line.kind == Kind::Key && m.section) {
+            m.lastKey = line;
+            if (!m.key && nameIs(text, line, wantedKey)) m.key = line;
         }
-    }
+        m.last = line;
+        return true;
+    });
     return m;
 }
 
@@ -152,10 +164,9 @@ IniFile::IniFile(QString path, QString nameAsOpened) : path_(std::move(path)), n
 
 std::optional<QString> IniFile::lookup(const QByteArray& contents, const QString& section, const QString& key)
 {
-    const std::vector<Line> lines = scan(contents);
-    const Match m = find(contents, lines, section, key);
-    if (m.key < 0) return std::nullopt;
-    const Line& line = lines[size_t(m.key)];
+    const Match m = find(contents, section, key);
+    if (!m.key) return std::nullopt;
+    const Line& line = *m.key;
     QByteArrayView raw(contents.constData() + line.valueBegin, line.valueEnd - line.valueBegin);
     const qsizetype nul = raw.indexOf('\0');  // the value is handed back as C text
     if (nul >= 0) raw = raw.first(nul);
@@ -168,24 +179,20 @@ std::optional<QString> IniFile::lookup(const QByteArray& contents, const QString
 QByteArray IniFile::withValue(const QByteArray& contents, const QString& section, const QString& key,
                               const QString& value)
 {
-    const std::vector<Line> lines = scan(contents);
-    const Match m = find(contents, lines, section, key);
+    const Match m = find(contents, section, key);
     const QByteArray eol = lineEndingOf(contents);
     const QByteArray keyLine = oneLine(key) + '=' + oneLine(value);
     QByteArray out = contents;
 
-    if (m.key >= 0) {
-        const Line& line = lines[size_t(m.key)];
-        return out.replace(line.valueBegin, line.valueEnd - line.valueBegin, oneLine(value));
-    }
-    if (m.section >= 0) {
-        const Line& after = lines[size_t(m.lastKey >= 0 ? m.lastKey : m.section)];
+    if (m.key) return out.replace(m.key->valueBegin, m.key->valueEnd - m.key->valueBegin, oneLine(value));
+    if (m.section) {
+        const Line& after = m.lastKey ? *m.lastKey : *m.section;
         if (after.hasNewline) return out.insert(after.end + 1, keyLine + eol);
         return out.insert(after.end, eol + keyLine + eol);
     }
     if (!out.isEmpty()) {
         if (!out.endsWith('\n')) out += eol;
-        if (lines.back().kind != Kind::Blank) out += eol;  // a blank line before the new section
+        if (m.last->kind != Kind::Blank) out += eol;  // a blank line before the new section
     }
     return out + '[' + oneLine(section) + ']' + eol + keyLine + eol;
 }
@@ -195,30 +202,36 @@ std::optional<QString> IniFile::read(const QString& section, const QString& key)
     struct stat st {};
     // Anything but a plain file (a folder, a pipe that would block) reads as empty.
     if (::stat(QFile::encodeName(path_).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        snapshot_.valid = false;
+        snapshot_ = {};
         return std::nullopt;
     }
-    const auto nanos = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
-    Snapshot now{true, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), nanos(st.st_mtim),
-                 nanos(st.st_ctim), {}};
-    const Snapshot& old = snapshot_;
-    if (old.valid && old.device == now.device && old.inode == now.inode && old.size == now.size
-        && old.modified == now.modified && old.changed == now.changed)
-        return lookup(old.contents, section, key);
+    if (!snapshot_.valid || !snapshot_.sameFile(st)) {
+        RegularFile file = RegularFile::read(path_, kMaxBytes);
+        if (file.outcome != RegularFile::Outcome::Read) {
+            snapshot_ = {};
+            return std::nullopt;
+        }
+        snapshot_ = {};
+        snapshot_.info = file.info;
+        snapshot_.contents = std::move(file.bytes);
+        // File times tick coarsely: a file written within the last moments could
+        // be written again without its times moving, so only a settled file is kept.
+        timespec clock {};
+        ::clock_gettime(CLOCK_REALTIME, &clock);
+        snapshot_.valid = nanos(clock) - nanos(file.info.st_mtim) > 2 * qint64(1000000000);
+    }
+    const QPair<QString, QString> asked(section, key);
+    if (const auto known = snapshot_.answers.constFind(asked); known != snapshot_.answers.cend()) return *known;
+    std::optional<QString> value = lookup(snapshot_.contents, section, key);
+    if (snapshot_.answers.size() >= kMaxAnswers) snapshot_.answers.clear();
+    snapshot_.answers.insert(asked, value);
+    return value;
+}
 
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) {
-        snapshot_.valid = false;
-        return std::nullopt;
-    }
-    now.contents = file.readAll();
-    // File times tick coarsely: a file written within the last moments could
-    // be written again without its times moving, so only a settled file is kept.
-    timespec clock {};
-    ::clock_gettime(CLOCK_REALTIME, &clock);
-    now.valid = nanos(clock) - now.modified > 2 * qint64(1000000000);
-    snapshot_ = std::move(now);
-    return lookup(snapshot_.contents, section, key);
+bool IniFile::Snapshot::sameFile(const struct stat& now) const
+{
+    return info.st_dev == now.st_dev && info.st_ino == now.st_ino && info.st_size == now.st_size
+           && nanos(info.st_mtim) == nanos(now.st_mtim) && nanos(info.st_ctim) == nanos(now.st_ctim);
 }
 
 void IniFile::write(const QString& section, const QString& key, const QString& value)
@@ -226,16 +239,9 @@ void IniFile::write(const QString& section, const QString& key, const QString& v
     const auto fail = [this] { throw TamselError(QStringLiteral("Unable to write to %1").arg(name_)); };
 
     // Rewriting a file we could not read would wipe the keys we did not see.
-    QByteArray contents;
-    QFile current(path_);
-    const QFileInfo info(path_);
-    if (info.exists() && !info.isFile()) fail();
-    if (info.exists()) {
-        if (!current.open(QIODevice::ReadOnly)) fail();
-        contents = current.readAll();
-        if (current.error() != QFileDevice::NoError) fail();
-        current.close();
-    }
+    const RegularFile current = RegularFile::read(path_, kMaxBytes);
+    if (current.outcome != RegularFile::Outcome::Read && current.outcome != RegularFile::Outcome::Missing)
+        fail();
 
     const QString dir = QFileInfo(path_).absolutePath();
     if (!QDir().mkpath(dir)) fail();
@@ -243,7 +249,7 @@ void IniFile::write(const QString& section, const QString& key, const QString& v
     // A temporary file in the same folder renamed over the old one: a crash
     // at any moment leaves either the old file or the new one.
     QSaveFile out(path_);
-    const QByteArray data = withValue(contents, section, key, value);
+    const QByteArray data = withValue(current.bytes, section, key, value);
     if (!out.open(QIODevice::WriteOnly)) fail();
     if (out.write(data) != data.size()) fail();
     if (!out.commit()) fail();

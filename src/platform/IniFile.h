@@ -13,11 +13,15 @@
 // - writing an existing key replaces its value in place, a new key goes after
 //   the last key line of its section, a new section at the end of the file;
 //   every other byte of the file is kept as it was.
-// The file is UTF-8; bytes that are not valid UTF-8 read as U+FFFD.
+// The file is UTF-8; bytes that are not valid UTF-8 read as U+FFFD. A file
+// past 16 MiB is not a settings file: it reads as empty and takes no writes.
 
 #include <QByteArray>
+#include <QHash>
+#include <QPair>
 #include <QString>
 #include <optional>
+#include <sys/stat.h>
 
 class IniFile {
 public:
@@ -46,13 +50,16 @@ public:
                                 const QString& key, const QString& value);
 
 private:
-    // The last contents read, reused while the file's identity, size and
-    // times are unchanged; reads come several times a second while recording.
+    // The last contents read and the answers found in them, reused while the
+    // file's identity, size and times are unchanged; reads come several times
+    // a second while recording.
     struct Snapshot {
         bool valid = false;
-        quint64 device = 0, inode = 0;
-        qint64 size = 0, modified = 0, changed = 0;
+        struct stat info {};
         QByteArray contents;
+        QHash<QPair<QString, QString>, std::optional<QString>> answers;
+
+        bool sameFile(const struct stat& now) const;
     };
 
     QString path_;

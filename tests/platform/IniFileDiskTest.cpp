@@ -12,6 +12,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -113,6 +114,35 @@ TEST(IniFileDisk, FailedWriteNamesTheFileAsOpenedAndChangesNothing)
     IniFile underFile(plain + "/tamsel.ini", "settings.ini");
     EXPECT_EQ(failureOf(underFile), u"Unable to write to settings.ini");
     EXPECT_EQ(contentsOf(plain), "not a folder");
+}
+
+long peakKilobytes()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A read costs the file's bytes, not a record per line; a file past any
+// settings file's size is neither read nor rewritten.
+TEST(IniFileDisk, ReadsAndWritesCostBoundedMemory)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tamsel.ini");
+    putContents(path, QByteArray(4 << 20, '\n') + "[a]\nk=1\n[b]\nk=2\n");
+    IniFile file(path, "tamsel.ini");
+    const long before = peakKilobytes();
+    EXPECT_EQ(file.read("a", "k"), u"1");
+    file.write("b", "k", "3");
+    EXPECT_EQ(file.read("a", "k"), u"1");
+    EXPECT_EQ(file.read("b", "k"), u"3");
+    EXPECT_LT(peakKilobytes() - before, 64 << 10) << "kB more at the peak";
+
+    putContents(path, "[a]\nk=1\n");
+    ASSERT_TRUE(QFile::resize(path, (16 << 20) + 1));  // sparse, so cheap
+    EXPECT_EQ(file.read("a", "k"), std::nullopt);
+    EXPECT_EQ(failureOf(file), u"Unable to write to tamsel.ini");
+    EXPECT_EQ(QFileInfo(path).size(), (16 << 20) + 1);
 }
 
 // Kills a writer that rewrites a large file without pause at random moments:
