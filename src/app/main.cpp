@@ -47,6 +47,8 @@ int main(int argc, char* argv[])
 
     TamselApplication app(argc, argv);
     app.setApplicationName("Tamsel");
+    // Lets the desktop match the windows to the installed entry and its icon.
+    app.setDesktopFileName("org.tamsel.Tamsel");
     app.setQuitOnLastWindowClosed(false);
     QuitOnSignal quitOnSignal;
 

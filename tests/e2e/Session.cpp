@@ -4,6 +4,7 @@
 #include "e2e/OutsideChecks.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
+#include "platform/MockLogind.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -29,8 +30,11 @@ QProcessEnvironment withDisplay(const QString& display)
 
 }  // namespace
 
-Session::Session() : root_(QDir::temp().filePath("tamsel-e2e.XXXXXX"))
+Session::Session(const QString& program)
+    : root_(QDir::temp().filePath("tamsel-e2e.XXXXXX")), programPath_(program),
+      logind_(std::make_unique<MockLogind>())
 {
+    if (!logind_->failure().isEmpty()) ADD_FAILURE() << logind_->failure().toStdString();
     for (const char* dir : {"home", "config", "run", "bin", "scratch"}) QDir(root_.path()).mkpath(dir);
     QFile::setPermissions(root_.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // The desktop's folder opener, replaced: the program must open nothing
@@ -44,7 +48,9 @@ Session::Session() : root_(QDir::temp().filePath("tamsel-e2e.XXXXXX"))
         opener.setPermissions(opener.permissions() | QFile::ExeOwner);
     }
     try {
-        skin_ = SkinDocument::load(QFileInfo(program()).dir().filePath("mp3enc.dll"));
+        const QDir dir = QFileInfo(programPath_).dir();
+        const QString beside = dir.filePath("mp3enc.dll");
+        skin_ = SkinDocument::load(QFile::exists(beside) ? beside : dir.filePath("../share/tamsel/mp3enc.dll"));
     } catch (const TamselError& e) {
         ADD_FAILURE() << e.what();
     }
@@ -131,6 +137,7 @@ QProcessEnvironment Session::programEnvironment() const
     e.insert("PATH", root_.filePath("bin") + ":" + e.value("PATH"));
     // No session bus: the program must not reach, or autolaunch, a real one.
     e.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    e.insert("DBUS_SYSTEM_BUS_ADDRESS", logind_->address());
     e.remove("WAYLAND_DISPLAY");
     e.remove("XAUTHORITY");
     return e;
@@ -144,7 +151,8 @@ QString Session::program()
 
 bool Session::start()
 {
-    if (display_.isEmpty()) return false;
+    // Without the mock the program would reach the machine's own system bus.
+    if (display_.isEmpty() || !logind_->failure().isEmpty()) return false;
     if (running()) {
         ADD_FAILURE() << "the program started before still runs";
         return false;
@@ -153,9 +161,9 @@ bool Session::start()
     program_.setWorkingDirectory(root_.filePath("scratch"));
     program_.setProcessChannelMode(QProcess::MergedChannels);
     program_.setStandardOutputFile(root_.filePath("program.log"), QIODevice::Append);
-    program_.start(program(), {});
+    program_.start(programPath_, {});
     if (!program_.waitForStarted(30000)) {
-        ADD_FAILURE() << "cannot start " << program().toStdString();
+        ADD_FAILURE() << "cannot start " << programPath_.toStdString();
         return false;
     }
     // The main window's first show ends by showing the join list below it.

@@ -6,6 +6,9 @@
 //
 // Clicks land at the skin elements' places read from the skin file the
 // program itself loads, so a changed skin moves the clicks with it.
+//
+// Its system bus is a private one with a mock login manager on it: the
+// program's power-off and sleep inhibitor reach that, never the machine.
 
 #include <QPoint>
 #include <QProcess>
@@ -15,13 +18,15 @@
 #include <functional>
 #include <memory>
 
+class MockLogind;
 class SkinDocument;
 
 namespace e2e {
 
 class Session {
 public:
-    Session();
+    // program: an installed copy finds its skin in ../share/tamsel.
+    explicit Session(const QString& program = Session::program());
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -82,6 +87,8 @@ public:
     // after it; returns a WAV file.
     QString recordMonitor(const std::function<void()>& action, double seconds);
 
+    MockLogind& logind() const { return *logind_; }
+
     // What the program printed, for failure messages.
     QString programOutput() const;
 
@@ -92,6 +99,8 @@ private:
     void end(QProcess& p);
 
     QTemporaryDir root_;
+    QString programPath_;
+    std::unique_ptr<MockLogind> logind_;
     QString display_;
     QProcess xvfb_;
     QProcess program_;
