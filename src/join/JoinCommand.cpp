@@ -3,12 +3,12 @@
 #include "join/JoinRun.h"
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
+#include "platform/FileName.h"
 #include "platform/TimeText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 #include <cmath>
 
@@ -20,7 +20,8 @@ constexpr int kBarWidth = 24;
 
 void say(std::FILE* err, const QString& text)
 {
-    std::fputs(("tamsel-join: " + text + "\n").toLocal8Bit().constData(), err);
+    // Names are shown with the bytes they were given as.
+    std::fputs(filename::encode("tamsel-join: " + text + "\n").constData(), err);
     std::fflush(err);
 }
 
@@ -97,10 +98,10 @@ int JoinCommand::run(const QStringList& arguments)
     }
     // A missing input is found before an existing output is replaced.
     for (const QString& input : inputs) {
-        const QFileInfo info(input);
-        if (!info.isFile() || !info.isReadable()) {
-            say(err, QStringLiteral("cannot read %1: %2").arg(input, info.exists() ? "it is not a readable file"
-                                                                                    : "no such file"));
+        const filename::Status info = filename::status(input);
+        if (!info.isFile || !info.readable) {
+            say(err, QStringLiteral("cannot read %1: %2").arg(input, info.exists ? "it is not a readable file"
+                                                                                  : "no such file"));
             return 1;
         }
     }
@@ -134,7 +135,7 @@ int JoinCommand::run(const QStringList& arguments)
     } catch (...) {
         endBar();
         QString why = ErrorBoundary::currentMessage();
-        if (QFileInfo::exists(output.path) && !why.contains("Cannot create")) {
+        if (filename::status(output.path).exists && !why.contains("Cannot create")) {
             while (why.endsWith('.')) why.chop(1);
             why += "; " + kept();
         }

@@ -8,6 +8,7 @@
 #include "join/JoinRun.h"
 #include "join/Tfm_list.h"
 #include "platform/Dialogs.h"
+#include "platform/FileName.h"
 #include "platform/Shell.h"
 #include "recording/OutputSetup.h"
 
@@ -58,7 +59,7 @@ bool JoinEngine::busy()
 bool JoinEngine::replaceRefused(const QString& chosen, const QString& output)
 {
     // The save dialog asked about the name typed, not about the one written.
-    if (!QFileInfo::exists(output) || !JoinRun::inputThatIsOutput({chosen}, output).isEmpty()) return false;
+    if (!filename::status(output).exists || !JoinRun::inputThatIsOutput({chosen}, output).isEmpty()) return false;
     return !p_.dialogs->confirmReplace(p_.list, output);
 }
 

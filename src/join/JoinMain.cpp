@@ -3,6 +3,7 @@
 
 #include "components/file/AudioFile.h"
 #include "join/JoinCommand.h"
+#include "platform/FileName.h"
 
 #include <QCoreApplication>
 
@@ -32,5 +33,9 @@ int main(int argc, char* argv[])
     JoinCommand command{reader, writer};
     command.stop = &stopRequested;
     command.terminal = isatty(STDERR_FILENO) == 1;
-    return command.run(QCoreApplication::arguments());
+    // Not QCoreApplication::arguments(): it turns bytes of a name that are
+    // not UTF-8 into U+FFFD, which names no file.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << filename::decode(argv[i]);
+    return command.run(arguments);
 }

@@ -3,6 +3,7 @@
 #include "components/TAudioFile2.h"
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
+#include "platform/FileName.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,8 +19,8 @@ namespace {
 bool sameFile(const QString& a, const QString& b)
 {
     std::error_code error;
-    const bool same = std::filesystem::equivalent(QFile::encodeName(a).toStdString(),
-                                                  QFile::encodeName(b).toStdString(), error);
+    const bool same = std::filesystem::equivalent(filename::encode(a).toStdString(),
+                                                  filename::encode(b).toStdString(), error);
     if (!error) return same;
     return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
            == QDir::cleanPath(QFileInfo(b).absoluteFilePath());

@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include "platform/FileName.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -35,12 +37,19 @@ void QtDialogs::plain(QWidget* parent, const QString& text)
 QStringList QtDialogs::openFiles(QWidget* parent, const QString& directory,
                                  const QString& filter)
 {
-    return QFileDialog::getOpenFileNames(parent, "Open", directory, toQtFilter(filter));
+    // URLs, not names: a portal's URL keeps the bytes of a name that is not
+    // UTF-8, which the dialog's own conversion to text would lose.
+    QStringList names;
+    for (const QUrl& url : QFileDialog::getOpenFileUrls(parent, "Open", QUrl::fromLocalFile(directory),
+                                                        toQtFilter(filter)))
+        if (const QString name = filename::fromUrl(url); !name.isEmpty()) names << name;
+    return names;
 }
 
 QString QtDialogs::saveFile(QWidget* parent, const QString& directory, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(parent, "Save As", directory, toQtFilter(filter));
+    return filename::fromUrl(
+        QFileDialog::getSaveFileUrl(parent, "Save As", QUrl::fromLocalFile(directory), toQtFilter(filter)));
 }
 
 bool QtDialogs::confirmReplace(QWidget* parent, const QString& file)

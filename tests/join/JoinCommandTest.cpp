@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 
 using jointest::pitchAt;
 using jointest::probeWav;
@@ -128,6 +129,34 @@ TEST_F(JoinCommand, JoinsEveryKindOfInputInOrderIntoTheAskedFormat)
     EXPECT_EQ(s.sampleRate, 8000);
     EXPECT_EQ(s.channels, 1);
     EXPECT_EQ(s.frames, 2 * 8000);
+}
+
+// Latin-1 names from an old archive reach the program as bytes (printf makes
+// them: a QString argument would go out as UTF-8), a WAV copied and an MP3
+// decoded into an output named the same way.
+TEST_F(JoinCommand, NamesThatAreNotUtf8AreJoinedByTheirBytes)
+{
+    tone("a.wav", 440, 1);
+    jointest::encodedTone(tmp.path(), "b.mp3", 880, 1);
+    const QByteArray dir = QFile::encodeName(tmp.path()) + '/';
+    const auto moved = [&](const QByteArray& from, const QByteArray& to) {
+        return std::rename((dir + from).constData(), (dir + to).constData()) == 0;
+    };
+    ASSERT_TRUE(moved("a.wav", "caf\xe9.wav"));
+    ASSERT_TRUE(moved("b.mp3", "na\xefve.mp3"));
+
+    QProcess p;
+    p.setWorkingDirectory(tmp.path());
+    p.start("sh", {"-c", "exec '" TAMSEL_JOIN_PROGRAM "' -o \"$(printf 'r\\351sum\\351.wav')\" "
+                         "\"$(printf 'caf\\351.wav')\" \"$(printf 'na\\357ve.mp3')\""});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    // Back to names Qt can see (and remove), each found by its bytes.
+    EXPECT_TRUE(moved("caf\xe9.wav", "a.wav"));
+    EXPECT_TRUE(moved("na\xefve.mp3", "b.mp3"));
+    ASSERT_TRUE(moved("r\xe9sum\xe9.wav", "out.wav"));
+    EXPECT_NEAR(probeWav(path("out.wav")).frames, 2 * 44100, 44100 / 20);
+    EXPECT_NEAR(pitchAt(path("out.wav"), 1.2, 0.6), 880, 880 / 15);
 }
 
 TEST_F(JoinCommand, EachFailureIsOneLineNamingTheFileAndWhatTheOutputHolds)

@@ -1,6 +1,8 @@
 #include "components/ffmpeg/FfmpegLength.h"
 
+#include "components/ffmpeg/FfmpegInput.h"
 #include "components/ffmpeg/FfmpegSupport.h"
+#include "platform/FileName.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -48,9 +50,9 @@ bool chunkAt(QFile& f, qint64 offset)
 // when tags follow an empty recording, so 0 counts only when a chunk follows.
 std::optional<int64_t> wavDataBytes(const QString& path)
 {
-    QFile f(path);
+    QFile f;
     char head[12];
-    if (!f.open(QIODevice::ReadOnly) || f.read(head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0
+    if (!filename::openForReading(f, path) || f.read(head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0
         || std::memcmp(head + 8, "WAVE", 4) != 0)
         return std::nullopt;
     for (qint64 at = 12; at + 8 <= f.size();) {
@@ -77,9 +79,9 @@ int64_t toFrames(int64_t ts, AVRational tb, int rate)
 // read from a second handle so the caller's read position stays untouched.
 bool mp3ExactLength(const QString& path, int64_t firstPts, int rate, int64_t& frames)
 {
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
-        return false;
+    FfmpegInput input;
+    if (input.open(path) < 0) return false;
+    AVFormatContext* fmt = input.context();
     bool ok = false;
     AVPacket* pkt = av_packet_alloc();
     const int index = avformat_find_stream_info(fmt, nullptr) >= 0
@@ -110,7 +112,6 @@ bool mp3ExactLength(const QString& path, int64_t firstPts, int rate, int64_t& fr
         }
     }
     av_packet_free(&pkt);
-    avformat_close_input(&fmt);
     return ok;
 }
 

@@ -3,6 +3,7 @@
 #include "components/ffmpeg/FfmpegLength.h"
 #include "components/ffmpeg/FfmpegSupport.h"
 #include "platform/Error.h"
+#include "platform/FileName.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -10,8 +11,6 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
-#include <QFile>
-#include <QFileInfo>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -61,7 +60,8 @@ void FfmpegStream::release()
     av_frame_free(&frame_);
     av_packet_free(&pkt_);
     avcodec_free_context(&dec_);
-    avformat_close_input(&fmt_);
+    input_.close();
+    fmt_ = nullptr;
 }
 
 void FfmpegStream::fail(const QString& reason) const
@@ -71,19 +71,19 @@ void FfmpegStream::fail(const QString& reason) const
 
 void FfmpegStream::openFile()
 {
-    const QFileInfo info(path_);
-    if (!info.exists()) fail("the file does not exist");
-    if (info.isDir()) fail("it is a folder, not a file");
-    if (info.size() == 0) fail("the file is empty");
+    const filename::Status file = filename::status(path_);
+    if (!file.exists) fail("the file does not exist");
+    if (file.isDir) fail("it is a folder, not a file");
+    if (file.size == 0) fail("the file is empty");
 
-    int rc = avformat_open_input(&fmt_, QFile::encodeName(path_).constData(), nullptr, nullptr);
+    int rc = input_.open(path_);
     if (rc < 0) {
-        fmt_ = nullptr;
         if (rc == AVERROR_INVALIDDATA) fail("the file is not in an audio format that can be read");
         // A cut-off Ogg file fails here: its last page is gone.
         if (rc == AVERROR_EOF) fail("the file ends too early; it is incomplete or damaged");
         fail(ffmpegsupport::errorText(rc));
     }
+    fmt_ = input_.context();
     // Right after the header the demuxer sits on the first data byte.
     dataStart_ = fmt_->pb ? avio_tell(fmt_->pb) : 0;
     // Ogg seeks through the index built while reading label the packets after

@@ -3,6 +3,8 @@
 // and decodes it frame by frame and knows its format and length. The reader
 // builds positions, buffering and conversion on top of it.
 
+#include "components/ffmpeg/FfmpegInput.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -52,7 +54,8 @@ private:
     [[noreturn]] void fail(const QString& reason) const;
 
     QString path_;
-    AVFormatContext* fmt_ = nullptr;
+    FfmpegInput input_;
+    AVFormatContext* fmt_ = nullptr;  // input_'s, once open
     AVCodecContext* dec_ = nullptr;
     AVPacket* pkt_ = nullptr;
     AVFrame* frame_ = nullptr;

@@ -1,6 +1,7 @@
 #include "components/sndfile/SndfilePcmSource.h"
 
 #include "platform/Error.h"
+#include "platform/FileName.h"
 
 #include <QFile>
 #include <sndfile.h>
@@ -11,8 +12,8 @@ namespace {
 // MP3 or Ogg input costs one short read, not a format probe.
 bool looksLikeWav(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    QFile file;
+    if (!filename::openForReading(file, path)) return false;
     const QByteArray head = file.read(12);
     return head.size() == 12 && (head.startsWith("RIFF") || head.startsWith("RF64"))
            && head.mid(8, 4) == "WAVE";
@@ -28,7 +29,7 @@ bool SndfilePcmSource::open(const QString& path, const SndfileWriter::Format& fo
     const int subtype = SndfileWriter::byteCopySubtype(format);
     if (subtype == 0 || !looksLikeWav(path)) return false;
     SF_INFO info{};
-    file_ = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    file_ = sf_open(filename::encode(path).constData(), SFM_READ, &info);
     if (!file_) return false;
     const int major = info.format & SF_FORMAT_TYPEMASK;
     const bool wav = major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64;

@@ -1,8 +1,8 @@
 #include "components/sndfile/SndfileWriter.h"
 
 #include "platform/Error.h"
+#include "platform/FileName.h"
 
-#include <QFile>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -106,7 +106,7 @@ void SndfileWriter::open(const QString& fileName, const Format& format)
     info.samplerate = format_.sampleRate;
     info.channels = format_.channels;
     info.format = majorFormat(format_) | subtype(format_);
-    const QByteArray path = QFile::encodeName(fileName);
+    const QByteArray path = filename::encode(fileName);
     file_ = sf_open(path.constData(), SFM_WRITE, &info);
     if (!file_)
         throw TamselError(QString("Cannot create the audio file %1: %2")
