@@ -7,16 +7,27 @@
 #include <QFile>
 #include <QTest>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.login1");
 const QString kPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
 
+// A test that dies takes its bus and mock with it.
+void endWithParent(QProcess& p)
+{
+    p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
 }  // namespace
 
 MockLogind::MockLogind(const QString& canPowerOff) : dir_(QDir::temp().filePath("tamsel-logind.XXXXXX"))
 {
+    endWithParent(daemon_);
+    endWithParent(mock_);
     // The daemon prints its address once it listens.
     daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1",
                                   "--address=unix:path=" + dir_.filePath("bus")});
