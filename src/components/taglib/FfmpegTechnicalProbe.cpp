@@ -1,8 +1,8 @@
 #include "components/taglib/FfmpegTechnicalProbe.h"
 
-#include <QFile>
+#include "components/ffmpeg/FfmpegInput.h"
+
 #include <cstring>
-#include <memory>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -10,10 +10,6 @@ extern "C" {
 }
 
 namespace {
-
-struct InputCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
 
 bool isWaveFamily(const AVInputFormat* format)
 {
@@ -25,12 +21,11 @@ bool isWaveFamily(const AVInputFormat* format)
 
 bool ffmpegTechnicalProbe(const QString& fileName, TechnicalData& data)
 {
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, QFile::encodeName(fileName).constData(), nullptr, nullptr) < 0)
-        return false;
-    std::unique_ptr<AVFormatContext, InputCloser> input(raw);
-    if (avformat_find_stream_info(input.get(), nullptr) < 0) return false;
-    const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    FfmpegInput opened;
+    if (opened.open(fileName) < 0) return false;
+    AVFormatContext* input = opened.context();
+    if (avformat_find_stream_info(input, nullptr) < 0) return false;
+    const int index = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) return false;
     const AVStream* stream = input->streams[index];
     const AVCodecParameters* par = stream->codecpar;

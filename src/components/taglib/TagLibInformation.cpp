@@ -3,8 +3,8 @@
 #include "components/taglib/FfmpegTechnicalProbe.h"
 #include "components/taglib/TagLibAccess.h"
 #include "platform/Error.h"
+#include "platform/FileName.h"
 
-#include <QFileInfo>
 #include <algorithm>
 
 namespace {
@@ -41,9 +41,9 @@ void TagLibInformation::setTechnicalProbe(TechnicalProbe probe)
 
 void TagLibInformation::ReadInfo(const QString& fileName)
 {
-    const QFileInfo info(fileName);
-    if (!info.exists()) fail(readFailed, fileName, QStringLiteral("the file does not exist."));
-    if (!info.isFile() || !info.isReadable())
+    const filename::Status info = filename::status(fileName);
+    if (!info.exists) fail(readFailed, fileName, QStringLiteral("the file does not exist."));
+    if (!info.isFile || !info.readable)
         fail(readFailed, fileName, QStringLiteral("the file cannot be opened for reading."));
 
     taglibaccess::TagFields tag;
@@ -61,13 +61,13 @@ void TagLibInformation::ReadInfo(const QString& fileName)
     }
 
     technical_ = technical;
-    size_ = info.size();
+    size_ = info.size;
     tag_ = tag;
 }
 
 void TagLibInformation::WriteInfo(const QString& fileName)
 {
-    if (!QFileInfo::exists(fileName)) fail(writeFailed, fileName, QStringLiteral("the file does not exist."));
+    if (!filename::status(fileName).exists) fail(writeFailed, fileName, QStringLiteral("the file does not exist."));
     taglibaccess::TagFields tag = tag_;
     tag.year = std::max(tag.year, 0);
     tag.track = std::max(tag.track, 0);

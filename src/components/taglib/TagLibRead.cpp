@@ -2,6 +2,7 @@
 
 #include "components/taglib/TagLibAccess.h"
 #include "components/taglib/TagLibText.h"
+#include "platform/FileName.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -140,7 +141,7 @@ void useUtf8InInfoChunks()
 ReadResult read(const QString& fileName, TagFields& tag, TechnicalData& technical)
 {
     useUtf8InInfoChunks();
-    const QByteArray name = QFile::encodeName(fileName);
+    const QByteArray name = filename::encode(fileName);
     TagLib::FileRef ref(name.constData());
     if (ref.isNull()) return ReadResult::NotOpened;
 

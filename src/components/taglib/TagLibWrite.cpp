@@ -2,6 +2,7 @@
 
 #include "components/taglib/TagLibAccess.h"
 #include "components/taglib/TagLibText.h"
+#include "platform/FileName.h"
 
 #include <QFile>
 #include <taglib/apetag.h>
@@ -64,7 +65,7 @@ WriteResult writeMpeg(TagLib::MPEG::File& mpeg, const TagFields& f)
 WriteResult write(const QString& fileName, const TagFields& tag)
 {
     useUtf8InInfoChunks();
-    const QByteArray name = QFile::encodeName(fileName);
+    const QByteArray name = filename::encode(fileName);
     TagLib::FileRef ref(name.constData());
     if (ref.isNull()) return WriteResult::NotOpened;
     // A file whose audio TagLib cannot follow (RF64, an unfinished header,

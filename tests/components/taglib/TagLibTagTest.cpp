@@ -3,10 +3,13 @@
 #include "../ComponentTestSupport.h"
 #include "TagTestFiles.h"
 #include "components/taglib/TagLibInformation.h"
+#include "platform/FileName.h"
 #include "support/TestSupport.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 using tagtest::Kind;
 
@@ -213,6 +216,26 @@ TEST(TagLibTags, Mp3KeepsAnExistingId3v1AndAddsNone)
     EXPECT_EQ(tail.mid(93, 4), "2001");
     EXPECT_FALSE(readBytes(without).right(128).startsWith("TAG"));
     EXPECT_EQ(tagtest::probeTags(without).value("title").toString(), "New Title");
+}
+
+// A Latin-1 name from an old archive: read and written through its bytes,
+// then found by a peer under a plain name.
+TEST(TagLibTags, NamesThatAreNotUtf8AreReadAndWritten)
+{
+    QTemporaryDir dir;
+    for (const Kind kind : {Kind::Wav, Kind::Mp3}) {
+        const QByteArray plain = QFile::encodeName(tagtest::makeFile(dir, kind, "plain"));
+        const QByteArray bytes = QFile::encodeName(dir.path()) + "/caf\xe9." + tagtest::suffixOf(kind).toLatin1();
+        ASSERT_EQ(std::rename(plain.constData(), bytes.constData()), 0);
+        const QString name = filename::decode(bytes);
+        TagLibInformation info = readBack(name);
+        EXPECT_EQ(info.infoFrequency(), 44100);
+        info.setInfoTitle(snowman);
+        info.WriteInfo(name);
+        EXPECT_EQ(readBack(name).infoTitle(), snowman);
+        ASSERT_EQ(std::rename(bytes.constData(), plain.constData()), 0);
+        EXPECT_EQ(tagtest::probeTags(QFile::decodeName(plain)).value("title").toString(), snowman);
+    }
 }
 
 TEST(TagLibTags, GenreNamesAreDistinctAndMapBack)
