@@ -1,11 +1,14 @@
 #include "components/taglib/FfmpegTechnicalProbe.h"
 
 #include "components/ffmpeg/FfmpegInput.h"
+#include "components/ffmpeg/FfmpegStream.h"
+#include "platform/Error.h"
 
 #include <cstring>
 
 extern "C" {
 #include <libavformat/avformat.h>
+#include <libavutil/frame.h>
 #include <libavutil/mathematics.h>
 }
 
@@ -34,7 +37,7 @@ bool ffmpegTechnicalProbe(const QString& fileName, TechnicalData& data)
     TechnicalData d;
     d.frequency = par->sample_rate;
     d.channels = par->ch_layout.nb_channels;
-    d.bitrate = static_cast<int>(par->bit_rate > 0 ? par->bit_rate : input->bit_rate);
+    d.bitrate = par->bit_rate > 0 ? par->bit_rate : input->bit_rate;
     d.bitsPerSample = par->bits_per_raw_sample > 0 ? par->bits_per_raw_sample : par->bits_per_coded_sample;
     if (isWaveFamily(input->iformat)) d.formatTag = static_cast<int>(par->codec_tag);
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
@@ -44,6 +47,33 @@ bool ffmpegTechnicalProbe(const QString& fileName, TechnicalData& data)
         d.samples = av_rescale(input->duration, d.frequency, AV_TIME_BASE);
         d.duration = av_rescale(input->duration, 1000, AV_TIME_BASE);
     }
+    // The container's own figure counts whatever follows a WAV's data chunk
+    // (tags) as sound; the reader knows where the audio ends.
+    try {
+        const ReaderAudio audio = readerAudio(fileName);
+        d.frequency = audio.rate;
+        d.channels = audio.channels;
+        d.samples = audio.frames;
+        d.duration = av_rescale(audio.frames, 1000, audio.rate);
+    } catch (const TamselError&) {
+        // Refused by the reader (a damaged or unusual header): the
+        // container's figures are all there is.
+    }
     data = d;
     return true;
+}
+
+ReaderAudio readerAudio(const QString& fileName)
+{
+    FfmpegStream stream(fileName);
+    ReaderAudio audio;
+    audio.rate = stream.sampleRate();
+    audio.channels = stream.channels();
+    audio.frames = stream.length();
+    audio.exact = stream.lengthExact();
+    if (!audio.exact) {
+        const AVFrame* first = stream.nextFrame();
+        audio.frameLength = first ? first->nb_samples : 0;
+    }
+    return audio;
 }

@@ -2,19 +2,18 @@
 
 #include "components/taglib/FfmpegTechnicalProbe.h"
 #include "components/taglib/TagLibAccess.h"
+#include "components/taglib/TagWriteThroughCopy.h"
 #include "platform/Error.h"
 #include "platform/FileName.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
-const char* const readFailed = "Cannot read the tag of %1: %2";
-const char* const writeFailed = "Cannot write the tag of %1: %2";
-
-[[noreturn]] void fail(const char* format, const QString& fileName, const QString& reason)
+[[noreturn]] void failToRead(const QString& fileName, const QString& reason)
 {
-    throw TamselError(QString::fromLatin1(format).arg(fileName, reason));
+    throw TamselError(QStringLiteral("Cannot read the tag of %1: %2").arg(fileName, reason));
 }
 
 // Digits with an optional sign: a genre index, negative for none.
@@ -25,6 +24,28 @@ bool isWholeNumber(const QString& s)
     for (qsizetype i = first; i < s.size(); ++i)
         if (s[i] < u'0' || s[i] > u'9') return false;
     return true;
+}
+
+// Header fields beyond these are damage, not audio: DSD512 runs at 22.6 MHz,
+// no channel layout names more than 255 channels, no sample is wider than a
+// double, and nothing streams faster than its samples at that width.
+constexpr int64_t kMaxRate = 25'000'000;
+constexpr int kMaxChannels = 255;
+constexpr int kMaxBits = 64;
+
+// Impossible figures become unknown (0) instead of being shown as numbers.
+void dropImpossible(TechnicalData& t)
+{
+    if (t.frequency <= 0 || t.frequency > kMaxRate) t.frequency = 0;
+    if (t.channels <= 0 || t.channels > kMaxChannels) t.channels = 0;
+    if (t.bitsPerSample <= 0 || t.bitsPerSample > kMaxBits) t.bitsPerSample = 0;
+    int64_t maxBitrate = std::numeric_limits<int>::max();
+    if (t.frequency > 0 && t.channels > 0)
+        maxBitrate = std::min(maxBitrate, int64_t{t.frequency} * t.channels * kMaxBits);
+    if (t.bitrate <= 0 || t.bitrate > maxBitrate) t.bitrate = 0;
+    t.duration = std::max<int64_t>(t.duration, 0);
+    t.samples = std::max<int64_t>(t.samples, 0);
+    if (t.formatTag < 0 || t.formatTag > 0xFFFF) t.formatTag = 0;
 }
 
 }  // namespace
@@ -42,9 +63,9 @@ void TagLibInformation::setTechnicalProbe(TechnicalProbe probe)
 void TagLibInformation::ReadInfo(const QString& fileName)
 {
     const filename::Status info = filename::status(fileName);
-    if (!info.exists) fail(readFailed, fileName, QStringLiteral("the file does not exist."));
+    if (!info.exists) failToRead(fileName, QStringLiteral("the file does not exist."));
     if (!info.isFile || !info.readable)
-        fail(readFailed, fileName, QStringLiteral("the file cannot be opened for reading."));
+        failToRead(fileName, QStringLiteral("the file cannot be opened for reading."));
 
     taglibaccess::TagFields tag;
     TechnicalData technical;
@@ -56,10 +77,11 @@ void TagLibInformation::ReadInfo(const QString& fileName)
             technical = probed;
             if (formatTag != 0) technical.formatTag = formatTag;
         } else if (result == taglibaccess::ReadResult::NotOpened || technical.frequency <= 0) {
-            fail(readFailed, fileName, QStringLiteral("it is not an audio file this program can read."));
+            failToRead(fileName, QStringLiteral("it is not an audio file this program can read."));
         }
     }
 
+    dropImpossible(technical);
     technical_ = technical;
     size_ = info.size;
     tag_ = tag;
@@ -67,24 +89,10 @@ void TagLibInformation::ReadInfo(const QString& fileName)
 
 void TagLibInformation::WriteInfo(const QString& fileName)
 {
-    if (!filename::status(fileName).exists) fail(writeFailed, fileName, QStringLiteral("the file does not exist."));
     taglibaccess::TagFields tag = tag_;
     tag.year = std::max(tag.year, 0);
     tag.track = std::max(tag.track, 0);
-    switch (taglibaccess::write(fileName, tag)) {
-    case taglibaccess::WriteResult::Written:
-        return;
-    case taglibaccess::WriteResult::NotOpened:
-        fail(writeFailed, fileName, QStringLiteral("it is not an audio file whose tag this program can write."));
-    case taglibaccess::WriteResult::Unfollowed:
-        fail(writeFailed, fileName,
-             QStringLiteral("its audio data cannot be followed safely (RF64 or an unfinished recording?), "
-                            "so it was left untouched."));
-    case taglibaccess::WriteResult::NoTag:
-        fail(writeFailed, fileName, QStringLiteral("this kind of file cannot hold a tag here."));
-    case taglibaccess::WriteResult::SaveFailed:
-        fail(writeFailed, fileName, QStringLiteral("the file could not be saved (is it read-only or in use?)."));
-    }
+    taglibaccess::writeThroughCopy(fileName, tag);
 }
 
 int TagLibInformation::infoGenre() const

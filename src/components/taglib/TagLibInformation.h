@@ -18,7 +18,7 @@ public:
     void WriteInfo(const QString& fileName) override;
 
     int infoFrequency() const override { return technical_.frequency; }
-    int infoBitrate() const override { return technical_.bitrate; }
+    int infoBitrate() const override { return static_cast<int>(technical_.bitrate); }
     int64_t infoDuration() const override { return technical_.duration; }
     int infoChannels() const override { return technical_.channels; }
     int64_t infoSamples() const override { return technical_.samples; }

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <taglib/aiffproperties.h>
@@ -58,6 +59,16 @@ public:
         }
         return 0;
     }
+
+    // Bytes the data chunk states, without the pad byte after an odd size;
+    // -1 when there is none.
+    int64_t dataBytes()
+    {
+        if (!isValid()) return -1;
+        for (unsigned int i = 0; i < chunkCount(); ++i)
+            if (chunkName(i) == "data") return chunkDataSize(i);
+        return -1;
+    }
 };
 
 void mergeFrom(const TagLib::Tag* source, TagFields& f)
@@ -107,7 +118,7 @@ bool readTechnical(const TagLib::FileRef& ref, const QByteArray& name, Technical
     t.frequency = p->sampleRate();
     t.channels = p->channels();
     t.duration = p->lengthInMilliseconds();
-    t.bitrate = p->bitrate() * 1000;
+    t.bitrate = int64_t{p->bitrate()} * 1000;
     if (t.frequency <= 0 || t.channels <= 0) return false;
     t.samples = std::llround(static_cast<double>(t.duration) * t.frequency / 1000.0);
 
@@ -118,13 +129,17 @@ bool readTechnical(const TagLib::FileRef& ref, const QByteArray& name, Technical
     }
     t.samples = wave->sampleFrames();
     t.bitsPerSample = wave->bitsPerSample();
-    t.duration = t.samples * 1000 / t.frequency;
     WaveChunks chunks(name.constData());
     t.formatTag = chunks.formatTag();
     if (t.formatTag == 0) t.formatTag = wave->format();
+    const bool pcm = wave->format() == 1 || wave->format() == 3;
+    // TagLib counts the pad byte after an odd-sized data chunk as sound.
+    const int64_t frameBytes = int64_t{t.channels} * ((t.bitsPerSample + 7) / 8);
+    const int64_t dataBytes = chunks.dataBytes();
+    if (pcm && frameBytes > 0 && dataBytes >= 0) t.samples = std::min(t.samples, dataBytes / frameBytes);
+    t.duration = t.samples * 1000 / t.frequency;
     // TagLib rounds to kbit/s; uncompressed data has an exact rate.
-    if ((wave->format() == 1 || wave->format() == 3) && t.bitsPerSample > 0)
-        t.bitrate = t.frequency * t.channels * t.bitsPerSample;
+    if (pcm && t.bitsPerSample > 0) t.bitrate = int64_t{t.frequency} * t.channels * t.bitsPerSample;
     // A header that was never completed reads as no frames at all.
     return t.samples > 0;
 }

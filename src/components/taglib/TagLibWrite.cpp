@@ -5,7 +5,9 @@
 #include "platform/FileName.h"
 
 #include <QFile>
+#include <algorithm>
 #include <taglib/apetag.h>
+#include <taglib/asffile.h>
 #include <taglib/asftag.h>
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
@@ -60,6 +62,33 @@ WriteResult writeMpeg(TagLib::MPEG::File& mpeg, const TagFields& f)
         : WriteResult::SaveFailed;
 }
 
+// TagLib leaves the file size stated in an ASF file's properties as it was;
+// players ignore the header's play time once that is far off and estimate
+// the length from the bitrate instead.
+bool updateAsfFileSize(TagLib::ASF::File& asf)
+{
+    static const TagLib::ByteVector properties("\xA1\xDC\xAB\x8C\x47\xA9\xCF\x11\x8E\xE4\x00\xC0\x0C\x20\x53\x65",
+                                               16);
+    const long long length = asf.length();
+    asf.seek(16);
+    const long long headerSize = asf.readBlock(8).toLongLong(false);
+    const unsigned int objects = asf.readBlock(4).toUInt(false);
+    long long at = 30;
+    for (unsigned int i = 0; i < objects && at + 48 <= std::min(headerSize, length); ++i) {
+        asf.seek(at);
+        const TagLib::ByteVector head = asf.readBlock(24);
+        const long long size = head.mid(16, 8).toLongLong(false);
+        if (head.mid(0, 16) == properties) {
+            asf.seek(at + 40);
+            asf.writeBlock(TagLib::ByteVector::fromLongLong(length, false));
+            return true;
+        }
+        if (size < 24) break;
+        at += size;
+    }
+    return false;
+}
+
 }  // namespace
 
 WriteResult write(const QString& fileName, const TagFields& tag)
@@ -70,6 +99,8 @@ WriteResult write(const QString& fileName, const TagFields& tag)
     if (ref.isNull()) return WriteResult::NotOpened;
     // A file whose audio TagLib cannot follow (RF64, an unfinished header,
     // text that merely looks like MPEG) would be damaged by rewriting it.
+    // An empty WAV counts here too: players that read a data chunk of 0 bytes
+    // as a recording never finished would play the tag behind it as sound.
     const auto* p = ref.audioProperties();
     if (!p || p->sampleRate() <= 0) return WriteResult::Unfollowed;
     if (ref.file()->readOnly()) return WriteResult::SaveFailed;
@@ -88,7 +119,9 @@ WriteResult write(const QString& fileName, const TagFields& tag)
                                   "genre", "comment"})
             asf->removeItem(stale);
     }
-    return ref.save() ? WriteResult::Written : WriteResult::SaveFailed;
+    if (!ref.save()) return WriteResult::SaveFailed;
+    auto* asfFile = dynamic_cast<TagLib::ASF::File*>(ref.file());
+    return !asfFile || updateAsfFileSize(*asfFile) ? WriteResult::Written : WriteResult::SaveFailed;
 }
 
 }  // namespace taglibaccess

@@ -2,6 +2,8 @@
 // Technical facts of one audio file, as the information component reports
 // them, and the hook through which another reader fills in what the tag
 // library cannot see (RF64, a WAV whose header was never completed).
+// 0 means unknown wherever 0 is no real value (rate, bitrate, channels,
+// bits, format tag).
 
 #include <QString>
 #include <cstdint>
@@ -9,7 +11,7 @@
 
 struct TechnicalData {
     int frequency = 0;       // Hz
-    int bitrate = 0;         // bit/s
+    int64_t bitrate = 0;     // bit/s; damaged headers state any 32-bit figure
     int64_t duration = 0;    // ms
     int channels = 0;
     int64_t samples = 0;     // frames

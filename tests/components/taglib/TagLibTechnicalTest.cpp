@@ -88,3 +88,42 @@ TEST(TagLibTechnical, FilesTagLibCannotMeasureComeFromTheProbe)
     EXPECT_EQ(info.infoSamples(), 123456789012LL);
     EXPECT_EQ(info.infoDuration(), 1286008219);
 }
+
+// Header fields no real file has (found in damaged and crafted files) are
+// shown as unknown, 0, never as overflowed or negative figures.
+TEST(TagLibTechnical, ImpossibleHeaderValuesAreUnknown)
+{
+    QTemporaryDir dir;
+    struct Case { tagtest::WaveHeader header; int rate, channels, bitrate, bits; };  // bits -1: any
+    const QByteArray data(4096, '\x40');
+    const Case cases[] = {
+        // Each plausible, but rate times channels times bits passes 2^31.
+        {{1, 255, 768000, 768000 * 2040, 2040, 64}, 768000, 255, 0, 64},
+        {{1, 2, 0x7FFFFFFF, 0xFFFFFFFF, 4, 16}, 0, 2, 0, 16},
+        {{1, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFF, 0xFFFF}, 0, 0, 0, 0},
+        // ADPCM stating more than 4 Gbit/s.
+        {{2, 2, 44100, 0xFFFFFFF0, 2048, 4}, 44100, 2, 0, 4},
+        {{1, 0, 44100, 0, 0, 16}, 44100, 0, 0, -1},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString file = dir.filePath(QString("crafted%1.wav").arg(n++));
+        writeBytes(file, tagtest::waveBytes(c.header, data));
+        SCOPED_TRACE(file.toStdString());
+        TagLibInformation info;
+        try {
+            info.ReadInfo(file);
+        } catch (const TamselError& e) {
+            EXPECT_TRUE(e.message().contains(file));
+            continue;
+        }
+        EXPECT_EQ(info.infoFrequency(), c.rate);
+        EXPECT_EQ(info.infoChannels(), c.channels);
+        EXPECT_EQ(info.infoBitrate(), c.bitrate);
+        if (c.bits >= 0) {
+            EXPECT_EQ(info.infoBitsPerSample(), c.bits);
+        }
+        EXPECT_GE(info.infoDuration(), 0);
+        EXPECT_GE(info.infoSamples(), 0);
+    }
+}

@@ -3,6 +3,7 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace tagtest {
@@ -35,6 +36,20 @@ QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
     args += out;
     testsupport::runPeer("ffmpeg", args);
     return out;
+}
+
+QByteArray waveBytes(const WaveHeader& h, const QByteArray& data)
+{
+    const auto le = [](auto v) {
+        QByteArray b(sizeof v, '\0');
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    QByteArray fmt = le(h.formatTag) + le(h.channels) + le(h.rate) + le(h.byteRate) + le(h.blockAlign)
+                     + le(h.bits);
+    QByteArray body = "WAVEfmt " + le(quint32(fmt.size())) + fmt + "data" + le(quint32(data.size())) + data;
+    if (data.size() % 2) body += '\0';
+    return "RIFF" + le(quint32(body.size())) + body;
 }
 
 QJsonObject probeTags(const QString& file)
