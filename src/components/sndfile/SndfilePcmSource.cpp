@@ -36,7 +36,8 @@ bool SndfilePcmSource::open(const QString& path, const SndfileWriter::Format& fo
     const int endian = info.format & SF_FORMAT_ENDMASK;
     if (!wav || (info.format & SF_FORMAT_SUBMASK) != subtype
         || (endian != SF_ENDIAN_FILE && endian != SF_ENDIAN_LITTLE)
-        || info.samplerate != format.sampleRate || info.channels != format.channels) {
+        || info.samplerate != format.sampleRate || info.channels != format.channels
+        || info.frames <= 0) {
         close();
         return false;
     }

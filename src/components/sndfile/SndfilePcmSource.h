@@ -18,6 +18,9 @@ public:
 
     // True when path is a RIFF/RF64 WAV file whose samples are stored exactly
     // as a WAV file of `format` stores them; otherwise nothing stays open.
+    // A header stating no sound at all (a recording whose header was never
+    // completed, or a really empty one) is left to the decoder, which tells
+    // the two apart.
     bool open(const QString& path, const SndfileWriter::Format& format);
     void close();
     bool isOpen() const { return file_ != nullptr; }
