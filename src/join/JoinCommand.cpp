@@ -37,9 +37,7 @@ bool number(const QCommandLineParser& args, const QString& name, int& value)
 // over the line before.
 QString progressLine(const JoinRun::Progress& at, int count, double seconds)
 {
-    const double share = at.entryLength > at.entryDone ? double(at.entryDone) / double(at.entryLength) : 1.0;
-    const double whole = count > 0 ? (at.entry + share) / count : 1.0;
-    const int filled = std::clamp(int(std::lround(whole * kBarWidth)), 0, kBarWidth);
+    const int filled = std::clamp(int(std::lround(at.share(count) * kBarWidth)), 0, kBarWidth);
     const double speed = seconds > 0 ? at.secondsJoined / seconds : 0;
     return QStringLiteral("\rfile %1/%2  %3 joined  %4x  [%5%6]\033[K")
         .arg(at.entry + 1, QString::number(count).size())

@@ -90,8 +90,7 @@ void JoinEngine::JoinFiles()
     listener.entryFinished = [this](int) { entryFinished(); };
     listener.stopRequested = [&state] { return !state.joining; };
     listener.tick = [this, count = inputs.size()](const JoinRun::Progress& at) {
-        const double share = at.entryLength > at.entryDone ? double(at.entryDone) / double(at.entryLength) : 1.0;
-        showProgress(int((at.entry + share) / count * ISkinScrollBar::kMaxPosition));
+        showProgress(int(at.share(int(count)) * ISkinScrollBar::kMaxPosition));
         emit blockJoined(at.entry, at.entryDone, at.entryLength);
         pumpEvents();
     };

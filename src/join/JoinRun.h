@@ -29,6 +29,14 @@ public:
         int64_t entryLength = 0;      // its stated length (an estimate for some formats)
         int entryRate = 0;            // its sample rate
         double secondsJoined = 0;     // of audio, over all inputs so far
+
+        // How far the whole run of count inputs is, 0 to 1; an input whose
+        // stated length is passed counts as done.
+        double share(int count) const
+        {
+            const double inEntry = entryLength > entryDone ? double(entryDone) / double(entryLength) : 1.0;
+            return count > 0 ? (entry + inEntry) / count : 1.0;
+        }
     };
 
     struct Listener {
