@@ -18,21 +18,6 @@ namespace {
 
 QString pactl(const QStringList& args) { return testsupport::runPeer("pactl", args).trimmed(); }
 
-// A test source of its own, unloaded with the null sink's monitor the default again.
-struct TestSource {
-    QString module;
-    TestSource(const QString& name, const QString& description)
-        : module(pactl({"load-module", "module-null-source", "source_name=" + name,
-                        "description=" + description, "channels=2"}))
-    {
-    }
-    ~TestSource()
-    {
-        testsupport::runPeer("pactl", {"set-default-source", "tamsel_null.monitor"});
-        testsupport::runPeer("pactl", {"unload-module", module});
-    }
-};
-
 // The raw volume of each channel, as "front-left: 19661 / 30% / ...".
 std::vector<long> channelVolumes(const QString& source)
 {
@@ -48,7 +33,7 @@ std::vector<long> channelVolumes(const QString& source)
 TEST(RecordingSourceOnServer, PickedLineBecomesTheInputAndCancelKeepsIt)
 {
     REQUIRE_PULSE();
-    const TestSource source("tamsel_pick", "Tamsel-Pick");
+    const testsupport::TestSource source("tamsel_pick", "Tamsel-Pick");
     pactl({"set-source-volume", "tamsel_pick", "21000"});
 
     PulseRecorder recorder;
@@ -80,7 +65,7 @@ TEST(RecordingSourceOnServer, PickedLineBecomesTheInputAndCancelKeepsIt)
 TEST(RecordingSourceOnServer, StartUpKeepsTheBalanceAndASliderMoveScalesBothChannels)
 {
     REQUIRE_PULSE();
-    const TestSource source("tamsel_balance", "Tamsel-Balance");
+    const testsupport::TestSource source("tamsel_balance", "Tamsel-Balance");
     pactl({"set-source-volume", "tamsel_balance", "30%", "150%"});
     pactl({"set-default-source", "tamsel_balance"});
     const std::vector<long> before = channelVolumes("tamsel_balance");

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QTest>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -97,6 +98,33 @@ bool pulseAvailable() { return pulseMissing().isEmpty(); }
 bool pulseRequired()
 {
     return !qEnvironmentVariableIsEmpty("TAMSEL_REQUIRE_PULSE") || !qEnvironmentVariableIsEmpty("PULSE_SERVER");
+}
+
+QString soundServerName()
+{
+    const QRegularExpression name(QStringLiteral("^Server Name: (.*)$"), QRegularExpression::MultilineOption);
+    return name.match(runPeer("pactl", {"info"})).captured(1).trimmed();
+}
+
+TestSource::TestSource(const QString& name, const QString& description)
+{
+    QStringList args{"load-module"};
+    if (soundServerName().contains("PipeWire"))
+        args << "module-null-sink" << "media.class=Audio/Source/Virtual" << "sink_name=" + name
+             << "sink_properties=device.description=" + description;
+    else
+        args << "module-null-source" << "source_name=" + name << "description=" + description;
+    module_ = runPeer("pactl", args << "channels=2").trimmed();
+    // PipeWire's session manager shows the new source a moment later.
+    const bool shown =
+        QTest::qWaitFor([&] { return runPeer("pactl", {"list", "short", "sources"}).contains(name); }, 5000);
+    if (!shown) ADD_FAILURE() << "the source " << name.toStdString() << " did not appear";
+}
+
+TestSource::~TestSource()
+{
+    QProcess::execute("pactl", {"set-default-source", "tamsel_null.monitor"});
+    QProcess::execute("pactl", {"unload-module", module_});
 }
 
 }  // namespace testsupport

@@ -35,6 +35,24 @@ bool pulseAvailable();
 // (TAMSEL_REQUIRE_PULSE), and whenever PULSE_SERVER names one.
 bool pulseRequired();
 
+// The sound server's name as it gives it: "pulseaudio", "PulseAudio (on
+// PipeWire 0.3.65)".
+QString soundServerName();
+
+// A second source on the sound server, made the way the server offers one
+// (PulseAudio: module-null-source; pipewire-pulse: a null sink of the class
+// Audio/Source/Virtual); removed again, the null sink's monitor the default.
+class TestSource {
+public:
+    TestSource(const QString& name, const QString& description);
+    ~TestSource();
+    TestSource(const TestSource&) = delete;
+    TestSource& operator=(const TestSource&) = delete;
+
+private:
+    QString module_;
+};
+
 }  // namespace testsupport
 
 // Skips the test without a sound server, or fails it where one is required.

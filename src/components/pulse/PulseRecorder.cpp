@@ -1,130 +1,19 @@
 #include "components/pulse/PulseRecorder.h"
 
-#include "components/pulse/PulseConnection.h"
-#include "components/pulse/PulseInputLines.h"
+#include "components/pulse/PulseRecorderPrivate.h"
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
 
-#include <pulse/pulseaudio.h>
-
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <mutex>
-#include <vector>
-
-namespace {
-
-constexpr int kTimerMs = 50;
-constexpr pa_usec_t kFragmentUsec = 200 * PA_USEC_PER_MSEC;
-
-void corkDone(pa_stream*, int ok, void* result) { *static_cast<int*>(result) = ok; }
-
-}  // namespace
-
-struct PulseRecorder::Private {
-    explicit Private(PulseRecorder* owner) : owner(owner), connection(QStringLiteral("Tamsel")), lines(connection) {}
-
-    PulseRecorder* owner;
-    PulseConnection connection;
-    PulseInputLines lines;
-    int currentLine = 0;
-    bool linesRead = false;
-
-    int sampleRate = 44100;
-    int channels = 2;
-    int arrayFrames = 8820;
-    int errorCode = 0;
-    bool running = false;
-
-    // Touched under the loop lock only; the PulseAudio thread reads them.
-    pa_stream* stream = nullptr;
-    QByteArray source;
-    quint64 generation = 0;
-
-    // Filled by the PulseAudio thread, emptied by the UI thread.
-    std::mutex queueMutex;
-    std::vector<float> queue;
-    bool deliveryPosted = false;
-
-    // Samples taken from the queue and not yet handed out in a block.
-    std::vector<float> pending;
-    size_t pendingStart = 0;
-    Block current;
-    int blockNumber = 0;
-    float peak[2] = {0, 0};
-
-    // Frames counted for OnTimer; frames never reported move to the next start.
-    qint64 sessionFrames = 0;
-    qint64 reportedFrames = 0;
-    qint64 carriedFrames = 0;
-
-    QTimer timer;
-
-    static void readable(pa_stream* stream, size_t, void* self);
-    static void stateChanged(pa_stream* stream, void* self);
-    void setCork(bool cork);
-};
-
-void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
-{
-    auto* d = static_cast<Private*>(self);
-    std::lock_guard guard(d->queueMutex);
-    for (;;) {
-        const void* data = nullptr;
-        size_t bytes = 0;
-        // A failing peek means the stream itself failed; stateChanged reports it.
-        if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
-        const size_t count = bytes / sizeof(float);
-        if (data) {
-            const auto* samples = static_cast<const float*>(data);
-            d->queue.insert(d->queue.end(), samples, samples + count);
-        } else {
-            // A hole keeps its place in time as silence.
-            d->queue.insert(d->queue.end(), count, 0.0f);
-        }
-        pa_stream_drop(stream);
-    }
-    if (!d->deliveryPosted && !d->queue.empty()) {
-        d->deliveryPosted = true;
-        PulseRecorder* owner = d->owner;
-        QMetaObject::invokeMethod(owner, ErrorBoundary::guarded([owner] { owner->deliver(); }),
-                                  Qt::QueuedConnection);
-    }
-}
-
-void PulseRecorder::Private::stateChanged(pa_stream* stream, void* self)
-{
-    auto* d = static_cast<Private*>(self);
-    d->connection.wake();
-    if (pa_stream_get_state(stream) != PA_STREAM_FAILED) return;
-    const QString message =
-        QStringLiteral("Recording from %1 stopped: %2")
-            .arg(QString::fromUtf8(d->source),
-                 QString::fromUtf8(pa_strerror(pa_context_errno(pa_stream_get_context(stream)))));
-    PulseRecorder* owner = d->owner;
-    const quint64 generation = d->generation;
-    QMetaObject::invokeMethod(
-        owner,
-        ErrorBoundary::guarded([owner, generation, message] { owner->streamFailed(generation, message); }),
-        Qt::QueuedConnection);
-}
-
-void PulseRecorder::Private::setCork(bool cork)
-{
-    PulseConnection::Lock lock(connection);
-    int ok = 0;
-    const QString what = QStringLiteral("Cannot %1 recording from %2")
-                             .arg(cork ? QStringLiteral("pause") : QStringLiteral("resume"),
-                                  QString::fromUtf8(source));
-    connection.finish(pa_stream_cork(stream, cork ? 1 : 0, corkDone, &ok), what);
-    if (!ok) connection.fail(what);
-}
 
 PulseRecorder::PulseRecorder(QObject* parent) : TAudioRecord2(parent), d(std::make_unique<Private>(this))
 {
-    d->timer.setInterval(kTimerMs);
+    d->timer.setInterval(Private::kTimerMs);
     connect(&d->timer, &QTimer::timeout, this, ErrorBoundary::guarded(this, &PulseRecorder::tick));
+    d->corkTimer.setSingleShot(true);
+    d->corkTimer.setInterval(Private::kCorkAfterMs);
+    connect(&d->corkTimer, &QTimer::timeout, this, ErrorBoundary::guarded(this, &PulseRecorder::corkPaused));
 }
 
 PulseRecorder::~PulseRecorder()
@@ -180,13 +69,15 @@ void PulseRecorder::openStream()
     ++d->generation;
     d->stream = stream;
     d->source = source;
+    d->bytesRead = 0;
+    d->keepFrom = 0;
+    d->corked = false;
     pa_stream_set_state_callback(stream, Private::stateChanged, d.get());
     pa_stream_set_read_callback(stream, Private::readable, d.get());
-    // Fragments as long as a block keep wake-ups rare; blocks are cut here anyway.
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(Private::kFragmentUsec, &spec));
     if (pa_stream_connect_record(stream, source.isEmpty() ? nullptr : source.constData(), &attr,
                                  PA_STREAM_ADJUST_LATENCY)
             >= 0
@@ -201,6 +92,7 @@ void PulseRecorder::openStream()
 
 void PulseRecorder::closeStream()
 {
+    d->corkTimer.stop();
     if (d->stream) {
         PulseConnection::Lock lock(d->connection);
         PulseConnection::release(d->stream);
@@ -208,6 +100,16 @@ void PulseRecorder::closeStream()
         ++d->generation;
     }
     takeCaptured();
+}
+
+void PulseRecorder::corkPaused()
+{
+    try {
+        d->corkIdle();
+    } catch (const TamselError&) {
+        // A stream that cannot be corked is closed instead; the next start opens one.
+        closeStream();
+    }
 }
 
 void PulseRecorder::StartRecord()
@@ -223,7 +125,7 @@ void PulseRecorder::StartRecord()
                 ready = pa_stream_get_state(d->stream) == PA_STREAM_READY;
             }
             if (ready) {
-                d->setCork(false);
+                d->resume();
                 resumed = true;
             }
         }
@@ -241,6 +143,7 @@ void PulseRecorder::StartRecord()
     d->carriedFrames = 0;
     d->reportedFrames = 0;
     d->peak[0] = d->peak[1] = 0;
+    d->awaitBlock();
     d->timer.start();
     // Blocks completed by frames kept from before a pause go out at once.
     QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &PulseRecorder::deliver), Qt::QueuedConnection);
@@ -254,12 +157,7 @@ void PulseRecorder::StopRecord()
     d->carriedFrames += d->sessionFrames - d->reportedFrames;
     d->sessionFrames = d->reportedFrames = 0;
     if (!d->stream) return;
-    try {
-        d->setCork(true);
-    } catch (const TamselError&) {
-        // A stop always succeeds: a stream that cannot pause is closed instead.
-        closeStream();
-    }
+    d->pause();
     takeCaptured();
 }
 
@@ -267,6 +165,8 @@ int PulseRecorder::ErrorCode() const { return d->errorCode; }
 
 Block PulseRecorder::TakeRemainder()
 {
+    // The recording is over: its input is let go at once.
+    if (!d->running && d->stream && !d->corked) corkPaused();
     takeCaptured();
     Block rest;
     rest.channels = d->channels;
@@ -323,6 +223,7 @@ void PulseRecorder::deliver()
         d->pendingStart += blockSamples;
         emit OnEndArrayRecord(d->blockNumber++);
     }
+    d->awaitBlock();
 }
 
 void PulseRecorder::tick()

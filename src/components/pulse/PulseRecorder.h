@@ -7,11 +7,18 @@
 // cut into blocks on the UI thread, so a busy UI loses nothing: the blocks
 // arrive, in order, once the event loop runs again.
 //
-// StopRecord corks the stream rather than closing it: what the server had
-// captured before the stop, and the frames of an unfinished block, are kept
-// and delivered after the next StartRecord, so a pause loses and repeats no
-// frame. SetFormat or SetArraySize starts a new recording and discards them;
-// a recording thus ends with its last full block.
+// Audio arrives in short fragments and is gathered into blocks here. A stop
+// ends the recording where it is called: StopRecord first reads what the
+// server had captured until then (it may hold part of a fragment), and drops
+// whatever was captured later. The frames of an unfinished block are kept:
+// TakeRemainder hands them out at the end of a recording, or the next
+// StartRecord continues from them, so a pause loses and repeats no frame.
+// StartRecord takes up capture from the moment it is called.
+//
+// A paused stream keeps running unheard, as resuming a corked stream can skip
+// a few tens of milliseconds on pipewire-pulse; it is corked once the pause
+// has lasted half a minute, or at once by TakeRemainder. SetFormat or
+// SetArraySize starts a new recording and discards what is kept.
 //
 // Line 0 and numbers beyond InputLineCount() are "no line": empty name, not
 // selected, volume 0, and selecting it or setting its volume does nothing.
@@ -60,6 +67,7 @@ private:
     void takeCaptured();
     void deliver();
     void tick();
+    void corkPaused();
     void streamFailed(quint64 generation, const QString& message);
 
     std::unique_ptr<Private> d;

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <sstream>
 
 using namespace pulsetest;
 
@@ -41,9 +43,9 @@ struct Collector {
     {
         return QTest::qWaitFor([&] { return frames() >= atLeast; }, timeoutMs);
     }
-    bool waitForRamp(int timeoutMs)
+    bool waitForClock(int timeoutMs)
     {
-        return QTest::qWaitFor([&] { return scanRamp(samples).marked > 0; }, timeoutMs);
+        return QTest::qWaitFor([&] { return scanClock(samples).heard > 0; }, timeoutMs);
     }
 
     PulseRecorder& recorder;
@@ -66,15 +68,16 @@ protected:
         if (testsupport::pulseAvailable()) restoreDefaultSource();
     }
 
-    // Plays the ramp into the null sink for 20 s and starts recording it.
-    Collector& startRampCapture()
+    // Plays the clock into the null sink for 20 s and starts recording it.
+    Collector& startClockCapture(qint64* startedAt = nullptr)
     {
-        const QString raw = dir.filePath("ramp.raw");
-        writeRampRaw(raw, 20 * kRate);
+        const QString raw = dir.filePath("clock.raw");
+        writeClockRaw(raw, 20 * kRate);
         player = std::make_unique<Peer>(
             "pacat", QStringList{"--raw", "--format=s16le", "--rate=44100", "--channels=2", "-d", "tamsel_null", raw});
         EXPECT_TRUE(waitForStreams("sink-inputs", 1));
         got = std::make_unique<Collector>(recorder);
+        if (startedAt) *startedAt = ClockedMonitor::now();
         recorder.StartRecord();
         return *got;
     }
@@ -87,8 +90,8 @@ protected:
 
 TEST_F(PulseCapture, PauseResumeAndTheRemainderAfterStopLoseAndRepeatNoFrame)
 {
-    Collector& got = startRampCapture();
-    ASSERT_TRUE(got.waitForRamp(8000));
+    Collector& got = startClockCapture();
+    ASSERT_TRUE(got.waitForClock(8000));
     ASSERT_TRUE(got.waitForFrames(got.frames() + kRate, 5000));
     recorder.StopRecord();
     QElapsedTimer paused;
@@ -111,7 +114,9 @@ TEST_F(PulseCapture, PauseResumeAndTheRemainderAfterStopLoseAndRepeatNoFrame)
     const qint64 counted = countBeforePause + got.timerCounts.back();
     EXPECT_NEAR(counted, got.frames(), 2 * got.blockFrames);
 
+    EXPECT_TRUE(pactl({"list", "source-outputs"}).contains("Corked: no")) << "a pause keeps the input";
     const Block rest = recorder.TakeRemainder();
+    EXPECT_TRUE(pactl({"list", "source-outputs"}).contains("Corked: yes")) << "the ended recording still holds the input";
     EXPECT_EQ(rest.channels, 2);
     EXPECT_EQ(rest.sampleRate, kRate);
     EXPECT_LT(rest.frames(), 2 * got.blockFrames);
@@ -119,19 +124,68 @@ TEST_F(PulseCapture, PauseResumeAndTheRemainderAfterStopLoseAndRepeatNoFrame)
     got.samples.insert(got.samples.end(), rest.samples.begin(), rest.samples.end());
     EXPECT_GE(got.frames(), counted) << "everything the timer counted is written";
 
-    const RampScan scan = scanRamp(got.samples);
-    EXPECT_TRUE(scan.exact);
+    const ClockScan scan = scanClock(got.samples);
     // The only break is the pause, and it skips forward by about its length;
-    // a repeated frame would show as a jump of nearly a whole ramp period, and
+    // a repeated frame would show as a jump of nearly a whole clock period, and
     // a remainder that does not continue the last block as a second break.
     ASSERT_EQ(scan.jumps.size(), 1u);
     EXPECT_NEAR(scan.jumps[0], pausedFrames, 0.25 * kRate);
 }
 
+// A recording holds what the server captured between the calls, as parec on
+// the same server hears it: from start to pause and from resume to stop.
+TEST_F(PulseCapture, ARecordingHoldsWhatWasCapturedBetweenItsStartPauseResumeAndStop)
+{
+    ClockedMonitor monitor;
+    ASSERT_TRUE(monitor.waitForData());
+    qint64 at[4] = {};  // start, pause, resume, stop
+    Collector& got = startClockCapture(&at[0]);
+    for (int call = 1; call < 4; ++call) {
+        if (call == 2) {
+            QTest::qWait(700);
+        } else {
+            ASSERT_TRUE(got.waitForFrames(got.frames() + kRate / 2, 8000));
+            // Away from the moment a block came in, when the server has just
+            // sent all it had.
+            QTest::qWait(120);
+        }
+        at[call] = ClockedMonitor::now();
+        if (call == 2)
+            recorder.StartRecord();
+        else
+            recorder.StopRecord();
+    }
+    const Block rest = recorder.TakeRemainder();
+    got.samples.insert(got.samples.end(), rest.samples.begin(), rest.samples.end());
+    const std::vector<float> heard = monitor.stop();
+
+    const ClockScan scan = scanClock(got.samples);
+    ASSERT_EQ(scan.segments.size(), 2u) << "a break besides the pause";
+    const int steps[4] = {scan.firstStep, int(scan.firstStep + scan.segments[0] - 1), scan.stepsAfterBreak[0],
+                          scan.lastStep};
+    const char* names[4] = {"start", "pause", "resume", "stop"};
+    std::ostringstream offsets;
+    for (int call = 0; call < 4; ++call) {
+        const qint64 frame = findStep(heard, steps[call], monitor.frameAt(at[call]) - kRate / 4);
+        ASSERT_GE(frame, 0) << names[call];
+        const double ms = double(monitor.capturedAt(frame) - at[call]) / 1e6;
+        offsets << names[call] << " " << ms << " ms; ";
+        // A new stream takes a moment to start; nothing before the call is taken.
+        if (call == 0)
+            EXPECT_TRUE(ms > -20 && ms < 100) << names[call] << " " << ms << " ms";
+        else
+            EXPECT_NEAR(ms, 0, 20) << names[call];
+    }
+    qint64 silence = 0;
+    while (silence < got.frames() && !onClock(&got.samples[size_t(2 * silence)])) ++silence;
+    std::cout << "Captured relative to the calls: " << offsets.str() << double(silence) * 1000 / kRate
+              << " ms of silence first\n";
+}
+
 TEST_F(PulseCapture, StalledUserInterfaceLosesNoFrame)
 {
-    Collector& got = startRampCapture();
-    ASSERT_TRUE(got.waitForRamp(8000));
+    Collector& got = startClockCapture();
+    ASSERT_TRUE(got.waitForClock(8000));
 
     const qint64 before = got.frames();
     QElapsedTimer stall;
@@ -142,26 +196,18 @@ TEST_F(PulseCapture, StalledUserInterfaceLosesNoFrame)
     ASSERT_TRUE(got.waitForFrames(before + 5 * kRate, 3000)) << "frames captured during the stall are missing";
     recorder.StopRecord();
 
-    const RampScan scan = scanRamp(got.samples);
-    EXPECT_TRUE(scan.exact);
+    const ClockScan scan = scanClock(got.samples);
     EXPECT_TRUE(scan.jumps.empty()) << "first break skips " << scan.jumps.front() << " frames";
-    EXPECT_GE(scan.marked, 5 * kRate);
+    EXPECT_GE(scan.heard, 5 * kRate);
 }
 
 TEST_F(PulseCapture, LinesAreTheServersSourcesAndFollowItsSelection)
 {
-    const QString module =
-        pactl({"load-module", "module-null-source", "source_name=tamsel_src2",
-               "description=Tamsel-Second"})
-            .trimmed();
-    struct Unload {
-        QString id;
-        ~Unload() { pactl({"unload-module", id}); }
-    } unload{module};
+    const testsupport::TestSource source("tamsel_src2", "Tamsel-Second");
 
     EXPECT_EQ(recorder.DeviceCount(), 0);
     recorder.SetDevice(0);
-    EXPECT_EQ(recorder.DeviceName(), "pulseaudio");
+    EXPECT_EQ(recorder.DeviceName(), testsupport::soundServerName());
     EXPECT_THROW(recorder.SetDevice(1), TamselError);
 
     const int count = recorder.InputLineCount();
@@ -233,9 +279,8 @@ TEST_F(PulseCapture, FormatAndSizeAreChecked)
 
 TEST_F(PulseCapture, ServerGoingAwayIsReportedAndTheNextStartReconnects)
 {
-    OwnServer server;
-    server.start();
-    PulseRecorder recorder;
+    ServerUnderTest server;
+    ASSERT_TRUE(server.unavailable().isEmpty()) << server.unavailable().toStdString();
     Collector got(recorder, 100);
     QSignalSpy errors(&recorder, &TAudioRecord2::OnError);
     recorder.StartRecord();

@@ -2,11 +2,23 @@
 
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
 #include <QtEndian>
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <mutex>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace pulsetest {
@@ -23,54 +35,6 @@ bool waitForStreams(const QString& kind, int count, int timeoutMs)
             return (out.isEmpty() ? 0 : out.split('\n').size()) >= count;
         },
         timeoutMs);
-}
-
-std::vector<float> makeRamp(qint64 frames, int firstStep)
-{
-    std::vector<float> out(static_cast<size_t>(frames) * 2);
-    for (qint64 i = 0; i < frames; ++i) {
-        const int step = static_cast<int>((firstStep + i) % 65536);
-        out[static_cast<size_t>(2 * i)] = static_cast<float>(step - 32768) / 32768.0f;
-        out[static_cast<size_t>(2 * i + 1)] = kMarker;
-    }
-    return out;
-}
-
-void writeRampRaw(const QString& file, qint64 frames)
-{
-    QByteArray data(static_cast<qsizetype>(frames * 4), Qt::Uninitialized);
-    auto* p = reinterpret_cast<uchar*>(data.data());
-    for (qint64 i = 0; i < frames; ++i) {
-        qToLittleEndian<qint16>(static_cast<qint16>(i % 65536 - 32768), p + 4 * i);
-        qToLittleEndian<qint16>(1000, p + 4 * i + 2);
-    }
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-RampScan scanRamp(const std::vector<float>& samples)
-{
-    RampScan scan;
-    int previous = -1;
-    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
-        if (samples[i + 1] != kMarker) continue;
-        const float scaled = samples[i] * 32768.0f;
-        if (scaled != std::round(scaled)) scan.exact = false;
-        const int step = (static_cast<int>(std::lround(scaled)) + 32768) & 0xffff;
-        if (previous < 0) {
-            scan.firstStep = step;
-        } else if (((step - previous) & 0xffff) != 1) {
-            scan.jumps.push_back((step - previous - 1) & 0xffff);
-            scan.stepsAfterBreak.push_back(step);
-            scan.segments.push_back(0);
-        }
-        if (scan.segments.empty()) scan.segments.push_back(0);
-        ++scan.segments.back();
-        previous = step;
-        ++scan.marked;
-    }
-    return scan;
 }
 
 Peer::Peer(const QString& program, const QStringList& args, const QString& outputFile)
@@ -128,28 +92,148 @@ std::vector<float> MonitorRecorder::stopAndRead()
     return out;
 }
 
-OwnServer::OwnServer() : savedServer_(qgetenv("PULSE_SERVER")) {}
+struct ClockedMonitor::Private {
+    pid_t pid = -1;
+    int fd = -1;
+    std::thread reader;
+    mutable std::mutex mutex;
+    std::vector<float> samples;
+    std::vector<char> partial;  // bytes of a float not yet whole
+    // After each piece: the frames delivered so far, and when.
+    std::vector<std::pair<qint64, qint64>> arrivals;
 
-OwnServer::~OwnServer()
+    void read()
+    {
+        char buffer[16384];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got <= 0) return;
+            const qint64 at = ClockedMonitor::now();
+            std::lock_guard guard(mutex);
+            partial.insert(partial.end(), buffer, buffer + got);
+            const size_t whole = partial.size() / 8 * 8;
+            const size_t first = samples.size();
+            samples.resize(first + whole / 4);
+            std::memcpy(samples.data() + first, partial.data(), whole);
+            partial.erase(partial.begin(), partial.begin() + static_cast<ptrdiff_t>(whole));
+            if (whole > 0) arrivals.emplace_back(static_cast<qint64>(samples.size() / 2), at);
+        }
+    }
+};
+
+ClockedMonitor::ClockedMonitor() : d(std::make_unique<Private>())
 {
-    stop();
-    qputenv("PULSE_SERVER", savedServer_);
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        ADD_FAILURE() << "no pipe for parec";
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    const char* argv[] = {"parec", "--raw", "--format=float32le", "--rate=44100", "--channels=2",
+                          "--latency-msec=10", "-d", "tamsel_null.monitor", nullptr};
+    const int failed = posix_spawnp(&d->pid, "parec", &actions, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    d->fd = pipeFds[0];
+    if (failed != 0) {
+        d->pid = -1;
+        ADD_FAILURE() << "cannot start parec";
+        return;
+    }
+    d->reader = std::thread([p = d.get()] { p->read(); });
 }
 
-void OwnServer::start()
+ClockedMonitor::~ClockedMonitor() { stop(); }
+
+qint64 ClockedMonitor::now()
 {
-    const QString script = QStringLiteral(TAMSEL_SOURCE_DIR "/scripts/pulse-private");
-    const QString server = testsupport::runPeer("bash", {script, "start", dir_.path() + "/srv"}).trimmed();
-    qputenv("PULSE_SERVER", server.section('\n', -1).toUtf8());
-    running_ = true;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
-void OwnServer::stop()
+bool ClockedMonitor::waitForData(int timeoutMs)
 {
-    if (!running_) return;
-    const QString script = QStringLiteral(TAMSEL_SOURCE_DIR "/scripts/pulse-private");
-    testsupport::runPeer("bash", {script, "stop", dir_.path() + "/srv"});
-    running_ = false;
+    return QTest::qWaitFor(
+        [&] {
+            std::lock_guard guard(d->mutex);
+            return !d->samples.empty();
+        },
+        timeoutMs);
+}
+
+std::vector<float> ClockedMonitor::stop()
+{
+    if (d->pid > 0) {
+        ::kill(d->pid, SIGTERM);
+        ::waitpid(d->pid, nullptr, 0);
+        d->pid = -1;
+    }
+    // parec gone, the pipe ends and the reader with it.
+    if (d->reader.joinable()) d->reader.join();
+    if (d->fd >= 0) ::close(d->fd);
+    d->fd = -1;
+    std::lock_guard guard(d->mutex);
+    return d->samples;
+}
+
+qint64 ClockedMonitor::capturedAt(qint64 frame) const
+{
+    std::lock_guard guard(d->mutex);
+    const auto piece = std::upper_bound(d->arrivals.begin(), d->arrivals.end(), frame,
+                                        [](qint64 f, const auto& a) { return f < a.first; });
+    if (piece == d->arrivals.end()) return std::numeric_limits<qint64>::max();
+    return piece->second - (piece->first - 1 - frame) * 1'000'000'000 / kRate;
+}
+
+qint64 ClockedMonitor::frameAt(qint64 t) const
+{
+    std::lock_guard guard(d->mutex);
+    const auto after = std::upper_bound(d->arrivals.begin(), d->arrivals.end(), t,
+                                        [](qint64 time, const auto& a) { return time < a.second; });
+    return after == d->arrivals.begin() ? 0 : std::prev(after)->first - 1;
+}
+
+ServerUnderTest::ServerUnderTest()
+{
+    // The scripts leave their own path in the folder that holds the server's
+    // socket (PulseAudio) or one above it (pipewire-pulse).
+    const QString address = qEnvironmentVariable("PULSE_SERVER");
+    QDir dir = QFileInfo(address.section(':', 1)).dir();
+    for (int up = 0; up < 2 && script_.isEmpty(); ++up, dir.cdUp()) {
+        QFile marker(dir.filePath("tamsel-server-script"));
+        if (marker.open(QIODevice::ReadOnly)) {
+            script_ = QString::fromUtf8(marker.readAll()).trimmed();
+            dir_ = dir.path();
+        }
+    }
+    if (script_.isEmpty())
+        why_ = QStringLiteral("the sound server %1 was not started by scripts/pulse-private or "
+                              "scripts/pipewire-private, which can restart it")
+                   .arg(address);
+}
+
+ServerUnderTest::~ServerUnderTest()
+{
+    if (stopped_) start();
+}
+
+void ServerUnderTest::run(const QString& command)
+{
+    testsupport::runPeer("bash", {script_, command, dir_}, 60000);
+}
+
+void ServerUnderTest::stop()
+{
+    run("stop");
+    stopped_ = true;
+}
+
+void ServerUnderTest::start()
+{
+    run("start");
+    stopped_ = false;
 }
 
 }  // namespace pulsetest

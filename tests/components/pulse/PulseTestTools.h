@@ -1,13 +1,14 @@
 #pragma once
 // Tools for the sound-server tests: peers that play into or record from the
-// private server's null sink, a ramp signal whose every frame is recognisable
-// after a trip through the server, and a second, short-lived private server
-// for the tests that make the server go away.
+// private server's null sink, the time its monitor heard each frame, and the
+// restart of the server under test for the tests that make it go away.
+
+#include "ClockSignal.h"
 
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
+#include <memory>
 #include <vector>
 
 namespace pulsetest {
@@ -21,24 +22,6 @@ void restoreDefaultSource();
 // Waits while running the event loop until a stream of the given kind
 // ("sink-inputs", "source-outputs") exists on the server.
 bool waitForStreams(const QString& kind, int count, int timeoutMs = 5000);
-
-// The ramp: left channel steps by one 16-bit step per frame (wrapping), the
-// right channel holds a marker, so silence and the ramp are told apart and
-// the server passes both unchanged at 44100 Hz stereo.
-constexpr float kMarker = 1000.0f / 32768.0f;
-std::vector<float> makeRamp(qint64 frames, int firstStep = 0);
-// The ramp as signed 16-bit little-endian raw data for pacat.
-void writeRampRaw(const QString& file, qint64 frames);
-
-struct RampScan {
-    qint64 marked = 0;           // frames carrying the marker
-    std::vector<int> jumps;      // ramp frames skipped at each break (mod 65536)
-    bool exact = true;           // every marked sample is an exact ramp step
-    int firstStep = 0;           // ramp step of the first marked frame
-    std::vector<int> stepsAfterBreak;
-    std::vector<qint64> segments;  // marked frames between breaks
-};
-RampScan scanRamp(const std::vector<float>& interleavedStereo);
 
 // A peer program that runs until stopped (pacat, paplay, parec).
 class Peer {
@@ -69,19 +52,47 @@ private:
     Peer peer_;
 };
 
-// A private server of its own, for tests that stop and restart it; points
-// PULSE_SERVER at it for its lifetime.
-class OwnServer {
+// parec on the null sink's monitor (float stereo at 44100 Hz, 10 ms
+// fragments), read by a thread of its own that notes when each piece
+// arrives, so that the time a frame was captured is known to a few
+// milliseconds whatever the test's own thread is doing.
+class ClockedMonitor {
 public:
-    OwnServer();
-    ~OwnServer();
-    void start();
-    void stop();
+    ClockedMonitor();
+    ~ClockedMonitor();
+    // Steady-clock nanoseconds, the clock of the capture times.
+    static qint64 now();
+    bool waitForData(int timeoutMs = 8000);
+    // Stops parec; everything it delivered, interleaved stereo.
+    std::vector<float> stop();
+    // When the frame (an index into what stop() returned) was captured: its
+    // piece's arrival less the frames that followed it in that piece.
+    qint64 capturedAt(qint64 frame) const;
+    // The last frame that had arrived by time t.
+    qint64 frameAt(qint64 t) const;
 
 private:
-    QTemporaryDir dir_;
-    QByteArray savedServer_;
-    bool running_ = false;
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+// The sound server under test, stopped and started again by the script that
+// started it (scripts/pulse-private or scripts/pipewire-private), under the
+// same address. Tests that make the server go away use it.
+class ServerUnderTest {
+public:
+    ServerUnderTest();
+    ~ServerUnderTest();
+    // Why the server cannot be restarted (not started by one of the scripts);
+    // empty when it can.
+    QString unavailable() const { return why_; }
+    void stop();
+    void start();
+
+private:
+    void run(const QString& command);
+    QString script_, dir_, why_;
+    bool stopped_ = false;
 };
 
 }  // namespace pulsetest
