@@ -250,6 +250,8 @@ void IniFile::write(const QString& section, const QString& key, const QString& v
     // at any moment leaves either the old file or the new one.
     QSaveFile out(path_);
     const QByteArray data = withValue(current.bytes, section, key, value);
+    // Past the limit the next read would see an empty file: every key lost.
+    if (data.size() > kMaxBytes) fail();
     if (!out.open(QIODevice::WriteOnly)) fail();
     if (out.write(data) != data.size()) fail();
     if (!out.commit()) fail();
