@@ -1,6 +1,7 @@
 // Recording and playing as a person does it: clicks on the skin, a tone on the
 // sound server, files and sound checked with peer programs.
 
+#include "PulseTestTools.h"
 #include "e2e/E2eTest.h"
 #include "e2e/OutsideChecks.h"
 #include "join/JoinTestSupport.h"
@@ -12,6 +13,8 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <QUrl>
+#include <cstring>
+#include <iostream>
 
 using namespace e2e;
 
@@ -59,6 +62,56 @@ TEST_F(E2e, RecordPauseResumeStopGivesAToneFileThatTheListJoins)
     EXPECT_NEAR(durationOf(joined), seconds + 1.5, 0.05);
     EXPECT_NEAR(jointest::pitchAt(joined, seconds - 1.0, 0.8), 1000, 20);
     EXPECT_NEAR(jointest::pitchAt(joined, seconds + 0.3, 1.0), 440, 20);
+}
+
+// Where the sound server's own recorder, parec, hears the press of stop, the
+// recording ends too: nothing the server captured before it is lost.
+TEST_F(E2e, ARecordingEndsWhereStopWasPressed)
+{
+    using namespace pulsetest;
+    const QString clock = session->scratch("clock.raw");
+    writeClockRaw(clock, 60 * kRate);
+    const Peer player("pacat", {"--raw", "--format=s16le", "--rate=44100", "--channels=2", clock});
+    ClockedMonitor monitor;
+    ASSERT_TRUE(monitor.waitForData());
+    ASSERT_TRUE(session->start());
+    const QString folder = session->defaultOutputFolder();
+
+    // When a click reaches the program: xdotool sends it as it ends, if told
+    // not to linger after it.
+    auto press = [&](const QString& element) {
+        const QPoint at = session->elementCentre("mp3rec", element);
+        session->xdo({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--delay", "0", "1"});
+        return ClockedMonitor::now();
+    };
+    const qint64 started = press("recorder");
+    const QString take = waitForRecording(folder);
+    ASSERT_FALSE(take.isEmpty()) << "no recording appeared in " << folder.toStdString();
+    ASSERT_TRUE(waitForBytes(take, 2 * kCdBytesPerSecond)) << "the recording does not grow";
+    const qint64 stopped = press("stop");
+    ASSERT_GT(waitForSteadySize(take, 1500, 20000), 0) << "the file keeps growing after stop";
+    const std::vector<float> heard = monitor.stop();
+
+    const QString raw = session->scratch("take.raw");
+    testsupport::runPeer("sox", {take, "-t", "raw", "-e", "floating-point", "-b", "32", raw});
+    const QByteArray bytes = bytesOf(raw);
+    std::vector<float> recorded(size_t(bytes.size()) / sizeof(float));
+    std::memcpy(recorded.data(), bytes.constData(), recorded.size() * sizeof(float));
+    const ClockScan scan = scanClock(recorded);
+    EXPECT_TRUE(scan.jumps.empty()) << "the recording breaks " << scan.jumps.size() << " times";
+
+    const qint64 last = findStep(heard, scan.lastStep, monitor.frameAt(stopped) - kRate / 4);
+    const qint64 first = findStep(heard, scan.firstStep, monitor.frameAt(started) - kRate / 4);
+    ASSERT_GE(last, 0);
+    ASSERT_GE(first, 0);
+    const double endMs = double(monitor.capturedAt(last) - stopped) / 1e6;
+    const double startMs = double(monitor.capturedAt(first) - started) / 1e6;
+    qint64 silence = 0;
+    while (2 * silence + 1 < qint64(recorded.size()) && !onClock(&recorded[size_t(2 * silence)])) ++silence;
+    std::cout << "On " << testsupport::soundServerName().toStdString() << " the recording ends " << endMs
+              << " ms after the press of stop and starts " << startMs << " ms after the press of record, "
+              << double(silence) * 1000 / kRate << " ms of silence first\n";
+    EXPECT_NEAR(endMs, 0, 20);
 }
 
 TEST_F(E2e, StoredSettingsShapeTheFirstRecordingAndStayStored)
