@@ -30,13 +30,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <optional>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <string>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -266,7 +266,8 @@ QString iniMode(const QString& name, const QString& folder)
     const IniFile file(name, QStringLiteral("tamsel.ini"));
     // A few keys, as the program asks at its start.
     int found = 0;
-    for (const auto& [section, key] : {std::pair{"Settings", "Dir"}, {"Settings", "Rate"}, {"Main", "Left"}, {"", ""}})
+    for (const auto& [section, key] :
+         {std::pair{"Settings", "Dir"}, {"Settings", "Rate"}, {"Main", "Left"}, {"", ""}})
         found += file.read(section, key).has_value();
     if (!filename::status(name).isFile) return QStringLiteral("keys=%1").arg(found);
     const QByteArray original = bytesOf(name);
@@ -279,9 +280,10 @@ QString iniMode(const QString& name, const QString& folder)
         writable.write(QStringLiteral("Settings"), QStringLiteral("Dir"), value);
     } catch (const TamselError& e) {
         if (bytesOf(copy) != original) fault("a refused settings write changed the file: " + e.message());
-        return "error: " + e.message();
+        return "write refused: " + e.message();
     }
-    const auto back = IniFile(copy, QStringLiteral("tamsel.ini")).read(QStringLiteral("Settings"), QStringLiteral("Dir"));
+    const auto back = IniFile(copy, QStringLiteral("tamsel.ini")).read(QStringLiteral("Settings"),
+                                                                      QStringLiteral("Dir"));
     if (back != value) fault("a written setting reads back as " + back.value_or(QStringLiteral("nothing")));
     QFile::remove(copy);
     return QStringLiteral("keys=%1 written").arg(found);
@@ -308,12 +310,14 @@ int main(int argc, char** argv)
     // Not QCoreApplication::arguments(): bytes that are not UTF-8 would be lost.
     const QString name = filename::decode(argv[2]);
     const QString extra = argc > 3 ? filename::decode(argv[3]) : QString();
+    // Qt sees no arguments: a file named like one of its options stays a file.
+    int qtArgc = 1;
     std::optional<QCoreApplication> core;
     std::optional<QApplication> gui;
     if (mode == "skin")
-        gui.emplace(argc, argv);
+        gui.emplace(qtArgc, argv);
     else
-        core.emplace(argc, argv);
+        core.emplace(qtArgc, argv);
 
     const auto run = [&](const auto& step) {
         try {
