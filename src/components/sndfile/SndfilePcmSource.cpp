@@ -3,20 +3,21 @@
 #include "platform/Error.h"
 #include "platform/FileName.h"
 
-#include <QFile>
+#include <cstring>
+#include <fcntl.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 namespace {
 
 // Only files that announce themselves as WAV are handed to libsndfile, so an
 // MP3 or Ogg input costs one short read, not a format probe.
-bool looksLikeWav(const QString& path)
+bool looksLikeWav(int fd)
 {
-    QFile file;
-    if (!filename::openForReading(file, path)) return false;
-    const QByteArray head = file.read(12);
-    return head.size() == 12 && (head.startsWith("RIFF") || head.startsWith("RF64"))
-           && head.mid(8, 4) == "WAVE";
+    char head[12];
+    return pread(fd, head, sizeof head, 0) == sizeof head
+           && (std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RF64", 4) == 0)
+           && std::memcmp(head + 8, "WAVE", 4) == 0;
 }
 
 }  // namespace
@@ -27,10 +28,15 @@ bool SndfilePcmSource::open(const QString& path, const SndfileWriter::Format& fo
 {
     close();
     const int subtype = SndfileWriter::byteCopySubtype(format);
-    if (subtype == 0 || !looksLikeWav(path)) return false;
+    if (subtype == 0) return false;
+    // One descriptor serves the check, libsndfile and the copy.
+    fd_ = ::open(filename::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     SF_INFO info{};
-    file_ = sf_open(filename::encode(path).constData(), SFM_READ, &info);
-    if (!file_) return false;
+    if (fd_ >= 0 && looksLikeWav(fd_)) file_ = sf_open_fd(fd_, SFM_READ, &info, SF_FALSE);
+    if (!file_) {
+        close();
+        return false;
+    }
     const int major = info.format & SF_FORMAT_TYPEMASK;
     const bool wav = major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64;
     const int endian = info.format & SF_FORMAT_ENDMASK;
@@ -51,6 +57,8 @@ void SndfilePcmSource::close()
 {
     if (file_) sf_close(file_);
     file_ = nullptr;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     frames_ = 0;
 }
 

@@ -32,6 +32,7 @@ public:
 
 private:
     sf_private_tag* file_ = nullptr;
+    int fd_ = -1;  // file_ reads through it
     QString path_;
     int64_t frames_ = 0;
     int frameBytes_ = 0;
