@@ -8,6 +8,18 @@
 
 namespace taglibaccess {
 
+// The fields the program edits, as bits of TagFields::staged.
+enum Field : unsigned {
+    Title = 1U << 0,
+    Artist = 1U << 1,
+    Album = 1U << 2,
+    Comment = 1U << 3,
+    Genre = 1U << 4,
+    Year = 1U << 5,
+    Track = 1U << 6,
+};
+constexpr unsigned allFields = Title | Artist | Album | Comment | Genre | Year | Track;
+
 struct TagFields {
     QString title;
     QString artist;
@@ -16,6 +28,9 @@ struct TagFields {
     QString genre;  // as stored: a name or free text
     int year = 0;   // 0 = none
     int track = 0;  // 0 = none
+    // The fields a write stores; every other field, and everything else the
+    // tag holds, stays as the file has it.
+    unsigned staged = 0;
 };
 
 enum class ReadResult {

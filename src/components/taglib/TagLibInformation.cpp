@@ -102,19 +102,19 @@ int TagLibInformation::infoGenre() const
 
 void TagLibInformation::setInfoGenre(int v)
 {
-    tag_.genre = taglibaccess::genreName(v);
+    stage(tag_.genre, taglibaccess::genreName(v), taglibaccess::Genre);
 }
 
 void TagLibInformation::setInfoGenreS(const QString& v)
 {
     const QString text = v.trimmed();
     if (!isWholeNumber(text)) {
-        tag_.genre = text;
+        stage(tag_.genre, text, taglibaccess::Genre);
         return;
     }
     bool ok = false;
     const int index = text.toInt(&ok);
-    tag_.genre = ok ? taglibaccess::genreName(index) : QString();
+    stage(tag_.genre, ok ? taglibaccess::genreName(index) : QString(), taglibaccess::Genre);
 }
 
 QString TagLibInformation::GenreName(int index) const

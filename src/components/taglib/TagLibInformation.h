@@ -27,20 +27,20 @@ public:
     int infoFormatTag() const override { return technical_.formatTag; }
 
     QString infoTitle() const override { return tag_.title; }
-    void setInfoTitle(const QString& v) override { tag_.title = v; }
+    void setInfoTitle(const QString& v) override { stage(tag_.title, v, taglibaccess::Title); }
     QString infoArtist() const override { return tag_.artist; }
-    void setInfoArtist(const QString& v) override { tag_.artist = v; }
+    void setInfoArtist(const QString& v) override { stage(tag_.artist, v, taglibaccess::Artist); }
     QString infoAlbum() const override { return tag_.album; }
-    void setInfoAlbum(const QString& v) override { tag_.album = v; }
+    void setInfoAlbum(const QString& v) override { stage(tag_.album, v, taglibaccess::Album); }
     QString infoComments() const override { return tag_.comment; }
-    void setInfoComments(const QString& v) override { tag_.comment = v; }
+    void setInfoComments(const QString& v) override { stage(tag_.comment, v, taglibaccess::Comment); }
     int infoGenre() const override;
     void setInfoGenre(int v) override;
     void setInfoGenreS(const QString& v) override;
     int infoYear() const override { return tag_.year; }
-    void setInfoYear(int v) override { tag_.year = v; }
+    void setInfoYear(int v) override { stage(tag_.year, v, taglibaccess::Year); }
     int infoTrack() const override { return tag_.track; }
-    void setInfoTrack(int v) override { tag_.track = v; }
+    void setInfoTrack(int v) override { stage(tag_.track, v, taglibaccess::Track); }
 
     QString GenreName(int index) const override;
 
@@ -48,6 +48,13 @@ public:
     QString infoGenreText() const { return tag_.genre; }
 
 private:
+    template <typename T>
+    void stage(T& field, const T& value, taglibaccess::Field which)
+    {
+        field = value;
+        tag_.staged |= which;
+    }
+
     TechnicalProbe probe_;
     TechnicalData technical_;
     int64_t size_ = 0;

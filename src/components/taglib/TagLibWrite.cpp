@@ -1,65 +1,155 @@
-// Writing tags with TagLib, into the tag each format's players look at.
+// Writing tags with TagLib, into the tag each format's players look at:
+// only the staged fields, each in that tag's own form, and the tag keeps its
+// version.
 
 #include "components/taglib/TagLibAccess.h"
+#include "components/taglib/TagLibFields.h"
+#include "components/taglib/TagLibId3v2Edit.h"
 #include "components/taglib/TagLibText.h"
 #include "platform/FileName.h"
 
 #include <QFile>
 #include <algorithm>
+#include <taglib/aifffile.h>
+#include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
-#include <taglib/asftag.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
+#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
+#include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
+#include <taglib/trueaudiofile.h>
 #include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
+#include <taglib/xiphcomment.h>
+#include <vector>
 
 namespace taglibaccess {
 
 namespace {
 
-// ID3v2.3 is the version every player, old Windows ones included, reads.
-constexpr auto id3v2Version = TagLib::ID3v2::v3;
-
-void apply(TagLib::Tag& t, const TagFields& f)
+void applyStaged(TagLib::Tag* t, const TagFields& f)
 {
-    t.setTitle(toTagLib(f.title));
-    t.setArtist(toTagLib(f.artist));
-    t.setAlbum(toTagLib(f.album));
-    t.setComment(toTagLib(f.comment));
-    t.setGenre(toTagLib(f.genre));
-    // TagLib drops the field for 0, which is how "none" is stored.
-    t.setYear(f.year > 0 ? static_cast<unsigned int>(f.year) : 0U);
-    t.setTrack(f.track > 0 ? static_cast<unsigned int>(f.track) : 0U);
+    if (!t) return;
+    for (const Field field : fields)
+        if (f.staged & field) setFieldValues(*t, field, stagedValues(f, field, fieldValues(*t, field)));
 }
 
-WriteResult writeWave(TagLib::RIFF::WAV::File& wave, const TagFields& f)
+// A tag the file did not have starts as a copy of the one it had, so that a
+// player that reads only the new one still sees every field.
+void seed(TagLib::Tag& fresh, const TagLib::Tag* from)
 {
-    apply(*wave.ID3v2Tag(), f);
-    apply(*wave.InfoTag(), f);
-    return wave.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripOthers, id3v2Version)
-        ? WriteResult::Written
-        : WriteResult::SaveFailed;
+    if (!from) return;
+    for (const Field field : fields) {
+        TagLib::StringList values = fieldValues(*from, field);
+        // Some taggers store the ID3v1 genre number; text tags get its name.
+        if (field == Genre)
+            for (auto& v : values)
+                if (const int index = genreIndex(fromTagLib(v)); index >= 0 && QString::number(index) == fromTagLib(v).trimmed())
+                    v = toTagLib(genreName(index));
+        if (!values.isEmpty()) setFieldValues(fresh, field, values);
+    }
+}
+
+// A tag keeps the ID3v2 version it has. A new one is 2.3, which every
+// player reads, old Windows ones included; TagLib writes no 2.2.
+TagLib::ID3v2::Version keptVersion(const TagLib::ID3v2::Tag* t, bool existed)
+{
+    return existed && t && t->header()->majorVersion() == 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
+}
+
+WriteResult saved(bool ok) { return ok ? WriteResult::Written : WriteResult::SaveFailed; }
+
+// A WAV file whose ID3v2 chunk can be replaced as it stands.
+class WaveFile : public TagLib::RIFF::WAV::File {
+public:
+    explicit WaveFile(TagLib::FileName name) : TagLib::RIFF::WAV::File(name) {}
+
+    // The chunk's index, -1 when there is none.
+    int id3Chunk()
+    {
+        for (unsigned int i = 0; i < chunkCount(); ++i)
+            if (chunkName(i) == "ID3 " || chunkName(i) == "id3 ") return static_cast<int>(i);
+        return -1;
+    }
+    TagLib::ByteVector id3Bytes()
+    {
+        const int i = id3Chunk();
+        return i < 0 ? TagLib::ByteVector() : chunkData(static_cast<unsigned int>(i));
+    }
+    void setId3Bytes(const TagLib::ByteVector& tag) { setChunkData(static_cast<unsigned int>(id3Chunk()), tag); }
+};
+
+WriteResult writeWave(WaveFile& wave, const TagFields& f)
+{
+    // Both chunks, so every player sees the tag.
+    const bool hadId3 = wave.hasID3v2Tag(), hadInfo = wave.hasInfoTag();
+    const TagLib::ByteVector edited = hadId3 ? editedId3v2(wave.id3Bytes(), f) : TagLib::ByteVector();
+    if (!hadId3 && hadInfo) seed(*wave.ID3v2Tag(), wave.InfoTag());
+    if (!hadInfo && hadId3) seed(*wave.InfoTag(), wave.ID3v2Tag());
+    if (edited.isEmpty()) applyStaged(wave.ID3v2Tag(), f);
+    applyStaged(wave.InfoTag(), f);
+    const auto tags = edited.isEmpty() ? TagLib::RIFF::WAV::File::AllTags : TagLib::RIFF::WAV::File::Info;
+    if (!wave.save(tags, TagLib::File::StripNone, keptVersion(wave.ID3v2Tag(), hadId3))) return WriteResult::SaveFailed;
+    if (!edited.isEmpty()) wave.setId3Bytes(edited);
+    return WriteResult::Written;
+}
+
+// The ID3v2 tag an MPEG file starts with, empty when it starts otherwise.
+TagLib::ByteVector leadingId3v2(TagLib::MPEG::File& mpeg)
+{
+    mpeg.seek(0);
+    const TagLib::ByteVector head = mpeg.readBlock(TagLib::ID3v2::Header::size());
+    if (!head.startsWith(TagLib::ID3v2::Header::fileIdentifier())) return {};
+    const TagLib::ID3v2::Header header(head);
+    return head + mpeg.readBlock(header.tagSize());
 }
 
 WriteResult writeMpeg(TagLib::MPEG::File& mpeg, const TagFields& f)
 {
     // ID3v2 always; an ID3v1 or APE tag already in the file is kept current.
-    int tags = TagLib::MPEG::File::ID3v2;
-    apply(*mpeg.ID3v2Tag(true), f);
-    if (mpeg.hasID3v1Tag()) {
-        tags |= TagLib::MPEG::File::ID3v1;
-        apply(*mpeg.ID3v1Tag(), f);
-    }
-    if (mpeg.hasAPETag()) {
-        tags |= TagLib::MPEG::File::APE;
-        apply(*mpeg.APETag(), f);
-    }
-    return mpeg.save(tags, TagLib::File::StripNone, id3v2Version, TagLib::File::DoNotDuplicate)
-        ? WriteResult::Written
-        : WriteResult::SaveFailed;
+    const bool hadId3 = mpeg.hasID3v2Tag();
+    const TagLib::ByteVector original = hadId3 ? leadingId3v2(mpeg) : TagLib::ByteVector();
+    const TagLib::ByteVector edited = original.isEmpty() ? TagLib::ByteVector() : editedId3v2(original, f);
+    int tags = edited.isEmpty() ? TagLib::MPEG::File::ID3v2 : 0;
+    if (mpeg.hasID3v1Tag()) tags |= TagLib::MPEG::File::ID3v1;
+    if (mpeg.hasAPETag()) tags |= TagLib::MPEG::File::APE;
+    if (!hadId3)
+        seed(*mpeg.ID3v2Tag(true), mpeg.hasAPETag() ? static_cast<TagLib::Tag*>(mpeg.APETag())
+                                                    : mpeg.hasID3v1Tag() ? mpeg.ID3v1Tag() : nullptr);
+    if (edited.isEmpty()) applyStaged(mpeg.ID3v2Tag(), f);
+    if (mpeg.hasID3v1Tag()) applyStaged(mpeg.ID3v1Tag(), f);
+    if (mpeg.hasAPETag()) applyStaged(mpeg.APETag(), f);
+    if (tags != 0
+        && !mpeg.save(tags, TagLib::File::StripNone, keptVersion(mpeg.ID3v2Tag(), hadId3), TagLib::File::DoNotDuplicate))
+        return WriteResult::SaveFailed;
+    // The tags at the end are written first: the edited one may move the audio.
+    if (!edited.isEmpty()) mpeg.insert(edited, 0, original.size());
+    return WriteResult::Written;
+}
+
+// The tags of a file that may hold several; TagLib creates the main one
+// when the file has none, as it does on opening.
+std::vector<TagLib::Tag*> tagsOf(TagLib::File& file, TagLib::Tag* main)
+{
+    if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(&file))
+        return {flac->xiphComment(true), flac->hasID3v2Tag() ? flac->ID3v2Tag() : nullptr,
+                flac->hasID3v1Tag() ? flac->ID3v1Tag() : nullptr};
+    const auto apeAndId3v1 = [](auto& f) -> std::vector<TagLib::Tag*> {
+        return {f.hasAPETag() || !f.hasID3v1Tag() ? f.APETag(true) : nullptr,
+                f.hasID3v1Tag() ? f.ID3v1Tag() : nullptr};
+    };
+    if (auto* ape = dynamic_cast<TagLib::APE::File*>(&file)) return apeAndId3v1(*ape);
+    if (auto* wv = dynamic_cast<TagLib::WavPack::File*>(&file)) return apeAndId3v1(*wv);
+    if (auto* mpc = dynamic_cast<TagLib::MPC::File*>(&file)) return apeAndId3v1(*mpc);
+    if (auto* tta = dynamic_cast<TagLib::TrueAudio::File*>(&file))
+        return {tta->hasID3v2Tag() || !tta->hasID3v1Tag() ? tta->ID3v2Tag(true) : nullptr,
+                tta->hasID3v1Tag() ? tta->ID3v1Tag() : nullptr};
+    return {main};
 }
 
 // TagLib leaves the file size stated in an ASF file's properties as it was;
@@ -89,39 +179,39 @@ bool updateAsfFileSize(TagLib::ASF::File& asf)
     return false;
 }
 
+WriteResult writeOther(TagLib::FileRef& ref, const TagFields& tag)
+{
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file())) return writeMpeg(*mpeg, tag);
+    if (!ref.tag()) return WriteResult::NoTag;
+    for (TagLib::Tag* t : tagsOf(*ref.file(), ref.tag())) applyStaged(t, tag);
+    if (auto* aiff = dynamic_cast<TagLib::RIFF::AIFF::File*>(ref.file()))
+        return saved(aiff->save(keptVersion(aiff->tag(), aiff->hasID3v2Tag())));
+    if (!ref.save()) return WriteResult::SaveFailed;
+    auto* asfFile = dynamic_cast<TagLib::ASF::File*>(ref.file());
+    return saved(!asfFile || updateAsfFileSize(*asfFile));
+}
+
 }  // namespace
 
 WriteResult write(const QString& fileName, const TagFields& tag)
 {
     useUtf8InInfoChunks();
     const QByteArray name = filename::encode(fileName);
-    TagLib::FileRef ref(name.constData());
-    if (ref.isNull()) return WriteResult::NotOpened;
-    // A file whose audio TagLib cannot follow (RF64, an unfinished header,
-    // text that merely looks like MPEG) would be damaged by rewriting it.
-    // An empty WAV counts here too: players that read a data chunk of 0 bytes
-    // as a recording never finished would play the tag behind it as sound.
-    const auto* p = ref.audioProperties();
-    if (!p || p->sampleRate() <= 0) return WriteResult::Unfollowed;
-    if (ref.file()->readOnly()) return WriteResult::SaveFailed;
-    if (auto* wave = dynamic_cast<TagLib::RIFF::WAV::File*>(ref.file())) return writeWave(*wave, tag);
-    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file())) return writeMpeg(*mpeg, tag);
-    TagLib::Tag* t = ref.tag();
-    if (!t) return WriteResult::NoTag;
-    apply(*t, tag);
-    if (auto* asf = dynamic_cast<TagLib::ASF::Tag*>(t)) {
-        // ASF would store a literal 0; "none" is no attribute.
-        if (tag.year <= 0) asf->removeItem("WM/Year");
-        if (tag.track <= 0) asf->removeItem("WM/TrackNumber");
-        // Other tools keep these fields as plain attributes beside the ones
-        // we write; left in place they would shadow ours in every reader.
-        for (const char* stale : {"title", "Title", "Author", "artist", "album", "date", "track",
-                                  "genre", "comment"})
-            asf->removeItem(stale);
+    {
+        TagLib::FileRef ref(name.constData());
+        if (ref.isNull()) return WriteResult::NotOpened;
+        // A file whose audio TagLib cannot follow (RF64, an unfinished header,
+        // text that merely looks like MPEG) would be damaged by rewriting it.
+        // An empty WAV counts here too: players that read a data chunk of 0
+        // bytes as a recording never finished would play the tag behind it.
+        const auto* p = ref.audioProperties();
+        if (!p || p->sampleRate() <= 0) return WriteResult::Unfollowed;
+        if (ref.file()->readOnly()) return WriteResult::SaveFailed;
+        if (!dynamic_cast<TagLib::RIFF::WAV::File*>(ref.file())) return writeOther(ref, tag);
     }
-    if (!ref.save()) return WriteResult::SaveFailed;
-    auto* asfFile = dynamic_cast<TagLib::ASF::File*>(ref.file());
-    return !asfFile || updateAsfFileSize(*asfFile) ? WriteResult::Written : WriteResult::SaveFailed;
+    WaveFile wave(name.constData());
+    if (!wave.isValid() || wave.readOnly()) return WriteResult::SaveFailed;
+    return writeWave(wave, tag);
 }
 
 }  // namespace taglibaccess

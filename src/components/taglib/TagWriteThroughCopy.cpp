@@ -128,6 +128,8 @@ void writeThroughCopy(const QString& fileName, const TagFields& tag)
     const filename::Status status = filename::status(fileName);
     if (!status.exists) fail(fileName, QStringLiteral("the file does not exist."));
     if (!status.isFile) fail(fileName, QStringLiteral("it is not a file."));
+    // Nothing to change: the file stays as it is, byte for byte.
+    if (tag.staged == 0) return;
     // Through a link, the file it names is the one replaced.
     char resolved[PATH_MAX];
     if (!::realpath(filename::encode(fileName).constData(), resolved)) fail(fileName, systemError(errno) + '.');

@@ -3,6 +3,9 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -19,23 +22,49 @@ QString suffixOf(Kind kind)
     return {};
 }
 
-QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
-                 const QStringList& extraArgs)
+QString encodeTone(const QTemporaryDir& dir, const QString& baseName, const QString& suffix,
+                   const QStringList& extraArgs)
 {
     const QString tone = dir.filePath(baseName + "-source.wav");
     if (!QFile::exists(tone)) testsupport::makeTone(tone, 440, 1.0, 44100, 2, {"-b", "16"});
-    const QString out = dir.filePath(baseName + "." + suffixOf(kind));
-    QStringList args{"-v", "error", "-y", "-i", tone};
-    switch (kind) {
-    case Kind::Wav: args += {"-c:a", "pcm_s16le"}; break;
-    case Kind::Mp3: args += {"-c:a", "libmp3lame", "-b:a", "128k"}; break;
-    case Kind::Ogg: args += {"-c:a", "libvorbis"}; break;
-    case Kind::Wma: args += {"-c:a", "wmav2", "-b:a", "128k"}; break;
-    }
-    args += extraArgs;
-    args += out;
-    testsupport::runPeer("ffmpeg", args);
+    const QString out = dir.filePath(baseName + "." + suffix);
+    static const QHash<QString, QStringList> codecs{
+        {"wav", {"-c:a", "pcm_s16le"}}, {"mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}},
+        {"ogg", {"-c:a", "libvorbis"}}, {"opus", {"-c:a", "libopus"}}, {"flac", {"-c:a", "flac"}},
+        {"wma", {"-c:a", "wmav2", "-b:a", "128k"}}, {"m4a", {"-c:a", "aac"}}};
+    testsupport::runPeer("ffmpeg", QStringList{"-v", "error", "-y", "-i", tone} + codecs.value(suffix) + extraArgs
+                                       + QStringList{out});
     return out;
+}
+
+QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
+                 const QStringList& extraArgs)
+{
+    return encodeTone(dir, baseName, suffixOf(kind), extraArgs);
+}
+
+QString richTagsScript()
+{
+    return QStringLiteral(TAMSEL_RICHTAGS);
+}
+
+void addRichTag(const QString& file, bool id3v23)
+{
+    QStringList args{richTagsScript(), "make", file};
+    if (id3v23) args << "v3";
+    testsupport::runPeer("/usr/bin/python3", args);
+}
+
+QJsonObject mutagenTags(const QString& file)
+{
+    QProcess p;
+    p.start("/usr/bin/python3", {richTagsScript(), "dump", file});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "richtags.py dump " << file.toStdString()
+                      << " failed (is python3-mutagen installed?): " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
 }
 
 QByteArray waveBytes(const WaveHeader& h, const QByteArray& data)

@@ -14,6 +14,21 @@ enum class Kind { Wav, Mp3, Ogg, Wma };
 QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
                  const QStringList& extraArgs = {});
 QString suffixOf(Kind kind);
+// The same tone in any format ffmpeg writes, chosen by suffix (wav, mp3, ogg,
+// opus, flac, wma, m4a).
+QString encodeTone(const QTemporaryDir& dir, const QString& baseName, const QString& suffix,
+                   const QStringList& extraArgs = {});
+
+// richtags.py beside this file, run by Debian's python3 with python3-mutagen.
+QString richTagsScript();
+// Puts a rich tag into file as other taggers write it: title "Old Title",
+// artists "Alice" and "Bob", date 2021-05-06, track 3 of 12, genre
+// "Synthwave", cover art, lyrics and a MOOD field. An MP3 or WAV gets ID3v2.4,
+// or 2.3 (year and day in TYER and TDAT) when id3v23.
+void addRichTag(const QString& file, bool id3v23 = false);
+// Everything mutagen sees of the tag: {"version" (ID3), "tags": {key: value},
+// "pictures" (FLAC)}; ID3 frames as stored, each with its text encoding.
+QJsonObject mutagenTags(const QString& file);
 
 // A RIFF WAVE file's bytes with the given "fmt " fields and data chunk
 // (a pad byte follows odd data), crafted the way damaged headers come.
