@@ -14,6 +14,9 @@ public:
     // open, when the file is not PCM WAV stored exactly as the output is: it
     // must be decoded instead.
     virtual bool OpenCopy(const QString& path) = 0;
+    // Whether OpenCopy would take path into a WAV output of the format set
+    // for the next file (or of the open one); nothing stays open.
+    virtual bool CanCopy(const QString& path) = 0;
     // Frames the file's header states.
     virtual int64_t CopyLength() const = 0;
     // Appends at most frames frames; the number appended, 0 at the end of the

@@ -10,11 +10,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kDecodedInPart = 3;
 constexpr int kStopped = 130;
 constexpr int kBarWidth = 24;
 
@@ -25,12 +28,50 @@ void say(std::FILE* err, const QString& text)
     std::fflush(err);
 }
 
-bool number(const QCommandLineParser& args, const QString& name, int& value)
+bool number(const QCommandLineParser& args, const QString& name, int& value, int least = 1)
 {
     if (!args.isSet(name)) return true;
     bool ok = false;
     value = args.value(name).toInt(&ok);
-    return ok && value > 0;
+    return ok && value >= least;
+}
+
+using Format = JoinRun::Format;
+constexpr Format kFormats[] = {Format::Wav, Format::Flac, Format::Opus, Format::Mp3};
+
+// -f names a format as its extension does, without the dot; otherwise the
+// output's extension says it, and any other is WAV.
+bool chooseFormat(const QCommandLineParser& args, JoinRun::Output& output)
+{
+    if (!args.isSet("format")) {
+        const auto byName = TAudioFile2::FormatOfName(output.path);
+        output.format = byName && std::count(std::begin(kFormats), std::end(kFormats), *byName) ? *byName
+                                                                                               : Format::Wav;
+        return true;
+    }
+    for (const Format f : kFormats)
+        if (TAudioFile2::ExtensionOf(f).mid(1).compare(args.value("format"), Qt::CaseInsensitive) == 0) {
+            output.format = f;
+            return true;
+        }
+    return false;
+}
+
+// Each codec's own settings, and only those.
+QString codecOptions(const QCommandLineParser& args, JoinRun::Output& output)
+{
+    const Format f = output.format;
+    if (args.isSet("bits") && f != Format::Wav && f != Format::Flac) return "-b applies to WAV and FLAC";
+    if (args.isSet("bitrate") && f != Format::Opus && f != Format::Mp3) return "--bitrate applies to Opus and MP3";
+    if (args.isSet("quality") && f != Format::Mp3) return "--quality applies to MP3";
+    if (args.isSet("bitrate") && args.isSet("quality")) return "MP3 takes either --bitrate or --quality";
+    int kbps = 0;
+    if (!number(args, "bitrate", kbps)) return "the bitrate must be a positive whole number of kbit/s";
+    if (!number(args, "quality", output.mp3VbrQuality, 0) || output.mp3VbrQuality > 9)
+        return "the MP3 quality must be a whole number from 0 to 9";
+    if (f == Format::Opus && kbps > 0) output.opusKbps = kbps;
+    if (f == Format::Mp3) output.mp3Kbps = kbps;
+    return {};
 }
 
 // "file 3/10  00:12:34 joined  142x  [#########...............]", drawn
@@ -53,12 +94,16 @@ int JoinCommand::run(const QStringList& arguments)
 {
     QCommandLineParser args;
     args.setApplicationDescription("Joins audio files (WAV, MP3, WMA, OGG, FLAC, ...), in the order "
-                                   "given, into one WAV file.");
+                                   "given, into one WAV, FLAC, Opus or MP3 file that marks where each "
+                                   "begins.");
     args.addOptions({
-        {{"o", "output"}, "The WAV file to write (replaced when it exists).", "OUT.wav"},
-        {{"r", "rate"}, "Output sample rate in Hz (default 44100).", "RATE"},
+        {{"o", "output"}, "The file to write (replaced when it exists).", "OUT"},
+        {{"f", "format"}, "wav, flac, opus or mp3 (default: by OUT's extension, otherwise wav).", "FORMAT"},
+        {{"r", "rate"}, "Output sample rate in Hz (default 44100; Opus stores 48000).", "RATE"},
         {{"c", "channels"}, "Output channels (default 2).", "CHANNELS"},
-        {{"b", "bits"}, "Output bits per sample: 8, 16, 24 or 32 (default 16).", "BITS"},
+        {{"b", "bits"}, "Bits per sample: WAV 8, 16, 24 or 32, FLAC 16 or 24 (default 16).", "BITS"},
+        {"bitrate", "Opus bitrate (default 96), or MP3 at this constant bitrate, in kbit/s.", "KBPS"},
+        {"quality", "MP3 variable bitrate quality, 0 (best) to 9 (default 2, about 190 kbit/s).", "Q"},
         {{"q", "quiet"}, "No progress bar."},
     });
     args.addHelpOption();
@@ -81,12 +126,20 @@ int JoinCommand::run(const QStringList& arguments)
     output.path = args.value("output");
     const QStringList inputs = args.positionalArguments();
     if (output.path.isEmpty() || inputs.isEmpty()) {
-        say(err, "an output (-o OUT.wav) and at least one input are needed (see --help)");
+        say(err, "an output (-o OUT) and at least one input are needed (see --help)");
         return kUsageError;
     }
     if (!number(args, "rate", output.sampleRate) || !number(args, "channels", output.channels)
         || !number(args, "bits", output.bitsPerSample)) {
         say(err, "the rate, channels and bits must be positive whole numbers (see --help)");
+        return kUsageError;
+    }
+    if (!chooseFormat(args, output)) {
+        say(err, QStringLiteral("unknown format %1: wav, flac, opus or mp3 (see --help)").arg(args.value("format")));
+        return kUsageError;
+    }
+    if (const QString wrong = codecOptions(args, output); !wrong.isEmpty()) {
+        say(err, wrong + " (see --help)");
         return kUsageError;
     }
     const QString same = JoinRun::inputThatIsOutput(inputs, output.path);
@@ -116,20 +169,36 @@ int JoinCommand::run(const QStringList& arguments)
         std::fflush(err);
         drawn = true;
     };
-    JoinRun join(reader, writer, std::move(listener));
     const auto endBar = [&] {
         if (drawn) std::fputc('\n', err);
+        drawn = false;
     };
+    listener.cutShort = [&](const JoinRun::Shortfall& lost) {
+        endBar();
+        say(err, lost.message());
+    };
+    JoinRun join(reader, writer, std::move(listener));
     const auto kept = [&] {
-        return QStringLiteral("%1 holds the %2 joined so far, as a valid WAV file")
-            .arg(output.path, timeTextFromSeconds(int64_t(join.progress().secondsJoined)));
+        return QStringLiteral("%1 holds the %2 joined so far, as a valid %3 file")
+            .arg(output.path, timeTextFromSeconds(int64_t(join.progress().secondsJoined)),
+                 JoinRun::formatName(output.format));
     };
+    if (needsDecoding) {
+        try {
+            if (join.decodes(inputs, output)) needsDecoding();
+        } catch (...) {
+            say(err, ErrorBoundary::currentMessage());
+            return 1;
+        }
+    }
     try {
         const bool whole = join.run(inputs, output);
         endBar();
-        if (whole) return 0;
-        say(err, "stopped; " + kept());
-        return kStopped;
+        if (!whole) {
+            say(err, "stopped; " + kept());
+            return kStopped;
+        }
+        return join.shortfalls().isEmpty() ? 0 : kDecodedInPart;
     } catch (...) {
         endBar();
         QString why = ErrorBoundary::currentMessage();

@@ -4,12 +4,14 @@
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
 #include "platform/FileName.h"
+#include "platform/TimeText.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -36,7 +38,31 @@ int64_t nowMs()
     return clock.elapsed();
 }
 
+// A decoder ending this little short of an exactly stated length has lost
+// nothing anyone hears; more is worth telling.
+constexpr double kShortfallSeconds = 0.1;
+
 }  // namespace
+
+QString JoinRun::formatName(Format format)
+{
+    switch (format) {
+    case Format::Flac: return QStringLiteral("FLAC");
+    case Format::Opus: return QStringLiteral("Opus");
+    case Format::Mp3: return QStringLiteral("MP3");
+    case Format::Ogg: return QStringLiteral("Ogg Vorbis");
+    case Format::Raw: return QStringLiteral("raw");
+    case Format::Wav: break;
+    }
+    return QStringLiteral("WAV");
+}
+
+QString JoinRun::Shortfall::message() const
+{
+    return QStringLiteral("%1: only %2 of its %3 could be decoded")
+        .arg(path, timeTextFromSeconds(rate > 0 ? decoded / rate : 0),
+             timeTextFromSeconds(rate > 0 ? stated / rate : 0));
+}
 
 JoinRun::JoinRun(TAudioFile2& reader, TAudioFile2& writer, Listener listener)
     : reader_(reader), writer_(writer), listener_(std::move(listener))
@@ -57,15 +83,41 @@ int JoinRun::blockFrames(int sampleRate, int channels)
     return static_cast<int>(std::clamp<int64_t>(std::min<int64_t>(sampleRate, bySize), 1, kMaxSamples));
 }
 
+void JoinRun::setFormat()
+{
+    const Output& o = output_;
+    switch (o.format) {
+    case Format::Wav: return writer_.SetWavFormat(o.sampleRate, o.channels, o.bitsPerSample);
+    case Format::Flac: return writer_.SetFlacFormat(o.sampleRate, o.channels, o.bitsPerSample);
+    case Format::Opus: return writer_.SetOpusFormat(o.sampleRate, o.channels, o.opusKbps);
+    case Format::Mp3: return writer_.SetMp3Format(o.sampleRate, o.channels, o.mp3VbrQuality, o.mp3Kbps);
+    case Format::Ogg:
+    case Format::Raw: break;
+    }
+    throw TamselError(QStringLiteral("Cannot join into %1: a join writes WAV, FLAC, Opus or MP3")
+                          .arg(o.path));
+}
+
+bool JoinRun::decodes(const QStringList& inputs, const Output& output)
+{
+    output_ = output;
+    setFormat();
+    TPcmCopy* copy = byteCopy_ ? writer_.PcmCopyFacet() : nullptr;
+    return !copy || !std::all_of(inputs.begin(), inputs.end(), [copy](const QString& in) { return copy->CanCopy(in); });
+}
+
 bool JoinRun::run(const QStringList& inputs, const Output& output)
 {
     progress_ = {};
+    output_ = output;
+    chapters_.clear();
+    shortfalls_.clear();
     secondsBefore_ = 0;
     unreported_ = false;
     lastTickMs_ = nowMs();
     QString current = output.path;
     try {
-        writer_.SetWavFormat(output.sampleRate, output.channels, output.bitsPerSample);
+        setFormat();
         if (writer_.IsOpen()) writer_.CloseFile();
         writer_.OpenWrite(output.path, 0);
         bool whole = true;
@@ -76,6 +128,7 @@ bool JoinRun::run(const QStringList& inputs, const Output& output)
         current = output.path;
         report(true);
         noteWritten();
+        writer_.SetChapters(chapters_);
         writer_.CloseFile();
         return whole;
     } catch (...) {
@@ -105,6 +158,7 @@ bool JoinRun::copyEntry(const QString& path)
 {
     TPcmCopy* copy = byteCopy_ ? writer_.PcmCopyFacet() : nullptr;
     if (!copy || !copy->OpenCopy(path)) return false;
+    markStart(path);
     progress_.entryLength = copy->CopyLength();
     progress_.entryRate = writer_.SampleRate();
     const int64_t block = int64_t(blockFrames(progress_.entryRate, writer_.Channels())) * 8;
@@ -118,6 +172,8 @@ bool JoinRun::decodeEntry(const QString& path)
 {
     if (reader_.IsOpen()) reader_.CloseFile();
     reader_.OpenRead(path, 0, 1);
+    markStart(path);
+    const bool exact = reader_.SamplesExact();
     progress_.entryLength = reader_.Samples();
     progress_.entryRate = reader_.ArraySampleRate();
     writer_.SetInputFormat(reader_.ArraySampleRate(), reader_.ArrayChannels());
@@ -132,12 +188,32 @@ bool JoinRun::decodeEntry(const QString& path)
             reader_.Seek(progress_.entryDone, 3);
         }
         const Block block = reader_.ReadArray(request);
-        if (block.frames() == 0) break;
+        if (block.frames() == 0) {
+            if (exact) checkLength(path, progress_.entryLength, progress_.entryRate);
+            break;
+        }
         writer_.WriteArray(block);
         if (!advance(block.frames())) break;
     }
     if (reader_.IsOpen()) reader_.CloseFile();
     return true;
+}
+
+// The chapter of the input about to be joined, at the output frame where it
+// begins.
+void JoinRun::markStart(const QString& path)
+{
+    const int64_t frame = std::llround(secondsBefore_ * writer_.SampleRate());
+    chapters_.append({frame, QFileInfo(path).completeBaseName()});
+}
+
+// Reading ended: an input stating exactly more than it gave is damaged.
+void JoinRun::checkLength(const QString& path, int64_t stated, int rate)
+{
+    const int64_t decoded = progress_.entryDone;
+    if (rate <= 0 || double(stated - decoded) / rate <= kShortfallSeconds) return;
+    shortfalls_.append({progress_.entry, path, decoded, stated, rate});
+    if (listener_.cutShort) listener_.cutShort(shortfalls_.last());
 }
 
 // Counts frames read; false at the end or when a stop was requested.
@@ -178,6 +254,10 @@ void JoinRun::closeAll() noexcept
     }
     try {
         if (reader_.IsOpen()) reader_.CloseFile();
+    } catch (...) {
+    }
+    try {
+        if (writer_.IsOpen()) writer_.SetChapters(chapters_);
     } catch (...) {
     }
     try {

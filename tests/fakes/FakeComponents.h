@@ -93,6 +93,7 @@ public:
     bool IsOpen() const override { return open; }
     void CloseFile() override { calls << "CloseFile"; open = false; }
     int64_t Samples() const override { return 0; }
+    bool SamplesExact() const override { return false; }
     int64_t Duration() const override { return durations.value(current, 0); }
     int SampleRate() const override { return 44100; }
     int Channels() const override { return 2; }
@@ -120,6 +121,14 @@ public:
     {
         calls << QString("SetOggFormat %1 %2 %3 %4 %5 %6").arg(r).arg(c).arg(n).arg(lo).arg(hi).arg(q);
     }
+    void SetFlacFormat(int r, int c, int b) override { calls << QString("SetFlacFormat %1 %2 %3").arg(r).arg(c).arg(b); }
+    void SetOpusFormat(int r, int c, int k) override { calls << QString("SetOpusFormat %1 %2 %3").arg(r).arg(c).arg(k); }
+    void SetMp3Format(int r, int c, int q, int k) override
+    {
+        calls << QString("SetMp3Format %1 %2 %3 %4").arg(r).arg(c).arg(q).arg(k);
+    }
+    QList<Chapter> chapters;  // the last marks set
+    void SetChapters(const QList<Chapter>& c) override { chapters = c; }
     bool createOnOpenWrite = false;  // leave an empty file where OpenWrite points
     void OpenWrite(const QString& f, int) override
     {

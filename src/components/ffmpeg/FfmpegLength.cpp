@@ -74,9 +74,12 @@ int64_t toFrames(int64_t ts, AVRational tb, int rate)
     return av_rescale_q(ts, tb, AVRational{1, rate});
 }
 
-// An MP3 with a Xing/LAME header knows its frame count; the encoder padding at
-// its end is announced on the last packets as samples to discard. Those are
-// read from a second handle so the caller's read position stays untouched.
+// An MP3 with a Xing/LAME header states its frame count, which the demuxer
+// gives as the stream's duration (encoder delay and padding included). The
+// delay is where the first decoded sample sits; the padding is announced on
+// the last packets as samples to discard, read from a second handle so the
+// caller's read position stays untouched. A cut or damaged file keeps the
+// length its header states: that is what it should hold.
 bool mp3ExactLength(const QString& path, int64_t firstPts, int rate, int64_t& frames)
 {
     FfmpegInput input;
@@ -90,26 +93,21 @@ bool mp3ExactLength(const QString& path, int64_t firstPts, int rate, int64_t& fr
     if (pkt && index >= 0 && fmt->streams[index]->duration != AV_NOPTS_VALUE) {
         const AVStream* st = fmt->streams[index];
         const int64_t tail = av_rescale_q(2 * rate, AVRational{1, rate}, st->time_base);
-        const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-        const int64_t from = std::max<int64_t>(0, start + st->duration - tail);
+        const int64_t from = std::max<int64_t>(0, st->duration - tail);
+        int64_t discard = 0;
         if (av_seek_frame(fmt, index, from, AVSEEK_FLAG_BACKWARD) >= 0) {
-            int64_t end = AV_NOPTS_VALUE;
-            int64_t discard = 0;
             while (av_read_frame(fmt, pkt) >= 0) {
-                if (pkt->stream_index == index && pkt->pts != AV_NOPTS_VALUE) {
-                    end = std::max(end == AV_NOPTS_VALUE ? pkt->pts : end, pkt->pts + pkt->duration);
-                    size_t size = 0;
-                    const uint8_t* side =
-                        av_packet_get_side_data(pkt, AV_PKT_DATA_SKIP_SAMPLES, &size);
-                    if (side && size >= 8) discard += AV_RL32(side + 4);
-                }
+                size_t size = 0;
+                const uint8_t* side =
+                    pkt->stream_index == index ? av_packet_get_side_data(pkt, AV_PKT_DATA_SKIP_SAMPLES, &size)
+                                               : nullptr;
+                if (side && size >= 8) discard += AV_RL32(side + 4);
                 av_packet_unref(pkt);
             }
-            if (end != AV_NOPTS_VALUE) {
-                frames = std::max<int64_t>(0, toFrames(end - firstPts, st->time_base, rate) - discard);
-                ok = true;
-            }
         }
+        // The packets are stamped from 0 on, the first decoded sample at firstPts.
+        frames = std::max<int64_t>(0, toFrames(st->duration - firstPts, st->time_base, rate) - discard);
+        ok = true;
     }
     av_packet_free(&pkt);
     return ok;
@@ -157,6 +155,10 @@ FfmpegLength measureFfmpegLength(AVFormatContext* fmt, int streamIndex, int64_t 
     }
     if (fromHeader && hasDuration && !isWma(par->codec_id) && par->codec_id != AV_CODEC_ID_MP3) {
         len.frames = toFrames(st->duration, st->time_base, rate);
+        // Ogg Opus counts its pre-skip, which the decoder drops, in the
+        // duration.
+        if (par->codec_id == AV_CODEC_ID_OPUS && std::strcmp(fmt->iformat->name, "ogg") == 0)
+            len.frames = std::max<int64_t>(0, len.frames - av_rescale(par->initial_padding, rate, 48000));
         len.exact = true;
         return len;
     }

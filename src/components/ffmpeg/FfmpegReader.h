@@ -3,9 +3,11 @@
 // file's own rate and channel count, with sample-accurate seeking.
 //
 // Length: exact for PCM (WAV and the like, from the data size), FLAC, Ogg,
-// M4A and MP3 with a Xing/LAME header; for other files (MP3 without header,
-// WMA) an estimate from the container's duration, and reading simply ends
-// where the audio ends. No file is decoded in full to learn its length.
+// M4A and MP3 with a Xing/LAME header, without encoder delay and padding;
+// for other files (MP3 without header, WMA) an estimate from the container's
+// duration. Reading ends where the audio ends: a damaged or cut file ends
+// before an exact length, and nothing is made up to fill it. No file is
+// decoded in full to learn its length.
 
 #include "components/Block.h"
 
@@ -27,6 +29,7 @@ public:
     bool isOpen() const;
 
     int64_t samples() const;     // frames
+    bool lengthExact() const;    // samples() is what the file states exactly
     int64_t durationMs() const;
     int sampleRate() const;
     int channels() const;

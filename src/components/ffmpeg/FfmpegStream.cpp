@@ -106,6 +106,20 @@ bool FfmpegStream::headerTellsAll()
     return pcmHeader_;
 }
 
+// A PCM header whose block align disagrees with its channels and sample size
+// (255 for 2 x 16 bits) is wrong: the samples are what the rest of the
+// header says, one frame after another. FFmpeg would cut every packet to
+// the stated block align and drop what does not fit.
+void FfmpegStream::trustPcmData()
+{
+    AVCodecParameters* par = fmt_->streams[index_]->codecpar;
+    if (!ffmpegsupport::isPcm(par->codec_id)) return;
+    const int bits = av_get_bits_per_sample(par->codec_id);
+    const int64_t frameBytes = int64_t{par->ch_layout.nb_channels} * bits / 8;
+    if (bits % 8 == 0 && frameBytes > 0 && frameBytes <= INT32_MAX && par->block_align != frameBytes)
+        par->block_align = static_cast<int>(frameBytes);
+}
+
 void FfmpegStream::checkFormat(int64_t rate, int channels) const
 {
     if (rate <= 0 || rate > kMaxRate)
@@ -126,7 +140,9 @@ void FfmpegStream::openDecoder()
     for (unsigned i = 0; i < fmt_->nb_streams; ++i)
         if (static_cast<int>(i) != index_) fmt_->streams[i]->discard = AVDISCARD_ALL;
 
+    trustPcmData();
     const AVStream* st = fmt_->streams[index_];
+    vorbis_ = st->codecpar->codec_id == AV_CODEC_ID_VORBIS;
     if (st->codecpar->sample_rate > kMaxRate || st->codecpar->ch_layout.nb_channels > kMaxChannels)
         checkFormat(st->codecpar->sample_rate, st->codecpar->ch_layout.nb_channels);
     dec_ = avcodec_alloc_context3(codec);

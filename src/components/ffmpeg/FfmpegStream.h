@@ -41,12 +41,15 @@ public:
     bool seekBefore(int64_t index);
     // True for formats whose seeks land wrongly once packets have been read.
     bool seeksBestFresh() const { return seekFresh_; }
+    // Vorbis: FFmpeg may trim a few frames too many from the last page.
+    bool endTrimmedShort() const { return vorbis_; }
 
 private:
     void release();
     void openFile();
     bool headerTellsAll();
     void checkFormat(int64_t rate, int channels) const;
+    void trustPcmData();
     void openDecoder();
     void decodeFirstFrame();
     void measureLength();
@@ -71,6 +74,7 @@ private:
     bool draining_ = false;   // the decoder got its end-of-stream packet
     bool ended_ = false;
     bool seekFresh_ = false;
+    bool vorbis_ = false;
     int grid_ = 0;            // frame length all frames start on, when known
     bool pcmHeader_ = false;  // PCM whose header states its whole format
 };

@@ -53,6 +53,8 @@ int64_t AudioFile::Samples() const
     return reading() ? reader_->samples() : writer_->frames();
 }
 
+bool AudioFile::SamplesExact() const { return reading() ? reader_->lengthExact() : writer_->isOpen(); }
+
 int64_t AudioFile::Duration() const
 {
     if (reading()) return reader_->durationMs();
@@ -72,9 +74,12 @@ int AudioFile::Channels() const
 
 int AudioFile::Bitrate() const { return reading() ? reader_->bitrate() : writer_->bitrate(); }
 
-int AudioFile::ArraySampleRate() const { return SampleRate(); }
+int AudioFile::ArraySampleRate() const
+{
+    return reading() ? reader_->sampleRate() : writer_->arraySampleRate();
+}
 
-int AudioFile::ArrayChannels() const { return Channels(); }
+int AudioFile::ArrayChannels() const { return reading() ? reader_->channels() : writer_->arrayChannels(); }
 
 Block AudioFile::ReadArray(int count)
 {
@@ -120,6 +125,21 @@ void AudioFile::SetOggFormat(int sampleRate, int channels, int bitrate, int minB
     writer_->setOgg(f);
 }
 
+void AudioFile::SetFlacFormat(int sampleRate, int channels, int bitsPerSample)
+{
+    writer_->setFlac(sampleRate, channels, bitsPerSample);
+}
+
+void AudioFile::SetOpusFormat(int sampleRate, int channels, int bitrateKbps)
+{
+    writer_->setOpus(sampleRate, channels, bitrateKbps);
+}
+
+void AudioFile::SetMp3Format(int sampleRate, int channels, int vbrQuality, int cbrKbps)
+{
+    writer_->setMp3(sampleRate, channels, vbrQuality, cbrKbps);
+}
+
 void AudioFile::OpenWrite(const QString& fileName, int)
 {
     if (reading())
@@ -140,11 +160,21 @@ void AudioFile::WriteArray(const Block& block)
     writer_->write(block);
 }
 
+void AudioFile::SetChapters(const QList<Chapter>& chapters)
+{
+    requireNotReading("mark chapters in");
+    std::vector<FileWriter::Mark> marks;
+    for (const Chapter& c : chapters) marks.push_back({c.frame, c.title});
+    writer_->setMarks(std::move(marks));
+}
+
 bool AudioFile::OpenCopy(const QString& path)
 {
     requireNotReading("copy into");
     return writer_->openCopy(path);
 }
+
+bool AudioFile::CanCopy(const QString& path) { return writer_->canCopy(path); }
 
 int64_t AudioFile::CopyLength() const { return writer_->copyLength(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The audio file component: closed, open for reading (any format FFmpeg
-// decodes) or open for writing (WAV, Ogg Vorbis, headerless PCM). A read
+// decodes) or open for writing (WAV, FLAC, Opus, MP3, Ogg Vorbis, headerless
+// PCM). A read
 // operation on a file open for writing, or the reverse, raises TamselError.
 //
 // Input format of written blocks: SetInputFormat holds until the file is
@@ -26,6 +27,7 @@ public:
     void CloseFile() override;
 
     int64_t Samples() const override;
+    bool SamplesExact() const override;
     int64_t Duration() const override;
     int SampleRate() const override;
     int Channels() const override;
@@ -44,14 +46,19 @@ public:
                         int maxBitrate) override;
     void SetOggFormat(int sampleRate, int channels, int bitrate, int minBitrate, int maxBitrate,
                       int quality) override;
+    void SetFlacFormat(int sampleRate, int channels, int bitsPerSample) override;
+    void SetOpusFormat(int sampleRate, int channels, int bitrateKbps) override;
+    void SetMp3Format(int sampleRate, int channels, int vbrQuality, int cbrKbps) override;
     void OpenWrite(const QString& fileName, int a = 0) override;
     void SetInputFormat(int sampleRate, int channels) override;
     void WriteArray(const Block& block) override;
     // Kept for the interface; it changes nothing.
     void SetFileOption(int) override {}
+    void SetChapters(const QList<Chapter>& chapters) override;
 
     TPcmCopy* PcmCopyFacet() override { return this; }
     bool OpenCopy(const QString& path) override;
+    bool CanCopy(const QString& path) override;
     int64_t CopyLength() const override;
     int64_t CopyFrames(int64_t frames) override;
     void CloseCopy() override;

@@ -20,6 +20,14 @@ FileWriter::~FileWriter()
     }
 }
 
+void FileWriter::choose(Kind kind, const SndfileWriter::Format& f, int arrayRate, int arrayChannels)
+{
+    SndfileWriter::validate(f);
+    sfFormat_ = f;
+    kind_ = kind;
+    array_ = {arrayRate, arrayChannels};
+}
+
 void FileWriter::setWav(int sampleRate, int channels, int bits)
 {
     SndfileWriter::Format f;
@@ -27,9 +35,7 @@ void FileWriter::setWav(int sampleRate, int channels, int bits)
     f.sampleRate = sampleRate;
     f.channels = channels;
     f.bits = bits;
-    SndfileWriter::validate(f);
-    pcmFormat_ = f;
-    kind_ = Kind::Wav;
+    choose(Kind::Wav, f, sampleRate, channels);
 }
 
 void FileWriter::setRaw(int coding, int sampleRate, int channels, int bits)
@@ -40,9 +46,7 @@ void FileWriter::setRaw(int coding, int sampleRate, int channels, int bits)
     f.channels = channels;
     f.bits = bits;
     f.rawCoding = coding;
-    SndfileWriter::validate(f);
-    pcmFormat_ = f;
-    kind_ = Kind::Raw;
+    choose(Kind::Raw, f, sampleRate, channels);
 }
 
 void FileWriter::setOgg(const VorbisWriter::Format& format)
@@ -50,19 +54,54 @@ void FileWriter::setOgg(const VorbisWriter::Format& format)
     VorbisWriter::validate(format);
     oggFormat_ = format;
     kind_ = Kind::Ogg;
+    array_ = {format.sampleRate, format.channels};
+}
+
+void FileWriter::setFlac(int sampleRate, int channels, int bits)
+{
+    SndfileWriter::Format f;
+    f.container = SndfileWriter::Container::Flac;
+    f.sampleRate = sampleRate;
+    f.channels = channels;
+    f.bits = bits;
+    choose(Kind::Flac, f, sampleRate, channels);
+}
+
+void FileWriter::setOpus(int sampleRate, int channels, int kbps)
+{
+    SndfileWriter::Format f;
+    f.container = SndfileWriter::Container::Opus;
+    f.originalRate = sampleRate;
+    f.sampleRate = sampleRate > 0 ? SndfileWriter::storedRate(f.container, sampleRate) : sampleRate;
+    f.channels = channels;
+    f.kbps = kbps;
+    choose(Kind::Opus, f, sampleRate, channels);
+}
+
+void FileWriter::setMp3(int sampleRate, int channels, int vbrQuality, int kbps)
+{
+    SndfileWriter::Format f;
+    f.container = SndfileWriter::Container::Mp3;
+    f.sampleRate = sampleRate > 0 ? SndfileWriter::storedRate(f.container, sampleRate) : sampleRate;
+    f.channels = channels;
+    f.vbrQuality = vbrQuality;
+    f.kbps = kbps;
+    choose(Kind::Mp3, f, sampleRate, channels);
 }
 
 void FileWriter::open(const QString& fileName)
 {
     close();
     fileName_ = fileName;
+    marks_.clear();
     if (kind_ == Kind::Ogg)
         ogg_.open(fileName, oggFormat_);
     else
-        pcm_.open(fileName, pcmFormat_);
+        sf_.open(fileName, sfFormat_);
     openKind_ = kind_;
-    const int rate = inputSet_ ? inRate_ : sampleRate();
-    const int channels = inputSet_ ? inChannels_ : this->channels();
+    openArray_ = array_;
+    const int rate = inputSet_ ? inRate_ : array_.first;
+    const int channels = inputSet_ ? inChannels_ : array_.second;
     inRate_ = sampleRate();
     inChannels_ = this->channels();
     useInput(rate, channels);
@@ -110,11 +149,18 @@ void FileWriter::write(const Block& block)
 
 bool FileWriter::openCopy(const QString& path)
 {
-    if (!isOpen() || openKind_ != Kind::Wav || !source_.open(path, pcm_.format())) return false;
+    if (!isOpen() || openKind_ != Kind::Wav || !source_.open(path, sf_.format())) return false;
     flushConverter();
     inRate_ = sampleRate();
     inChannels_ = channels();
     return true;
+}
+
+bool FileWriter::canCopy(const QString& path) const
+{
+    if (current() != Kind::Wav) return false;
+    SndfilePcmSource probe;
+    return probe.open(path, isOpen() ? sf_.format() : sfFormat_);
 }
 
 int64_t FileWriter::copy(int64_t maxFrames)
@@ -123,11 +169,11 @@ int64_t FileWriter::copy(int64_t maxFrames)
     // Large reads keep the system calls per second few; the block stays small
     // enough to keep memory flat.
     constexpr int64_t kCopyBytes = 1 << 20;
-    const int frameBytes = SndfileWriter::frameBytes(pcm_.format());
+    const int frameBytes = SndfileWriter::frameBytes(sf_.format());
     const int64_t frames = std::clamp<int64_t>(maxFrames, 0, kCopyBytes / frameBytes);
     copyBuffer_.resize(static_cast<size_t>(frames * frameBytes));
     const int64_t got = source_.read(copyBuffer_.data(), frames);
-    if (got > 0) pcm_.writeRaw(copyBuffer_.data(), got);
+    if (got > 0) sf_.writeRaw(copyBuffer_.data(), got);
     return got;
 }
 
@@ -136,49 +182,73 @@ void FileWriter::close()
     source_.close();
     if (!isOpen()) return;
     inputSet_ = false;
+    const auto complete = [this] {
+        if (openKind_ == Kind::Ogg) ogg_.close(); else sf_.close();
+    };
     try {
         flushConverter();
     } catch (const TamselError&) {
         converter_.reset();
-        if (openKind_ == Kind::Ogg) ogg_.close(); else pcm_.close();
+        complete();
         throw;
     }
-    if (openKind_ == Kind::Ogg) ogg_.close(); else pcm_.close();
+    const int64_t total = frames();
+    const int rate = sampleRate();
+    complete();
+    storeMarks(total, rate);
+}
+
+// After the encoder is done: the tag libraries rewrite what it left.
+void FileWriter::storeMarks(int64_t totalFrames, int rate)
+{
+    std::vector<Mark> marks;
+    marks.swap(marks_);
+    if (marks.empty() || openKind_ == Kind::Raw) return;
+    const ChapterContainer container = openKind_ == Kind::Wav    ? ChapterContainer::Wav
+                                       : openKind_ == Kind::Flac ? ChapterContainer::Flac
+                                       : openKind_ == Kind::Opus ? ChapterContainer::Opus
+                                       : openKind_ == Kind::Mp3  ? ChapterContainer::Mp3
+                                                                 : ChapterContainer::Vorbis;
+    storeChapters(fileName_, container, marks, rate, totalFrames);
 }
 
 bool FileWriter::isOpen() const
 {
-    return openKind_ == Kind::Ogg ? ogg_.isOpen() : pcm_.isOpen();
+    return openKind_ == Kind::Ogg ? ogg_.isOpen() : sf_.isOpen();
 }
 
 int FileWriter::sampleRate() const
 {
-    const Kind k = isOpen() ? openKind_ : kind_;
-    if (k == Kind::Ogg) return isOpen() ? ogg_.format().sampleRate : oggFormat_.sampleRate;
-    return isOpen() ? pcm_.format().sampleRate : pcmFormat_.sampleRate;
+    if (current() == Kind::Ogg) return isOpen() ? ogg_.format().sampleRate : oggFormat_.sampleRate;
+    return isOpen() ? sf_.format().sampleRate : sfFormat_.sampleRate;
 }
 
 int FileWriter::channels() const
 {
-    const Kind k = isOpen() ? openKind_ : kind_;
-    if (k == Kind::Ogg) return isOpen() ? ogg_.format().channels : oggFormat_.channels;
-    return isOpen() ? pcm_.format().channels : pcmFormat_.channels;
+    if (current() == Kind::Ogg) return isOpen() ? ogg_.format().channels : oggFormat_.channels;
+    return isOpen() ? sf_.format().channels : sfFormat_.channels;
 }
+
+int FileWriter::arraySampleRate() const { return isOpen() ? openArray_.first : array_.first; }
+
+int FileWriter::arrayChannels() const { return isOpen() ? openArray_.second : array_.second; }
 
 int64_t FileWriter::frames() const
 {
     if (!isOpen()) return 0;
-    return openKind_ == Kind::Ogg ? ogg_.frames() : pcm_.frames();
+    return openKind_ == Kind::Ogg ? ogg_.frames() : sf_.frames();
 }
 
 int FileWriter::bitrate() const
 {
-    const Kind k = isOpen() ? openKind_ : kind_;
+    const Kind k = current();
     if (k == Kind::Ogg) {
         const VorbisWriter::Format& f = isOpen() ? ogg_.format() : oggFormat_;
         return f.quality == 0 ? f.nominalKbps * 1000 : 0;
     }
-    const SndfileWriter::Format& f = isOpen() ? pcm_.format() : pcmFormat_;
+    const SndfileWriter::Format& f = isOpen() ? sf_.format() : sfFormat_;
+    if (k == Kind::Opus || k == Kind::Mp3) return f.kbps > 0 ? f.kbps * 1000 : 0;
+    if (k == Kind::Flac) return 0;
     return f.sampleRate * SndfileWriter::frameBytes(f) * 8;
 }
 
@@ -208,5 +278,5 @@ void FileWriter::put(const float* samples, int64_t frames)
     if (openKind_ == Kind::Ogg)
         ogg_.write(samples, frames);
     else
-        pcm_.write(samples, frames);
+        sf_.write(samples, frames);
 }

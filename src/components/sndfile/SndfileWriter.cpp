@@ -1,39 +1,20 @@
 #include "components/sndfile/SndfileWriter.h"
 
+#include "components/sndfile/SndfileFormat.h"
 #include "platform/Error.h"
 #include "platform/FileName.h"
 
 #include <sndfile.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
+using Container = SndfileWriter::Container;
+
 bool quantized(int bits) { return bits >= 2 && bits <= 5; }
-
-int subtype(const SndfileWriter::Format& f)
-{
-    const bool raw = f.container == SndfileWriter::Container::Raw;
-    if (raw && f.rawCoding == SndfileWriter::FloatLittleEndian) return SF_FORMAT_FLOAT;
-    switch (f.bits) {
-    case 16: return SF_FORMAT_PCM_16;
-    case 24: return SF_FORMAT_PCM_24;
-    case 32: return SF_FORMAT_PCM_32;
-    default:  // 8 bits, and the quantized depths stored in 8 bits
-        // WAV knows only unsigned 8-bit samples.
-        if (!raw || f.rawCoding == SndfileWriter::WavCoding) return SF_FORMAT_PCM_U8;
-        return SF_FORMAT_PCM_S8;
-    }
-}
-
-int majorFormat(const SndfileWriter::Format& f)
-{
-    if (f.container == SndfileWriter::Container::Wav) return SF_FORMAT_RF64;
-    const int endian = f.rawCoding == SndfileWriter::SignedBigEndian ? SF_ENDIAN_BIG
-                                                                     : SF_ENDIAN_LITTLE;
-    return SF_FORMAT_RAW | endian;
-}
 
 SndfileWriter::Format normalized(SndfileWriter::Format f)
 {
@@ -41,6 +22,11 @@ SndfileWriter::Format normalized(SndfileWriter::Format f)
         || f.rawCoding > SndfileWriter::FloatLittleEndian)
         f.rawCoding = SndfileWriter::SignedLittleEndian;
     return f;
+}
+
+bool isPcm(const SndfileWriter::Format& f)
+{
+    return f.container == Container::Wav || f.container == Container::Raw;
 }
 
 // Rounds to one of 2^bits evenly spaced levels, clipping at the top one, and
@@ -57,15 +43,11 @@ short quantize(float x, int bits)
 
 }  // namespace
 
-void SndfileWriter::validate(const Format& format)
+void SndfileWriter::validate(const Format& format) { sndfileformat::validate(format); }
+
+int SndfileWriter::storedRate(Container container, int sampleRate)
 {
-    const bool bitsOk = quantized(format.bits) || format.bits == 8 || format.bits == 16
-                        || format.bits == 24 || format.bits == 32;
-    if (format.sampleRate <= 0 || format.sampleRate > 1000000 || format.channels < 1
-        || format.channels > 32 || !bitsOk)
-        throw TamselError(QString("Unsupported %1 format: %2 Hz, %3 channels, %4 bits")
-                              .arg(format.container == Container::Wav ? "WAV" : "raw PCM")
-                              .arg(format.sampleRate).arg(format.channels).arg(format.bits));
+    return sndfileformat::storedRate(container, sampleRate);
 }
 
 int SndfileWriter::frameBytes(const Format& format)
@@ -79,7 +61,7 @@ int SndfileWriter::frameBytes(const Format& format)
 int SndfileWriter::byteCopySubtype(const Format& format)
 {
     if (format.container != Container::Wav || quantized(format.bits)) return 0;
-    return subtype(normalized(format));
+    return sndfileformat::subtype(normalized(format));
 }
 
 SndfileWriter::SndfileWriter() = default;
@@ -105,15 +87,19 @@ void SndfileWriter::open(const QString& fileName, const Format& format)
     SF_INFO info{};
     info.samplerate = format_.sampleRate;
     info.channels = format_.channels;
-    info.format = majorFormat(format_) | subtype(format_);
+    info.format = sndfileformat::majorFormat(format_) | sndfileformat::subtype(format_);
     const QByteArray path = filename::encode(fileName);
     file_ = sf_open(path.constData(), SFM_WRITE, &info);
     if (!file_)
         throw TamselError(QString("Cannot create the audio file %1: %2")
                               .arg(fileName, QString::fromUtf8(sf_strerror(nullptr))));
-    if (format_.container == Container::Wav)
-        sf_command(file_, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
-    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    if (!sndfileformat::configure(file_, format_)) {
+        const QString why = QString::fromUtf8(sf_strerror(file_));
+        sf_close(file_);
+        file_ = nullptr;
+        ::unlink(path.constData());
+        throw TamselError(QString("Cannot set up the encoder for %1: %2").arg(fileName, why));
+    }
 }
 
 void SndfileWriter::write(const float* samples, int64_t frames)
@@ -153,7 +139,7 @@ void SndfileWriter::writeSlice(const float* samples, int64_t frames)
     const sf_count_t count = frames * format_.channels;
     sf_count_t written;
     const bool isFloat = format_.container == Container::Raw && format_.rawCoding == FloatLittleEndian;
-    if (quantized(format_.bits) && !isFloat) {
+    if (isPcm(format_) && quantized(format_.bits) && !isFloat) {
         scratch_.resize(static_cast<size_t>(count));
         std::transform(samples, samples + count, scratch_.begin(),
                        [bits = format_.bits](float x) { return quantize(x, bits); });
@@ -169,6 +155,12 @@ void SndfileWriter::close()
     if (!file_) return;
     SNDFILE* f = file_;
     file_ = nullptr;
+    // libsndfile leaves the RIFF size of a WAV without sound 8 bytes short,
+    // and writes no FLAC or MP3 stream at all for no sound; a header written
+    // now states the nothing exactly.
+    const Container c = format_.container;
+    if (c == Container::Wav || (frames_ == 0 && (c == Container::Flac || c == Container::Mp3)))
+        sf_command(f, SFC_UPDATE_HEADER_NOW, nullptr, 0);
     const int rc = sf_close(f);
     if (rc != 0)
         throw TamselError(QString("Cannot complete the audio file %1: %2")

@@ -1,7 +1,11 @@
 #pragma once
-// PCM output through libsndfile: WAV (RIFF, turning into RF64 past 4 GiB) and
-// headerless PCM. Takes interleaved float frames already in the output rate
-// and channel count.
+// Output through libsndfile: WAV (RIFF, turning into RF64 past 4 GiB),
+// headerless PCM, FLAC, Ogg Opus and MP3 (LAME). Takes interleaved float
+// frames already in the file's own rate and channel count.
+//
+// Every file stays playable when the process dies: the WAV header follows
+// the data at most half a second behind, Opus pages are at most half a
+// second long, FLAC and MP3 frames reach the file as they are coded.
 
 #include <QString>
 #include <cstdint>
@@ -11,7 +15,7 @@ struct sf_private_tag;
 
 class SndfileWriter {
 public:
-    enum class Container { Wav, Raw };
+    enum class Container { Wav, Raw, Flac, Opus, Mp3 };
 
     // Sample coding of headerless output, the number stored in the settings
     // and handed to SetRawFormat. Unknown numbers mean SignedLittleEndian.
@@ -24,21 +28,28 @@ public:
 
     struct Format {
         Container container = Container::Wav;
-        int sampleRate = 44100;
+        int sampleRate = 44100;  // as stored: Opus 48000, MP3 one of its rates
         int channels = 2;
-        // 8, 16, 24 or 32 bits stored as such; 2 to 5 are quantized to that
-        // many bits and stored in 8-bit samples.
+        // WAV and headerless: 8, 16, 24 or 32 bits stored as such; 2 to 5 are
+        // quantized to that many bits and stored in 8-bit samples. FLAC: 16
+        // or 24.
         int bits = 16;
         int rawCoding = SignedLittleEndian;
+        int kbps = 0;         // Opus; MP3 at constant bitrate when > 0
+        int vbrQuality = 2;   // MP3 at variable bitrate: 0 (best) to 9
+        int originalRate = 0; // Opus: the rate the audio had before resampling
     };
 
     // Throws TamselError when the format cannot be written.
     static void validate(const Format& format);
-    // Bytes per frame on disk.
+    // The rate a file of this container stores for audio of sampleRate:
+    // Opus always 48000, MP3 the nearest of its rates above, others as given.
+    static int storedRate(Container container, int sampleRate);
+    // Bytes per frame on disk (PCM containers).
     static int frameBytes(const Format& format);
     // The libsndfile subtype a WAV file of this format stores its samples
     // in, when they can be copied to it as bytes from a file of the same
-    // subtype; 0 when not (headerless, or quantized to fewer bits).
+    // subtype; 0 when not (not WAV, or quantized to fewer bits).
     static int byteCopySubtype(const Format& format);
 
     SndfileWriter();
@@ -52,7 +63,8 @@ public:
     // Appends whole frames already in the file's own coding (see
     // byteCopySubtype).
     void writeRaw(const char* bytes, int64_t frames);
-    // Completes the file; harmless when nothing is open.
+    // Completes the file, its header stating exactly what it holds, also
+    // when that is nothing; harmless when nothing is open.
     void close();
 
     bool isOpen() const { return file_ != nullptr; }
@@ -61,6 +73,7 @@ public:
     const QString& fileName() const { return fileName_; }
 
 private:
+    void configure();
     void writeSlice(const float* samples, int64_t frames);
     void wrote(int64_t frames);
     [[noreturn]] void fail(const QString& what) const;
