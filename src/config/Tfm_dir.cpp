@@ -7,6 +7,7 @@
 #include "platform/ErrorBoundary.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -62,14 +63,17 @@ Tfm_dir::Tfm_dir(QWidget* parent)
     connect(btn_ok, &QPushButton::clicked, this, guarded(this, &Tfm_dir::btn_okClick));
     connect(btn_cancel, &QPushButton::clicked, this, guarded(this, &Tfm_dir::btn_cancelClick));
 
-    // Folders load and sort in the background; until the window is first
-    // seen, keep the selection in sight as they come.
+    // Folders load and sort in the background; until the user picks one,
+    // keep the folder the window opened on in sight as they come.
     auto follow = guarded([this](auto&&...) {
-        if (!isVisible()) scrollToSelection();
+        if (!chosen_) scrollToSelection();
     });
     connect(model_, &QFileSystemModel::directoryLoaded, this, follow);
     connect(model_, &QFileSystemModel::layoutChanged, this, follow);
-    selectFolder(QDir::homePath());
+    connect(ShellTreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            guarded([this](auto&&...) {
+                if (!revealing_) chosen_ = true;
+            }));
 }
 
 QString Tfm_dir::selectedPath() const
@@ -86,6 +90,32 @@ bool Tfm_dir::selectFolder(const QString& path)
     ShellTreeView1->setCurrentIndex(index);
     scrollToSelection();
     return true;
+}
+
+void Tfm_dir::revealFolder(const QString& path)
+{
+    // A folder not made yet (the default one before the first recording)
+    // shows its nearest existing parent.
+    revealing_ = true;
+    const QString absolute = QDir::isAbsolutePath(path) ? QDir::cleanPath(path) : QString();
+    bool found = false;
+    for (QString folder = absolute; !found && !folder.isEmpty();) {
+        found = selectFolder(folder);
+        const QString up = QFileInfo(folder).path();
+        folder = up == folder ? QString() : up;
+    }
+    if (!found) ShellTreeView1->setCurrentIndex({});
+    revealing_ = false;
+    chosen_ = false;
+}
+
+QString Tfm_dir::configuredFolder() const
+{
+    if (settingsWindow_) return settingsWindow_->ed_dir->text();
+    SettingsFile* settings = settings_ ? settings_() : nullptr;
+    return settings ? settings->readText(SettingsKeys::Output::Section, SettingsKeys::Output::Path,
+                                         SettingsKeys::Output::directoryDefault())
+                    : QString();
 }
 
 void Tfm_dir::scrollToSelection()
@@ -107,13 +137,18 @@ void Tfm_dir::showEvent(QShowEvent* event)
 
 void Tfm_dir::FormShow()
 {
-    // The tree keeps its selection and open branches from the last showing.
+    // Opens on the folder the settings window shows, so Ok without a choice
+    // cannot move the recordings; branches opened before stay open.
     if (settingsWindow_) move(settingsWindow_->pos());
-    scrollToSelection();
+    revealFolder(configuredFolder());
 }
 
 void Tfm_dir::btn_okClick()
 {
+    if (!chosen_) {
+        accept();
+        return;
+    }
     const QString path = selectedPath();
     SettingsFile* settings = settings_ ? settings_() : nullptr;
     if (!settings) throw TamselError("The output folder cannot be stored: the settings file is not open.");

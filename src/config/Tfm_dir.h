@@ -1,7 +1,8 @@
 #pragma once
 // Output directory window: a folder tree to pick or make the output folder.
-// Ok stores the choice as "output"/"path" and puts it into the settings
-// window's directory box; the recording folder changes when that is saved.
+// It opens on the folder the settings window shows. Ok stores the choice as
+// "output"/"path" and puts it into the settings window's directory box; the
+// recording folder changes when that is saved.
 
 #include <QDialog>
 #include <functional>
@@ -30,8 +31,12 @@ public:
 
     // The selected folder's full path ("/" for the root), empty with none.
     QString selectedPath() const;
-    // Opens the tree down to `path` and selects it; false when it is no folder.
+    // Opens the tree down to `path` and selects it, as a click on it does;
+    // false when it is no folder.
     bool selectFolder(const QString& path);
+    // Whether the user picked a folder since the window was shown; Ok
+    // without a pick changes nothing.
+    bool folderChosen() const { return chosen_; }
     // The folder New Folder makes under `selected`.
     static QString newFolderPath(const QString& selected);
 
@@ -45,8 +50,15 @@ protected:
 
 private:
     void scrollToSelection();
+    // Selects path, or its nearest existing parent, without counting it as
+    // the user's choice.
+    void revealFolder(const QString& path);
+    // The folder the settings window's box shows, else the stored one.
+    QString configuredFolder() const;
 
     QFileSystemModel* model_;
     std::function<SettingsFile*()> settings_;
     Tfm_set* settingsWindow_ = nullptr;
+    bool chosen_ = false;
+    bool revealing_ = false;
 };

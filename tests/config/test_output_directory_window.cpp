@@ -1,5 +1,6 @@
-// The output directory window: Ok stores the chosen folder as "path" and in
-// the settings window's box, New Folder makes one folder.
+// The output directory window: it opens on the folder the settings window
+// shows, Ok stores the chosen folder as "path" and in the settings window's
+// box, New Folder makes one folder.
 
 #include "config/SettingsFile.h"
 #include "config/Tfm_dir.h"
@@ -47,20 +48,54 @@ protected:
 
 }  // namespace
 
-TEST_F(OutputDirectoryWindow, OpensAtHomeInATreeFromTheRoot)
+TEST_F(OutputDirectoryWindow, OpensOnTheFolderTheSettingsWindowShowsInATreeFromTheRoot)
 {
-    EXPECT_EQ(dir.selectedPath(), QDir::homePath());
+    const QString folder = tmp.filePath("music/live");
+    set.ed_dir->setText(folder);
+    dir.show();
+    EXPECT_EQ(dir.selectedPath(), folder);
+    EXPECT_FALSE(dir.folderChosen());
     EXPECT_TRUE(dir.selectFolder("/"));
     EXPECT_EQ(dir.selectedPath(), "/");
     EXPECT_FALSE(dir.selectFolder(tmp.filePath("missing")));
     EXPECT_FALSE(dir.selectFolder(ini)) << "files are not listed";
+
+    // Shown again, it follows the box, not the last showing.
+    dir.hide();
+    set.ed_dir->setText(tmp.filePath("music"));
+    dir.show();
+    EXPECT_EQ(dir.selectedPath(), tmp.filePath("music"));
+}
+
+TEST_F(OutputDirectoryWindow, OkWithoutAChoiceChangesNothing)
+{
+    // The default folder before the first recording has made it.
+    const QString notYetMade = tmp.filePath("music/My Recorder");
+    set.ed_dir->setText(notYetMade);
+    dir.show();
+    EXPECT_EQ(dir.selectedPath(), tmp.filePath("music")) << "its nearest existing parent is shown";
+    dir.btn_okClick();
+    EXPECT_FALSE(dir.isVisible());
+    EXPECT_EQ(set.ed_dir->text(), notYetMade);
+    EXPECT_FALSE(QFile::exists(ini)) << "nothing is stored";
+
+    // A click on the shown parent is a choice like any other.
+    set.ed_dir->setText(tmp.filePath("music/live"));
+    dir.show();
+    const QModelIndex parent = dir.ShellTreeView1->currentIndex().parent();
+    ASSERT_TRUE(parent.isValid());
+    dir.ShellTreeView1->setCurrentIndex(parent);
+    EXPECT_TRUE(dir.folderChosen());
+    dir.btn_okClick();
+    EXPECT_EQ(set.ed_dir->text(), tmp.filePath("music"));
+    EXPECT_EQ(settings.readText("output", "path", "?"), tmp.filePath("music"));
 }
 
 TEST_F(OutputDirectoryWindow, OkWritesPathAndTheDirectoryBoxButNotDir)
 {
     const QString folder = tmp.filePath("music/live");
-    ASSERT_TRUE(dir.selectFolder(folder));
     dir.show();
+    ASSERT_TRUE(dir.selectFolder(folder));
     dir.btn_okClick();
     EXPECT_EQ(settings.readText("output", "path", "?"), folder);
     EXPECT_EQ(settings.readText("output", "dir", "unset"), "unset");
@@ -69,17 +104,19 @@ TEST_F(OutputDirectoryWindow, OkWritesPathAndTheDirectoryBoxButNotDir)
 
     std::remove(ini.toUtf8().constData());
     dir.show();
+    ASSERT_TRUE(dir.selectFolder(tmp.filePath("music")));
     dir.btn_cancelClick();
     EXPECT_FALSE(QFile::exists(ini)) << "Cancel writes nothing";
+    EXPECT_EQ(set.ed_dir->text(), folder);
 }
 
 TEST_F(OutputDirectoryWindow, AFailedWriteKeepsTheBoxAndTheWindow)
 {
-    ASSERT_TRUE(dir.selectFolder(tmp.filePath("music")));
     // A folder stands where the settings file should be: the write cannot succeed.
     SettingsFile broken(tmp.filePath("music/live"));
     dir.setSettings([&broken] { return &broken; });
     dir.show();
+    ASSERT_TRUE(dir.selectFolder(tmp.filePath("music")));
     try {
         dir.btn_okClick();
         ADD_FAILURE() << "no error";

@@ -57,3 +57,18 @@ TEST(RecordingSourceWindow, HelpTextsCycleBothWays)
     w.dev->Button4Click();
     EXPECT_FALSE(w.dev->gb_help->isVisible());
 }
+
+TEST(RecordingSourceWindow, HelpTextsNameWhatALinuxDesktopOffers)
+{
+    const QStringList& texts = recordingSourceHelpTexts();
+    ASSERT_EQ(texts.size(), 4);
+    // What you hear is an output's monitor; no Windows mixer line or player.
+    EXPECT_TRUE(texts[0].contains("Select \"Monitor of\"")) << texts[0].toStdString();
+    for (const QString& text : texts)
+        for (const char* windowsOnly : {"Stereo Mixer", "Windows", "Winamp", "RealOne", "What U hear",
+                                        "TV Tuner Audio"})
+            EXPECT_FALSE(text.contains(windowsOnly)) << text.toStdString();
+    // The rest stands as it was.
+    EXPECT_TRUE(texts[1].startsWith("Record from Microphone\n\n1) Select \"Microphone\""));
+    EXPECT_TRUE(texts[2].contains("1) Select \"Line-In\" or the equivalent in the \nRecording Device list."));
+}
