@@ -15,6 +15,7 @@
 #include "platform/LogindPowerOff.h"
 #include "platform/LogindSleepInhibitor.h"
 #include "platform/QuitOnSignal.h"
+#include "platform/ScreenFit.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
 #include "schedule/Tfm_sche.h"
@@ -23,8 +24,12 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace {
+
+// Where the main window opens when it and the list window below it fit there.
+constexpr QPoint kMainWindowPosition(326, 227);
 
 // The skin and the help live beside the executable, or in share/tamsel
 // when installed.
@@ -78,8 +83,16 @@ int main(int argc, char* argv[])
     fm_main.setWindows({&fm_sche, &fm_dev, &fm_id3, &fm_set, &fm_dir, &fm_list});
     wireCommands(fm_main, fm_list, fm_set);
 
-    fm_main.move(326, 227);
-    fm_main.show();
+    // The first show runs inside the event loop: a box it opens (a damaged
+    // skin) then runs in a nested loop that a signal's quit ends together
+    // with the main one; before exec() a quit would be forgotten.
+    QTimer::singleShot(0, &fm_main, ErrorBoundary::guarded([&fm_main, &fm_list] {
+                           fm_main.move(kMainWindowPosition);
+                           fm_main.show();
+                           // Both windows are shown but not yet mapped: moving
+                           // them now shows them in place at once.
+                           screenfit::fitOnScreen(fm_main, &fm_list);
+                       }));
     const int rc = app.exec();
     ErrorBoundary::setHandler({});
     quitOnSignal.setQuit({});

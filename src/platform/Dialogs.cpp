@@ -1,8 +1,8 @@
 #include "platform/Dialogs.h"
 
+#include "platform/FileDialog.h"
 #include "platform/FileName.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -37,19 +37,23 @@ void QtDialogs::plain(QWidget* parent, const QString& text)
 QStringList QtDialogs::openFiles(QWidget* parent, const QString& directory,
                                  const QString& filter)
 {
+    FileDialog dialog(parent, "Open", directory, toQtFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    QStringList names;
+    if (dialog.exec() != QDialog::Accepted) return names;
     // URLs, not names: a portal's URL keeps the bytes of a name that is not
     // UTF-8, which the dialog's own conversion to text would lose.
-    QStringList names;
-    for (const QUrl& url : QFileDialog::getOpenFileUrls(parent, "Open", QUrl::fromLocalFile(directory),
-                                                        toQtFilter(filter)))
+    for (const QUrl& url : dialog.chosenUrls())
         if (const QString name = filename::fromUrl(url); !name.isEmpty()) names << name;
     return names;
 }
 
 QString QtDialogs::saveFile(QWidget* parent, const QString& directory, const QString& filter)
 {
-    return filename::fromUrl(
-        QFileDialog::getSaveFileUrl(parent, "Save As", QUrl::fromLocalFile(directory), toQtFilter(filter)));
+    FileDialog dialog(parent, "Save As", directory, toQtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return filename::fromUrl(dialog.chosenUrls().value(0));
 }
 
 bool QtDialogs::confirmReplace(QWidget* parent, const QString& file)

@@ -30,9 +30,9 @@ QProcessEnvironment withDisplay(const QString& display)
 
 }  // namespace
 
-Session::Session(const QString& program)
+Session::Session(const QString& program, QSize screen)
     : root_(QDir::temp().filePath("tamsel-e2e.XXXXXX")), programPath_(program),
-      logind_(std::make_unique<MockLogind>())
+      logind_(std::make_unique<MockLogind>()), screen_(screen)
 {
     if (!logind_->failure().isEmpty()) ADD_FAILURE() << logind_->failure().toStdString();
     for (const char* dir : {"home", "config", "run", "bin", "scratch"}) QDir(root_.path()).mkpath(dir);
@@ -67,7 +67,8 @@ Session::~Session()
 void Session::startDisplay()
 {
     // Xvfb picks a free display itself and tells its number on -displayfd.
-    xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+    const QString screen = QStringLiteral("%1x%2x24").arg(screen_.width()).arg(screen_.height());
+    xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp",
                          "-noreset"});
     QByteArray number;
     QElapsedTimer clock;
@@ -140,6 +141,7 @@ QProcessEnvironment Session::programEnvironment() const
     e.insert("DBUS_SYSTEM_BUS_ADDRESS", logind_->address());
     e.remove("WAYLAND_DISPLAY");
     e.remove("XAUTHORITY");
+    e.insert(environment_);
     return e;
 }
 
@@ -151,6 +153,17 @@ QString Session::program()
 
 bool Session::start()
 {
+    if (!launch()) return false;
+    // The main window's first show ends by showing the join list below it.
+    if (!waitForWindow("Tamsel", 60000) || !waitForWindow("List", 30000)) {
+        ADD_FAILURE() << "the program did not finish starting: shown are " << shownTitles().toStdString();
+        return false;
+    }
+    return true;
+}
+
+bool Session::launch(const QString& program)
+{
     // Without the mock the program would reach the machine's own system bus.
     if (display_.isEmpty() || !logind_->failure().isEmpty()) return false;
     if (running()) {
@@ -161,14 +174,10 @@ bool Session::start()
     program_.setWorkingDirectory(root_.filePath("scratch"));
     program_.setProcessChannelMode(QProcess::MergedChannels);
     program_.setStandardOutputFile(root_.filePath("program.log"), QIODevice::Append);
-    program_.start(programPath_, {});
+    const QString path = program.isEmpty() ? programPath_ : program;
+    program_.start(path, {});
     if (!program_.waitForStarted(30000)) {
-        ADD_FAILURE() << "cannot start " << programPath_.toStdString();
-        return false;
-    }
-    // The main window's first show ends by showing the join list below it.
-    if (!waitForWindow("Tamsel", 60000) || !waitForWindow("List", 30000)) {
-        ADD_FAILURE() << "the program did not finish starting: shown are " << shownTitles().toStdString();
+        ADD_FAILURE() << "cannot start " << path.toStdString();
         return false;
     }
     return true;
@@ -245,6 +254,19 @@ QPoint Session::windowPosition(const QString& title) const
         return {};
     }
     return positionIn(xdo({"getwindowgeometry", "--shell", ids.first()}));
+}
+
+QRect Session::windowGeometry(const QString& title) const
+{
+    const QStringList ids = shownWindows(title);
+    if (ids.isEmpty()) {
+        ADD_FAILURE() << "no window \"" << title.toStdString() << "\" is shown";
+        return {};
+    }
+    const QString shell = xdo({"getwindowgeometry", "--shell", ids.first()});
+    static const QRegularExpression w("^WIDTH=(\\d+)$", QRegularExpression::MultilineOption);
+    static const QRegularExpression h("^HEIGHT=(\\d+)$", QRegularExpression::MultilineOption);
+    return {positionIn(shell), QSize(w.match(shell).captured(1).toInt(), h.match(shell).captured(1).toInt())};
 }
 
 QPoint Session::onWindow(const QString& title, QPoint local) const

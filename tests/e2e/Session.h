@@ -12,6 +12,8 @@
 
 #include <QPoint>
 #include <QProcess>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -26,7 +28,8 @@ namespace e2e {
 class Session {
 public:
     // program: an installed copy finds its skin in ../share/tamsel.
-    explicit Session(const QString& program = Session::program());
+    // screen: the private X server's screen size.
+    explicit Session(const QString& program = Session::program(), QSize screen = {1280, 1024});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -49,6 +52,12 @@ public:
     // Starts the program and waits for its main window; false (with the
     // test failed) when it does not show.
     bool start();
+    // Starts a program (the session's when empty) without waiting for its
+    // windows, for starts that show something else first.
+    bool launch(const QString& program = {});
+    // Set in the program's environment at its next start.
+    void setEnvironment(const QString& name, const QString& value) { environment_.insert(name, value); }
+    qint64 processId() const { return program_.processId(); }
     bool running() const;
     bool waitForExit(int timeoutMs);
 
@@ -60,6 +69,8 @@ public:
     bool waitForWindow(const QString& title, int timeoutMs = 30000) const;
     bool waitForNoWindow(const QString& title, int timeoutMs = 30000) const;
     QPoint windowPosition(const QString& title) const;
+    // Position and size on the screen, in the screen's pixels.
+    QRect windowGeometry(const QString& title) const;
     // Where a child widget's spot of the shown window titled title is on screen.
     QPoint onWindow(const QString& title, QPoint local) const;
 
@@ -102,6 +113,8 @@ private:
     QString programPath_;
     std::unique_ptr<MockLogind> logind_;
     QString display_;
+    QSize screen_;
+    QProcessEnvironment environment_;
     QProcess xvfb_;
     QProcess program_;
     QProcess tone_;
