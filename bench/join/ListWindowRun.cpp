@@ -5,7 +5,8 @@
 #include "fakes/FakeSkin.h"
 #include "join/JoinEngine.h"
 #include "join/Tfm_list.h"
-#include "platform/AppState.h"
+#include "app/Activity.h"
+#include "platform/Docking.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "platform/Shell.h"
@@ -52,13 +53,14 @@ int listWindowJoin(const QStringList& args)
     QTemporaryDir config;
     SettingsFile settings(config.filePath("tamsel.ini"));
     settings.writeText("output", "dir", QFileInfo(out).absolutePath());
-    AppState state;
+    ActivityState activity;
+    WindowDrag drag;
     NoSkin skin;
     QWidget mainWindow;
     AudioFile reader, writer;
     Answers answers;
     NoShell shell;
-    Tfm_list list(state, skin, &mainWindow);
+    Tfm_list list(activity, drag, skin, &mainWindow);
     list.setAudio(&reader, &answers);
     answers.inputs = args.mid(1);
     answers.output = out;
@@ -70,7 +72,7 @@ int listWindowJoin(const QStringList& args)
     if (list.count() != answers.inputs.size()) throw TamselError("not every input was added to the list");
 
     JoinEngine::Parts parts;
-    parts.state = &state;
+    parts.activity = &activity;
     parts.list = &list;
     parts.writer = &writer;
     parts.reader = &reader;

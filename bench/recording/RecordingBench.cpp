@@ -10,7 +10,7 @@
 //   scripts/pulse-private stop $d
 
 #include "BenchSupport.h"
-#include "platform/AppState.h"
+#include "app/Activity.h"
 #include "components/file/AudioFile.h"
 #include "components/kissfft/SpectrumDisplay.h"
 #include "components/pulse/PulseRecorder.h"
@@ -54,8 +54,7 @@ int main(int argc, char** argv)
     settings.writeText("output", "out_name", "bench");
 
     const Usage atStart = selfUsage();
-    AppState state;
-    state.noWindowDrag = true;
+    ActivityState activity;
     PulseRecorder recorder;
     AudioFile writer;
     TagLibInformation information;
@@ -66,7 +65,7 @@ int main(int argc, char** argv)
     QString timeText, sizeText;
 
     RecordingControl::Parts parts;
-    parts.state = &state;
+    parts.activity = &activity;
     parts.recorder = &recorder;
     parts.writer = &writer;
     parts.information = &information;
@@ -88,7 +87,7 @@ int main(int argc, char** argv)
         parecUsage = processUsage(parec.processId());
         parec.terminate();
         parec.waitForFinished();
-        file = state.outputFileName;
+        file = control.outputFileName();
         control.StopRecording();
         app.quit();
     });

@@ -15,6 +15,7 @@
 RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
 {
     set.setSettings([&main] { return main.settings(); });
+    set.setRecordingSettings(&main.recordingSettings());
     list.setAudio(main.components().AudioFilepaly.get(), main.services().dialogs);
     wireTagWindow(main, list);
     auto& c = main.commands();
@@ -25,7 +26,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     wireJoin(main, list);
 
     RecordingControl::Parts parts;
-    parts.state = &main.state();
+    parts.activity = &main.activity();
     parts.recorder = main.components().AudioRecord1.get();
     parts.writer = main.components().AudioFileWrite.get();
     parts.information = main.components().AudioInformation21.get();
@@ -34,11 +35,13 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     parts.dialogParent = &main;
     parts.settings = [&main] { return main.settings(); };
     parts.showText = [&main](DisplayText which, const QString& text) { main.showText(which, text); };
+    parts.textsFollow = [&main] { return main.drag().textsFollow(); };
     parts.disablePlayBar = [&main] {
         if (main.play_bar.common) main.play_bar.common->SetElementEnabled(false);
     };
-    parts.saveSettingsWindow = [&set] { set.set_bt_okClick(); };
-    parts.addRecordedFile = [&list] { list.AddFiles(); };
+    parts.edited = &main.recordingSettings();
+    parts.closeSettingsWindow = [&set] { set.hide(); };
+    parts.addRecordedFile = [&list](const QString& file) { list.AddRecordedFile(file); };
     parts.sleepInhibitor = main.services().sleepInhibitor;
     auto* recording = new RecordingControl(std::move(parts), &main);
     c.RecordCommand = [recording] { recording->RecordCommand(); };

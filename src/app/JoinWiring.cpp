@@ -6,7 +6,8 @@
 JoinEngine* wireJoin(Tfm_main& main, Tfm_list& list)
 {
     JoinEngine::Parts parts;
-    parts.state = &main.state();
+    parts.activity = &main.activity();
+    parts.quitting = [&main] { return main.quitting(); };
     parts.list = &list;
     parts.writer = main.components().AudioFileWrite.get();
     parts.reader = main.components().AudioFilepaly.get();
@@ -17,5 +18,6 @@ JoinEngine* wireJoin(Tfm_main& main, Tfm_list& list)
     parts.sleepInhibitor = main.services().sleepInhibitor;
     auto* engine = new JoinEngine(std::move(parts), &main);
     main.commands().JoinFiles = [engine] { engine->JoinFiles(); };
+    main.commands().StopJoin = [engine] { engine->RequestStop(); };
     return engine;
 }

@@ -9,13 +9,15 @@
 PlaybackControl* wirePlayback(Tfm_main& main, Tfm_list& list)
 {
     PlaybackControl::Parts parts;
-    parts.state = &main.state();
+    parts.activity = &main.activity();
     parts.reader = main.components().AudioFilepaly.get();
     parts.player = main.components().AudioPlayer21.get();
     parts.levels = main.components().AudioVisualization21;
     parts.dialogs = main.services().dialogs;
     parts.dialogParent = &main;
     parts.showText = [&main](DisplayText which, const QString& text) { main.showText(which, text); };
+    parts.textsFollow = [&main] { return main.drag().textsFollow(); };
+    parts.bar.follows = [&main] { return main.barFollows(); };
     // The display elements are bound at the first show, after this runs.
     parts.bar.setPosition = [&main](int position) {
         if (main.play_bar.bar) main.play_bar.bar->SetBarPosition(position);

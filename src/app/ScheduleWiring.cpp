@@ -19,10 +19,11 @@ ScheduleRunner* wireSchedule(Tfm_main& main)
         };
     };
     ScheduleRunner::Parts parts;
-    parts.window = sche;
+    sche->setSchedule(&main.schedule());
+    parts.schedule = &main.schedule();
     parts.settings = [&main] { return main.settings(); };
-    parts.recording = [&main] { return main.state().recording; };
-    parts.playing = [&main] { return main.state().playing; };
+    parts.recording = [&main] { return main.activity().recording(); };
+    parts.playing = [&main] { return main.activity().playing(); };
     parts.RecordCommand = command(&Tfm_main::Commands::RecordCommand);
     parts.StopRecording = command(&Tfm_main::Commands::StopRecording);
     parts.StopPlayback = command(&Tfm_main::Commands::StopPlayback);

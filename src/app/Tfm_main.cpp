@@ -1,6 +1,5 @@
 #include "app/Tfm_main.h"
 
-#include "platform/Docking.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioInformation2.h"
 #include "components/TAudioPlayer2.h"
@@ -22,6 +21,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -31,6 +31,10 @@
 #include <QTimer>
 
 namespace {
+
+// The level display's place on the skin's face, and its bar count.
+constexpr QRect kLevelDisplay{216, 71, 115, 81};
+constexpr int kLevelBars = 17;
 
 // Presses on these elements never drag the window.
 const QStringList kMarkedElements{"recorder", "pause", "stop", "add",  "play", "list",  "schedule",
@@ -46,7 +50,7 @@ Tfm_main::Tfm_main(MainComponents components, MainServices services)
     setWindowTitle("Tamsel");
     if (components_.AudioVisualization21) {
         components_.AudioVisualization21->setParent(this);
-        components_.AudioVisualization21->setGeometry(216, 71, 115, 81);
+        components_.AudioVisualization21->setGeometry(kLevelDisplay);
         // Shown only while recording or playing.
         components_.AudioVisualization21->hide();
     }
@@ -65,7 +69,7 @@ Tfm_main::~Tfm_main()
     components_.AudioFileWrite.reset();
 }
 
-void Tfm_main::FormCreate() { state_.listWindowShown = false; }
+void Tfm_main::FormCreate() {}
 
 void Tfm_main::setVisible(bool visible)
 {
@@ -83,10 +87,8 @@ void Tfm_main::FormShow()
     settings_ = services_.settingsPath.isEmpty()
                     ? std::make_unique<SettingsFile>()
                     : std::make_unique<SettingsFile>(services_.settingsPath);
-    state_.addingRecordedFile = false;
-    state_.positionBase = 0;
-    state_.recordingPaused = false;
-    state_.playbackPaused = false;
+    // The stored schedule counts from start-up, not from the window's first show.
+    schedule_ = Schedule::load(*settings_, schedule_.mode, false, QDateTime::currentDateTime());
 
     components_.AudioFileWrite->SetFileOption(-1);
     components_.AudioFilepaly->SetFileOption(-1);
@@ -105,8 +107,8 @@ void Tfm_main::FormShow()
     windows_.set->ed_dir->setText(settings_->readText(SettingsKeys::Output::Section,
                                                       SettingsKeys::Output::Path,
                                                       SettingsKeys::Output::directoryDefault()));
-    state_.barFollows = true;
-    components_.AudioVisualization21->setLineCount(17);
+    barFollows_ = true;
+    components_.AudioVisualization21->setLineCount(kLevelBars);
 
     TSkin& skin = *components_.Skin1;
     skin.OpenSkinFile(QDir(services_.programDirectory).filePath("mp3enc.dll"));
@@ -186,10 +188,10 @@ void Tfm_main::ApplicationEvents1Exception(const QString& message)
     // The failing work stops before the box opens: the box runs the event
     // loop, and a recording or playback left running would fail again at
     // every block. Errors of the stop itself wait their turn (ErrorBoundary).
-    if (state_.recording) ErrorBoundary::guard([this] { run(commands_.StopRecording); });
-    if (state_.playing) ErrorBoundary::guard([this] { run(commands_.StopPlayback); });
+    if (activity_.recording()) ErrorBoundary::guard([this] { run(commands_.StopRecording); });
+    if (activity_.playing()) ErrorBoundary::guard([this] { run(commands_.StopPlayback); });
     // The join run completes its output at its next check.
-    state_.joining = false;
+    run(commands_.StopJoin);
     services_.dialogs->information(this, message);
 }
 
@@ -204,14 +206,14 @@ void Tfm_main::Skin1Click(ISkinObject* source)
     if (name == "recorder") {
         run(commands_.RecordCommand);
     } else if (name == "pause") {
-        if (state_.recording) run(commands_.ToggleRecordingPause);
-        if (state_.playing) run(commands_.TogglePlaybackPause);
+        if (activity_.recording()) run(commands_.ToggleRecordingPause);
+        if (activity_.playing()) run(commands_.TogglePlaybackPause);
     } else if (name == "stop") {
-        if (state_.recording) run(commands_.StopRecording);
-        if (state_.playing) run(commands_.StopPlayback);
-        if (state_.listWindowShown) windows_.list->lv->setFocus();
+        if (activity_.recording()) run(commands_.StopRecording);
+        if (activity_.playing()) run(commands_.StopPlayback);
+        if (windows_.list->shown()) windows_.list->lv->setFocus();
     } else if (name == "add") {
-        if (!state_.playing && !state_.joining) run(commands_.AddFiles);
+        if (!activity_.playing() && !activity_.joining()) run(commands_.AddFiles);
     } else if (name == "play") {
         run(commands_.PlayCommand);
     } else if (name == "list") {
@@ -222,11 +224,9 @@ void Tfm_main::Skin1Click(ISkinObject* source)
         windows_.dev->dev_bt_help->setEnabled(true);
         showModal(windows_.dev, 114, 0);
     } else if (name == "set") {
-        if (!state_.playing && !state_.recording && !state_.playbackPaused
-            && !state_.recordingPaused)
-            showModal(windows_.set, 27, 0);
+        if (!activity_.playing() && !activity_.recording()) showModal(windows_.set, 27, 0);
     } else if (name == "tag") {
-        if (!state_.playing && !state_.joining) showModal(windows_.id3, 27, 0);
+        if (!activity_.playing() && !activity_.joining()) showModal(windows_.id3, 27, 0);
     } else if (name == "list_add") {
         run(commands_.AddFiles);
     } else if (name == "del") {
@@ -238,7 +238,7 @@ void Tfm_main::Skin1Click(ISkinObject* source)
     } else if (name == "join") {
         run(commands_.JoinFiles);
     } else if (name == "stopj") {
-        state_.joining = false;
+        run(commands_.StopJoin);
     } else if (name == "help") {
         openHelp();
     }
@@ -246,9 +246,8 @@ void Tfm_main::Skin1Click(ISkinObject* source)
 
 void Tfm_main::toggleListWindow()
 {
-    if (state_.listWindowShown) {
+    if (windows_.list->shown()) {
         windows_.list->close();
-        state_.listWindowShown = false;
     } else {
         windows_.list->FormShow();
     }
@@ -269,46 +268,31 @@ void Tfm_main::openHelp()
 void Tfm_main::Skin1MouseDown(ISkinObject* source, int, int, int)
 {
     const QString name = source->ElementName();
-    if (kMarkedElements.contains(name)) state_.pressOnElement = true;
-    if (name == "play_bar") state_.barFollows = false;
+    if (kMarkedElements.contains(name)) drag_.elementPressed();
+    if (name == "play_bar") barFollows_ = false;
 }
 
 void Tfm_main::Skin1MouseUp(ISkinObject* source, int, int, int)
 {
     if (source->ElementName() != "play_bar") return;
-    if (state_.playing) run(commands_.SeekFromBar);
     // Every release lets the bar follow again, so a press while nothing
-    // plays cannot freeze it for the next playback.
-    state_.barFollows = true;
+    // plays cannot freeze it for the next playback; a seek shows its place.
+    barFollows_ = true;
+    if (activity_.playing()) run(commands_.SeekFromBar);
 }
 
-void Tfm_main::FormMouseDown(QPoint pos)
-{
-    if (state_.pressOnElement) {
-        state_.noWindowDrag = true;
-    } else {
-        state_.noWindowDrag = false;
-        state_.dragOriginX = pos.x();
-        state_.dragOriginY = pos.y();
-    }
-}
+void Tfm_main::FormMouseDown(QPoint pos) { drag_.mainPressed(pos); }
 
 void Tfm_main::FormMouseMove(QPoint pos)
 {
     if (!windows_.list) return;
-    const bool dragging =
-        !state_.noWindowDrag && (QGuiApplication::mouseButtons() & Qt::LeftButton);
-    const auto r = dragMainWindow(frameGeometry(), windows_.list->frameGeometry(), pos,
-                                  QPoint(state_.dragOriginX, state_.dragOriginY), dragging);
+    const bool leftDown = QGuiApplication::mouseButtons() & Qt::LeftButton;
+    const auto r = drag_.mainMoved(frameGeometry(), windows_.list->frameGeometry(), pos, leftDown);
     if (r.mainPos != this->pos()) move(r.mainPos);
     if (r.listPos != windows_.list->pos()) windows_.list->move(r.listPos);
 }
 
-void Tfm_main::FormMouseUp()
-{
-    state_.noWindowDrag = true;
-    state_.pressOnElement = false;
-}
+void Tfm_main::FormMouseUp() { drag_.released(); }
 
 void Tfm_main::mousePressEvent(QMouseEvent* event)
 {
@@ -327,8 +311,8 @@ void Tfm_main::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
     // A join pumping the event loop holds the quit back until it returns:
     // it stops at its next check, completes its output and opens nothing.
-    state_.quitting = true;
-    state_.joining = false;
+    quitting_ = true;
+    run(commands_.StopJoin);
     // The list window must not keep the program alive.
     QTimer::singleShot(0, qApp, &QApplication::quit);
 }

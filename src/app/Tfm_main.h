@@ -1,9 +1,14 @@
 #pragma once
-// The main window: owns the components and the shared state, sets everything
-// up at its first show, and turns clicks on skin elements into commands.
+// The main window: owns the components, the program's activity and its
+// settings values, sets everything up at its first show, and turns clicks on
+// skin elements into commands.
 
-#include "platform/AppState.h"
+#include "app/Activity.h"
+#include "app/DisplayText.h"
 #include "app/MainComponents.h"
+#include "config/RecordingSettings.h"
+#include "platform/Docking.h"
+#include "schedule/Schedule.h"
 
 #include <QWidget>
 #include <functional>
@@ -39,7 +44,18 @@ public:
     void setWindows(const Windows& windows) { windows_ = windows; }
     const Windows& windows() const { return windows_; }
 
-    AppState& state() { return state_; }
+    // What the program is doing; recording, playback and the join each move it.
+    ActivityState& activity() { return activity_; }
+    // The values the settings and schedule windows edit and the recording
+    // start and the schedule runner read.
+    RecordingSettings& recordingSettings() { return recordingSettings_; }
+    Schedule& schedule() { return schedule_; }
+    // What the pointer does to this window and the list window.
+    WindowDrag& drag() { return drag_; }
+    // The seek bar follows playback unless the user holds it.
+    bool barFollows() const { return barFollows_; }
+    // The window has been closed: work still running ends without follow-ups.
+    bool quitting() const { return quitting_; }
     SettingsFile* settings() const { return settings_.get(); }
     MainComponents& components() { return components_; }
     const MainServices& services() const { return services_; }
@@ -71,7 +87,7 @@ public:
     struct Commands {
         std::function<void()> RecordCommand, ToggleRecordingPause, StopRecording;
         std::function<void()> PlayCommand, TogglePlaybackPause, StopPlayback, SeekFromBar;
-        std::function<void()> AddFiles, RemoveSelected, MoveUp, MoveDown, JoinFiles;
+        std::function<void()> AddFiles, RemoveSelected, MoveUp, MoveDown, JoinFiles, StopJoin;
     };
     Commands& commands() { return commands_; }
 
@@ -94,7 +110,12 @@ private:
 
     MainComponents components_;
     MainServices services_;
-    AppState state_;
+    ActivityState activity_;
+    RecordingSettings recordingSettings_;
+    Schedule schedule_;
+    WindowDrag drag_;
+    bool barFollows_ = true;
+    bool quitting_ = false;
     std::unique_ptr<SettingsFile> settings_;
     Windows windows_;
     Commands commands_;

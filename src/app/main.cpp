@@ -79,7 +79,7 @@ int main(int argc, char* argv[])
     Tfm_id3 fm_id3;
     Tfm_set fm_set;
     Tfm_dir fm_dir;
-    Tfm_list fm_list(fm_main.state(), *fm_main.components().Skin1, &fm_main);
+    Tfm_list fm_list(fm_main.activity(), fm_main.drag(), *fm_main.components().Skin1, &fm_main);
     fm_main.setWindows({&fm_sche, &fm_dev, &fm_id3, &fm_set, &fm_dir, &fm_list});
     wireCommands(fm_main, fm_list, fm_set);
 

@@ -97,6 +97,7 @@ Tfm_set::Tfm_set(QWidget* parent)
     connect(set_bt_default, &QPushButton::clicked, this,
             ErrorBoundary::guarded(this, &Tfm_set::set_bt_defaultClick));
     connectRules();
+    connectEdits();
 }
 
 void Tfm_set::buildFilePage()

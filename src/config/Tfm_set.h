@@ -1,7 +1,9 @@
 #pragma once
 // Settings window: length limit, WAV format, output format, folder and naming,
-// with a tree of pages on the left and one group per page on the right.
+// with a tree of pages on the left and one group per page on the right. It
+// edits the program's recording settings as its controls change; OK saves them.
 
+#include "config/RecordingSettings.h"
 #include "config/RecordingSourceHelp.h"
 
 #include <QDialog>
@@ -25,6 +27,9 @@ public:
 
     // Where the save step writes; the file opens with the main window.
     void setSettings(std::function<SettingsFile*()> source) { settings_ = std::move(source); }
+    // The value the controls edit; until set, one of the window's own.
+    void setRecordingSettings(RecordingSettings* value) { value_ = value; }
+    const RecordingSettings& recordingSettings() const { return *value_; }
     // The windows the pages and buttons open, all shown without waiting.
     void setRecordingSourceWindow(Tfm_dev* window) { dev_ = window; }
     void setOutputDirectoryWindow(QWidget* window) { dir_ = window; }
@@ -73,11 +78,10 @@ public:
 
     int visibleHelpText() const { return help_.index(); }
 
-    // Loads every control from the settings file: on each showing, and once
-    // at start-up so that the save step before a recording keeps what is stored.
+    // Loads the value and every control from the settings file: on each
+    // showing, and once at start-up so that a recording saves what is stored.
     void loadFromSettings();
-    // The save step: every control to the settings file, then the window hides.
-    // Every recording start from idle runs it too.
+    // Saves the value to the settings file, then the window hides.
     void set_bt_okClick();
     void set_bt_defaultClick();
 
@@ -111,10 +115,16 @@ private:
     void buildAboutPage();
     void buildTree();
     void connectRules();
+    // After the rules, so the value sees the enabled states they set.
+    void connectEdits();
+    void storeControls();
     void refreshExamples();
     void showBeside(QWidget* window, int dx, int dy);
 
     std::function<SettingsFile*()> settings_;
+    RecordingSettings own_;
+    RecordingSettings* value_ = &own_;
+    bool loading_ = false;
     Tfm_dev* dev_ = nullptr;
     QWidget* dir_ = nullptr;
     QWidget* sche_ = nullptr;

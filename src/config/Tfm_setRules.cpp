@@ -2,7 +2,6 @@
 // tie controls together, and the pages with the windows they open.
 
 #include "config/SettingsFile.h"
-#include "config/SettingsKeys.h"
 #include "config/Tfm_dev.h"
 #include "config/Tfm_set.h"
 #include "config/TypedKey.h"
@@ -92,71 +91,84 @@ void Tfm_set::loadFromSettings()
 {
     SettingsFile* s = settings_ ? settings_() : nullptr;
     if (!s) return;
-    namespace K = SettingsKeys;
-    length_en->setChecked(s->readBool(K::File::Section, K::File::EnLength, false));
-    setRadio(file_rb_time, s->readBool(K::File::Section, K::File::RbTime, false));
+    const RecordingSettings v = RecordingSettings::load(*s);
+    loading_ = true;
+    const RecordingSettings::LengthLimit& l = v.limit;
+    length_en->setChecked(l.enabled);
+    setRadio(file_rb_time, l.byTime);
     // These enabled states are stored window state; they override the rules above.
-    file_rb_time->setEnabled(s->readBool(K::File::Section, K::File::RbTimeE, false));
-    file_time->setText(s->readText(K::File::Section, K::File::TimeT, K::File::TimeTDefault));
-    file_time->setEnabled(s->readBool(K::File::Section, K::File::Time, false));
-    file_limit_stop->setChecked(s->readBool(K::File::Section, K::File::LimitS, false));
-    file_limit_new->setChecked(s->readBool(K::File::Section, K::File::LimitN, false));
+    file_rb_time->setEnabled(l.byTimeEnabled);
+    file_time->setText(l.seconds);
+    file_time->setEnabled(l.secondsEnabled);
+    file_limit_stop->setChecked(l.stop);
+    file_limit_new->setChecked(l.startNext);
 
-    setPosition(cb_format, s->readInteger(K::Output::Section, K::Output::Format, K::Output::FormatDefault),
-                K::Output::FormatDefault);
-    out_name->setText(s->readText(K::Output::Section, K::Output::OutName, K::Output::OutNameDefault));
+    const RecordingSettings::Output& o = v.output;
+    setPosition(cb_format, o.format, SettingsKeys::Output::FormatDefault);
+    out_name->setText(o.mainName);
     // Both true leaves the custom option checked, both false neither.
-    setRadio(rb_time, s->readBool(K::Output::Section, K::Output::RbTime, K::Output::RbTimeDefault));
-    setRadio(rb_cust, s->readBool(K::Output::Section, K::Output::RbCust, K::Output::RbCustWindowDefault));
-    ed_dir->setText(s->readText(K::Output::Section, K::Output::Dir, K::Output::directoryDefault()));
+    setRadio(rb_time, o.dateTimeNaming);
+    setRadio(rb_cust, o.customNaming);
+    ed_dir->setText(o.folder);
 
-    // Any other mode leaves the options as they are, and the save step then
-    // writes no mode, so a hand-edited value stays in the file.
-    switch (s->readInteger(K::Wav::Section, K::Wav::Mode, K::Wav::ModeDefault)) {
+    // Any other mode leaves the options as they are; with none checked the
+    // save writes no mode, so a hand-edited value stays in the file.
+    const RecordingSettings::Wav& w = v.wav;
+    switch (w.mode) {
     case 0: rb_cdquality->setChecked(true); break;
     case 1: rb_bestsuited->setChecked(true); break;
     case 2: rb_custom->setChecked(true); break;
     default: break;
     }
-    setPosition(cb_wav_bit, s->readInteger(K::Wav::Section, K::Wav::Bit, K::Wav::BitDefault),
-                K::Wav::BitDefault);
-    setPosition(cb_wav_channel, s->readInteger(K::Wav::Section, K::Wav::Channel, K::Wav::ChannelDefault),
-                K::Wav::ChannelDefault);
-    setPosition(cb_wav_frequency,
-                s->readInteger(K::Wav::Section, K::Wav::Frequency, K::Wav::FrequencyDefault),
-                K::Wav::FrequencyDefault);
+    setPosition(cb_wav_bit, w.bit, SettingsKeys::Wav::BitDefault);
+    setPosition(cb_wav_channel, w.channel, SettingsKeys::Wav::ChannelDefault);
+    setPosition(cb_wav_frequency, w.frequency, SettingsKeys::Wav::FrequencyDefault);
     rb_modeClick();
+    // The hand-edited sections come with the rest.
+    value_->ogg = v.ogg;
+    value_->raw = v.raw;
+    loading_ = false;
+    storeControls();
 }
 
 void Tfm_set::set_bt_okClick()
 {
     SettingsFile* s = settings_ ? settings_() : nullptr;
     if (!s) throw TamselError("The settings file tamsel.ini is not open; the settings were not saved.");
-    namespace K = SettingsKeys;
-    s->writeBool(K::File::Section, K::File::EnLength, length_en->isChecked());
-    s->writeBool(K::File::Section, K::File::RbTime, file_rb_time->isChecked());
-    s->writeBool(K::File::Section, K::File::RbTimeE, file_rb_time->isEnabled());
-    s->writeText(K::File::Section, K::File::TimeT, file_time->text());
-    s->writeBool(K::File::Section, K::File::Time, file_time->isEnabled());
-    s->writeBool(K::File::Section, K::File::LimitS, file_limit_stop->isChecked());
-    s->writeBool(K::File::Section, K::File::LimitN, file_limit_new->isChecked());
-
-    s->writeInteger(K::Output::Section, K::Output::Format, cb_format->currentIndex());
-    s->writeText(K::Output::Section, K::Output::OutName, out_name->text());
-    s->writeBool(K::Output::Section, K::Output::RbTime, rb_time->isChecked());
-    s->writeBool(K::Output::Section, K::Output::RbCust, rb_cust->isChecked());
-    s->writeText(K::Output::Section, K::Output::Dir, ed_dir->text());
-
-    if (rb_cdquality->isChecked())
-        s->writeInteger(K::Wav::Section, K::Wav::Mode, 0);
-    else if (rb_bestsuited->isChecked())
-        s->writeInteger(K::Wav::Section, K::Wav::Mode, 1);
-    else if (rb_custom->isChecked())
-        s->writeInteger(K::Wav::Section, K::Wav::Mode, 2);
-    s->writeInteger(K::Wav::Section, K::Wav::Bit, cb_wav_bit->currentIndex());
-    s->writeInteger(K::Wav::Section, K::Wav::Channel, cb_wav_channel->currentIndex());
-    s->writeInteger(K::Wav::Section, K::Wav::Frequency, cb_wav_frequency->currentIndex());
+    value_->save(*s);
     hide();
+}
+
+void Tfm_set::connectEdits()
+{
+    auto store = [this](auto signalSource, auto signal) {
+        connect(signalSource, signal, this, ErrorBoundary::guarded(this, &Tfm_set::storeControls));
+    };
+    for (QCheckBox* box : {length_en, file_limit_stop, file_limit_new}) store(box, &QCheckBox::toggled);
+    for (QRadioButton* b : {file_rb_time, rb_time, rb_cust, rb_cdquality, rb_bestsuited, rb_custom})
+        store(b, &QRadioButton::toggled);
+    for (QLineEdit* e : {file_time, out_name, ed_dir}) store(e, &QLineEdit::textChanged);
+    for (QComboBox* c : {cb_format, cb_wav_frequency, cb_wav_channel, cb_wav_bit})
+        store(c, &QComboBox::currentIndexChanged);
+}
+
+void Tfm_set::storeControls()
+{
+    if (loading_) return;
+    RecordingSettings& v = *value_;
+    v.limit = {length_en->isChecked(),     file_rb_time->isChecked(), file_rb_time->isEnabled(),
+               file_time->text(),          file_time->isEnabled(),    file_limit_stop->isChecked(),
+               file_limit_new->isChecked()};
+    // An empty list position is stored as -1.
+    v.output = {cb_format->currentIndex(), out_name->text(), rb_time->isChecked(), rb_cust->isChecked(),
+                ed_dir->text()};
+    v.wav.mode = rb_cdquality->isChecked()    ? 0
+                 : rb_bestsuited->isChecked() ? 1
+                 : rb_custom->isChecked()     ? 2
+                                              : RecordingSettings::Wav::kNoMode;
+    v.wav.bit = cb_wav_bit->currentIndex();
+    v.wav.channel = cb_wav_channel->currentIndex();
+    v.wav.frequency = cb_wav_frequency->currentIndex();
 }
 
 void Tfm_set::set_bt_defaultClick()

@@ -1,9 +1,8 @@
 #include "join/JoinEngine.h"
 
-#include "platform/AppState.h"
 #include "components/TAudioFile2.h"
 #include "components/TSkin.h"
-#include "config/SettingsFile.h"
+#include "config/RecordingSettings.h"
 #include "config/SettingsKeys.h"
 #include "join/JoinRun.h"
 #include "join/Tfm_list.h"
@@ -34,7 +33,10 @@ void pumpEvents() { QCoreApplication::processEvents(); }
 
 }  // namespace
 
-JoinEngine::JoinEngine(Parts parts, QObject* parent) : QObject(parent), p_(std::move(parts)) {}
+JoinEngine::JoinEngine(Parts parts, QObject* parent)
+    : QObject(parent), p_(std::move(parts)), activity_(p_.activity->claim(ActivityOwner::Join))
+{
+}
 
 void JoinEngine::information(const QString& text) { p_.dialogs->information(p_.list, text); }
 
@@ -49,11 +51,11 @@ bool JoinEngine::refused(const QString& output, const QStringList& inputs)
 
 bool JoinEngine::busy()
 {
-    const AppState& state = *p_.state;
-    if (state.playing) information(QStringLiteral("Please stop playing first."));
+    const ActivityState& state = activity_.state();
+    if (state.playing()) information(QStringLiteral("Please stop playing first."));
     // Recording writes through the same writer.
-    else if (state.recording) information(QStringLiteral("Please stop recording first."));
-    return state.playing || state.recording || state.joining;
+    else if (state.recording()) information(QStringLiteral("Please stop recording first."));
+    return !state.idle();
 }
 
 bool JoinEngine::replaceRefused(const QString& chosen, const QString& output)
@@ -65,13 +67,13 @@ bool JoinEngine::replaceRefused(const QString& chosen, const QString& output)
 
 void JoinEngine::JoinFiles()
 {
-    AppState& state = *p_.state;
     if (p_.list->count() == 0) return information(QStringLiteral("Please add file!"));
     if (busy()) return;
 
-    const SettingsFile& settings = *p_.settings();
+    // As stored: a join runs no save step.
+    const RecordingSettings settings = RecordingSettings::load(*p_.settings());
     namespace Output = SettingsKeys::Output;
-    QString dir = settings.readText(Output::Section, Output::Dir, Output::directoryDefault());
+    QString dir = settings.output.folder;
     if (dir.isEmpty()) dir = Output::directoryDefault();
     QDir().mkdir(dir);  // the dialog copes with a folder that could not be made
     const QString chosen = p_.dialogs->saveFile(p_.list, dir, kSaveFilter);
@@ -84,11 +86,11 @@ void JoinEngine::JoinFiles()
     // meanwhile and taken the writer.
     if (busy()) return;
 
-    const WavFormat format = configuredWavFormat(settings);
+    const WavFormat format = configuredWavFormat(settings.wav);
     JoinRun::Listener listener;
     listener.entryStarted = [this](int entry) { entryStarted(entry); };
     listener.entryFinished = [this](int) { entryFinished(); };
-    listener.stopRequested = [&state] { return !state.joining; };
+    listener.stopRequested = [this] { return stopRequested_; };
     listener.tick = [this, count = inputs.size()](const JoinRun::Progress& at) {
         showProgress(int(at.share(int(count)) * ISkinScrollBar::kMaxPosition));
         emit blockJoined(at.entry, at.entryDone, at.entryLength);
@@ -96,7 +98,8 @@ void JoinEngine::JoinFiles()
     };
     JoinRun run(*p_.reader, *p_.writer, std::move(listener));
     run.setTickInterval(tickMs_);
-    state.joining = true;
+    activity_.set(Activity::Joining);
+    stopRequested_ = false;
     current_ = -1;
     if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Joining into " + output);
     showProgress(0);
@@ -109,7 +112,7 @@ void JoinEngine::JoinFiles()
     }
     endRun();
     // Closing the program stops the run; it ends without opening anything.
-    if (!state.quitting) p_.shell->openFolder(QFileInfo(output).absolutePath() + QLatin1Char('/'));
+    if (!(p_.quitting && p_.quitting())) p_.shell->openFolder(QFileInfo(output).absolutePath() + QLatin1Char('/'));
 }
 
 void JoinEngine::entryStarted(int entry)
@@ -130,7 +133,8 @@ void JoinEngine::entryFinished()
 
 void JoinEngine::endRun() noexcept
 {
-    p_.state->joining = false;
+    activity_.finish();
+    stopRequested_ = false;
     entryFinished();
     awake_.reset();
     setStatusCaption(QStringLiteral("Time"));

@@ -2,10 +2,11 @@
 // The list window's join: asks for the output, then drives a JoinRun over the
 // files of the join list, in list order, into one WAV file in the configured
 // WAV format. The run stays on the UI thread and pumps the event loop as it
-// goes, so the windows stay live; clearing AppState::joining (the "stopj"
-// element, the error handler, closing the main window) stops it and keeps
-// what was joined so far, completed as a WAV file.
+// goes, so the windows stay live; RequestStop (the "stopj" element, the error
+// handler, closing the main window) stops it and keeps what was joined so
+// far, completed as a WAV file.
 
+#include "app/Activity.h"
 #include "platform/SleepInhibitor.h"
 
 #include <QObject>
@@ -21,13 +22,15 @@ class Shell;
 class TAudioFile2;
 class TSkin;
 class Tfm_list;
-struct AppState;
 
 class JoinEngine : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        AppState* state = nullptr;
+        // The join claims its owner handle of it.
+        ActivityState* activity = nullptr;
+        // The program is closing: the run ends without opening its folder.
+        std::function<bool()> quitting;
         Tfm_list* list = nullptr;
         TAudioFile2* writer = nullptr;
         TAudioFile2* reader = nullptr;
@@ -46,6 +49,8 @@ public:
     // of what was joined), clears joining and raises TamselError naming the
     // file it happened on.
     void JoinFiles();
+    // The run stops at its next check; nothing when no run goes.
+    void RequestStop() { stopRequested_ = true; }
 
     // How often the run pumps the event loop and shows its progress; 0 after
     // every block.
@@ -64,13 +69,15 @@ private:
     bool replaceRefused(const QString& chosen, const QString& output);
     void entryStarted(int entry);
     void entryFinished();
-    // Clears joining and puts the list back as it was.
+    // Ends the activity and puts the list back as it was.
     void endRun() noexcept;
     void setStatusCaption(const QString& caption);
     void showProgress(int position);
     void information(const QString& text);
 
     Parts p_;
+    ActivityState::Handle activity_;
+    bool stopRequested_ = false;
     int current_ = -1;     // the entry showing "Converting", or -1
     QString keptTime_;     // its time text
     int tickMs_ = 50;

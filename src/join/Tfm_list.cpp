@@ -1,6 +1,6 @@
 #include "join/Tfm_list.h"
 
-#include "platform/AppState.h"
+#include "app/Activity.h"
 #include "platform/Docking.h"
 #include "components/TAudioFile2.h"
 #include "components/TSkin.h"
@@ -30,11 +30,11 @@ constexpr int kPathRole = Qt::UserRole;
 
 }  // namespace
 
-Tfm_list::Tfm_list(AppState& state, TSkin& skin, QWidget* mainWindow)
+Tfm_list::Tfm_list(const ActivityState& activity, WindowDrag& drag, TSkin& skin, QWidget* mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                            | Qt::WindowCloseButtonHint),
-      state_(state), skin_(skin), main_(mainWindow)
+      activity_(activity), drag_(drag), skin_(skin), main_(mainWindow)
 {
     setObjectName("fm_list");
     setWindowTitle("List");
@@ -123,38 +123,42 @@ void Tfm_list::appendFile(const QString& path)
     lv->setItem(row, 1, new QTableWidgetItem(time));
 }
 
+bool Tfm_list::appendFiles(const QStringList& paths)
+{
+    bool any = false;
+    for (const QString& path : paths) {
+        try {
+            appendFile(path);
+            any = true;
+        } catch (const std::exception&) {
+            dialogs_->information(this, "Read " + path + " error!!");
+        }
+    }
+    return any;
+}
+
 void Tfm_list::AddFiles()
 {
     if (!reader_ || !dialogs_) return;
-    QStringList files;
-    if (state_.addingRecordedFile) {
-        files << state_.outputFileName;
-    } else {
-        if (state_.recording || state_.playing) return;
-        files = dialogs_->openFiles(main_, QString(), kOpenFilter);
-        if (files.isEmpty()) return;
-    }
+    if (activity_.recording() || activity_.playing()) return;
+    const QStringList files = dialogs_->openFiles(main_, QString(), kOpenFilter);
+    if (files.isEmpty()) return;
     const int firstAdded = lv->rowCount();
-    for (const QString& path : files) {
-        try {
-            appendFile(path);
-        } catch (const std::exception&) {
-            dialogs_->information(this, "Read " + path + " error!!");
-            continue;
-        }
-        if (state_.addingRecordedFile) {
-            selectOnly(lv->rowCount() - 1);
-            if (state_.listWindowShown) lv->setFocus();
-        } else {
-            selectOnly(firstAdded);
-        }
-    }
+    if (appendFiles(files)) selectOnly(firstAdded);
+}
+
+void Tfm_list::AddRecordedFile(const QString& path)
+{
+    if (!reader_ || !dialogs_) return;
+    if (!appendFiles({path})) return;
+    selectOnly(lv->rowCount() - 1);
+    if (shown_) lv->setFocus();
 }
 
 void Tfm_list::RemoveSelected()
 {
     // A join reads the entries by position, so the list holds still under it.
-    if (state_.recording || state_.playing || state_.joining) return;
+    if (!activity_.idle()) return;
     int row = 0;
     while (row < lv->rowCount()) {
         if (lv->selectionModel()->isRowSelected(row, QModelIndex()))
@@ -183,7 +187,7 @@ void Tfm_list::swapEntries(int a, int b)
 void Tfm_list::MoveUp()
 {
     const int i = selectedIndex();
-    if (i <= 0 || state_.joining) return;
+    if (i <= 0 || activity_.joining()) return;
     swapEntries(i, i - 1);
     lv->setFocus();
 }
@@ -191,14 +195,14 @@ void Tfm_list::MoveUp()
 void Tfm_list::MoveDown()
 {
     const int i = selectedIndex();
-    if (i < 0 || i >= lv->rowCount() - 1 || state_.joining) return;
+    if (i < 0 || i >= lv->rowCount() - 1 || activity_.joining()) return;
     swapEntries(i, i + 1);
     lv->setFocus();
 }
 
 void Tfm_list::lvClick()
 {
-    if (lv->rowCount() == 0 || state_.playing) return;
+    if (lv->rowCount() == 0 || activity_.playing()) return;
     const int i = selectedIndex();
     if (i >= 0) {
         rememberedIndex_ = i;
@@ -222,41 +226,25 @@ void Tfm_list::FormShow()
     skin_.ApplyFormToWindow(this, "listwin");
     move(main_->x(), main_->y() + main_->height());
     show();
-    state_.listWindowShown = true;
+    shown_ = true;
 }
 
 void Tfm_list::closeEvent(QCloseEvent* event)
 {
-    state_.listWindowShown = false;
+    shown_ = false;
     event->accept();
 }
 
-void Tfm_list::FormMouseDown(QPoint pos)
-{
-    if (state_.pressOnElement) {
-        listDragIdle_ = true;
-    } else {
-        listDragIdle_ = false;
-        listDragOrigin_ = pos;
-    }
-}
+void Tfm_list::FormMouseDown(QPoint pos) { drag_.listPressed(pos); }
 
 void Tfm_list::FormMouseMove(QPoint pos)
 {
-    if (listDragIdle_ || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
-    // The shared press flag stands for "docked" while the list window moves.
-    const auto r = dragListWindow(main_->frameGeometry(), frameGeometry(), pos, listDragOrigin_,
-                                  state_.pressOnElement);
-    state_.pressOnElement = r.docked;
-    if (r.listPos != QWidget::pos()) move(r.listPos);
+    const bool leftDown = QGuiApplication::mouseButtons() & Qt::LeftButton;
+    const auto to = drag_.listMoved(main_->frameGeometry(), frameGeometry(), pos, leftDown);
+    if (to && *to != QWidget::pos()) move(*to);
 }
 
-void Tfm_list::FormMouseUp()
-{
-    listDragIdle_ = true;
-    state_.pressOnElement = false;
-    state_.noWindowDrag = true;
-}
+void Tfm_list::FormMouseUp() { drag_.listReleased(); }
 
 void Tfm_list::mousePressEvent(QMouseEvent* event)
 {

@@ -4,17 +4,19 @@
 
 #include <QWidget>
 
+class ActivityState;
 class Dialogs;
 class QTableWidget;
 class TAudioFile2;
 class TSkin;
-struct AppState;
+class WindowDrag;
 
 class Tfm_list : public QWidget {
     Q_OBJECT
 public:
-    // mainWindow is the window this one docks to.
-    Tfm_list(AppState& state, TSkin& skin, QWidget* mainWindow);
+    // mainWindow is the window this one docks to; drag is what the pointer
+    // does to the two windows, shared with it.
+    Tfm_list(const ActivityState& activity, WindowDrag& drag, TSkin& skin, QWidget* mainWindow);
 
     QTableWidget* lv;
 
@@ -22,16 +24,14 @@ public:
     // files and report failures; both are needed before AddFiles.
     void setAudio(TAudioFile2* reader, Dialogs* dialogs);
 
+    // Files the user chooses in the open dialog.
     void AddFiles();
+    // A finished recording; it becomes the selected entry.
+    void AddRecordedFile(const QString& path);
     void RemoveSelected();
     void MoveUp();
     void MoveDown();
     void lvClick();
-    // The same operations under their button names.
-    void btn_addClick() { AddFiles(); }
-    void btn_removeClick() { RemoveSelected(); }
-    void btn_upClick() { MoveUp(); }
-    void btn_downClick() { MoveDown(); }
 
     int count() const;
     QString entryPath(int row) const;
@@ -42,6 +42,8 @@ public:
 
     // Skins the window, places it under the main window and shows it.
     void FormShow();
+    // Shown by FormShow and not closed since.
+    bool shown() const { return shown_; }
 
     void FormMouseDown(QPoint pos);
     void FormMouseMove(QPoint pos);
@@ -58,14 +60,17 @@ protected:
 private:
     // Measures one file and appends it; raises when it cannot be read.
     void appendFile(const QString& path);
+    // Appends each file, telling the user of those that cannot be read; false
+    // when none could.
+    bool appendFiles(const QStringList& paths);
     void setSelected(int row, bool selected);
     void swapEntries(int a, int b);
 
-    AppState& state_;
+    const ActivityState& activity_;
+    WindowDrag& drag_;
     TSkin& skin_;
     QWidget* main_;
-    bool listDragIdle_ = false;
-    QPoint listDragOrigin_;
+    bool shown_ = false;
     TAudioFile2* reader_ = nullptr;
     Dialogs* dialogs_ = nullptr;
     int rememberedIndex_ = 0;

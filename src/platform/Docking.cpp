@@ -52,3 +52,42 @@ ListDragResult dragListWindow(const QRect& main, const QRect& list, QPoint pos, 
     }
     return {l, docked};
 }
+
+void WindowDrag::mainPressed(QPoint pos)
+{
+    noWindowDrag_ = pressOnElement_;
+    if (!pressOnElement_) mainOrigin_ = pos;
+}
+
+MainDragResult WindowDrag::mainMoved(const QRect& main, const QRect& list, QPoint pos, bool leftDown) const
+{
+    return dragMainWindow(main, list, pos, mainOrigin_, !noWindowDrag_ && leftDown);
+}
+
+void WindowDrag::listPressed(QPoint pos)
+{
+    listIdle_ = pressOnElement_;
+    listDocked_ = false;
+    if (!pressOnElement_) listOrigin_ = pos;
+}
+
+std::optional<QPoint> WindowDrag::listMoved(const QRect& main, const QRect& list, QPoint pos, bool leftDown)
+{
+    if (listIdle_ || !leftDown) return std::nullopt;
+    const ListDragResult r = dragListWindow(main, list, pos, listOrigin_, listDocked_);
+    listDocked_ = r.docked;
+    return r.listPos;
+}
+
+void WindowDrag::released()
+{
+    noWindowDrag_ = true;
+    pressOnElement_ = false;
+}
+
+void WindowDrag::listReleased()
+{
+    listIdle_ = true;
+    listDocked_ = false;
+    released();
+}

@@ -1,6 +1,5 @@
 #include "playback/PlaybackControl.h"
 
-#include "platform/AppState.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioVisualizationEx2.h"
@@ -28,7 +27,8 @@ int64_t mulDivRounded(int64_t a, int64_t b, int64_t c)
 
 }  // namespace
 
-PlaybackControl::PlaybackControl(Parts parts, QObject* parent) : QObject(parent), p_(std::move(parts))
+PlaybackControl::PlaybackControl(Parts parts, QObject* parent)
+    : QObject(parent), p_(std::move(parts)), activity_(p_.activity->claim(ActivityOwner::Playback))
 {
     using ErrorBoundary::guarded;
     TAudioPlayer2* player = p_.player;
@@ -70,21 +70,20 @@ void PlaybackControl::show(Text which, const QString& text) const
 
 bool PlaybackControl::feeding() const
 {
-    const AppState& st = *p_.state;
-    return st.playing && !st.playbackPaused && p_.reader->IsOpen();
+    return activity_.state().current() == Activity::Playing && p_.reader->IsOpen();
 }
 
 void PlaybackControl::PlayCommand()
 {
-    AppState& st = *p_.state;
-    if (st.joining) return;
-    if (st.playbackPaused) {
+    const ActivityState& st = activity_.state();
+    if (st.joining()) return;
+    if (st.playbackPaused()) {
         p_.player->StartPlay();
-        st.playbackPaused = false;
+        activity_.set(Activity::Playing);
         return;
     }
-    if (st.playing) return;
-    if (st.recording) {
+    if (st.playing()) return;
+    if (st.recording()) {
         p_.dialogs->information(p_.dialogParent, "Please stop recording first.");
         return;
     }
@@ -98,10 +97,10 @@ void PlaybackControl::PlayCommand()
     }
     const QString path = list.path(entry);
 
-    st.positionSamples = 0;
-    st.positionBase = 0;
-    st.playing = true;
-    st.playbackPaused = false;
+    positionSamples_ = 0;
+    positionBase_ = 0;
+    // Set before anything can fail, so the error handler's stop finds it.
+    activity_.set(Activity::Playing);
     if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Playing " + path);
 
     QFile file(path);
@@ -168,49 +167,47 @@ void PlaybackControl::AudioPlayer21EndArrayPlay()
 
 void PlaybackControl::AudioPlayer21EndPlay()
 {
-    if (p_.state->playing) StopPlayback();
+    if (activity_.state().playing()) StopPlayback();
 }
 
 void PlaybackControl::AudioPlayer21Timer(qint64 currentSamples, int, int)
 {
-    AppState& st = *p_.state;
     // A tick from before a pause or stop would count its frames twice.
-    if (!st.playing || st.playbackPaused) return;
-    st.positionSamples = st.positionBase + currentSamples;
+    if (activity_.state().current() != Activity::Playing) return;
+    positionSamples_ = positionBase_ + currentSamples;
     showPosition();
 }
 
 void PlaybackControl::showPosition()
 {
-    const AppState& st = *p_.state;
-    if (!st.noWindowDrag) return;
-    const int64_t ms = p_.player->SamplesToMs(st.positionSamples);
+    if (p_.textsFollow && !p_.textsFollow()) return;
+    const int64_t ms = p_.player->SamplesToMs(positionSamples_);
     show(Text::Time, "Time:" + timeTextFromMs(ms));
-    if (st.barFollows && p_.bar.setPosition)
-        p_.bar.setPosition(barFromPosition(st.positionSamples, p_.reader->Samples()));
+    if ((!p_.bar.follows || p_.bar.follows()) && p_.bar.setPosition)
+        p_.bar.setPosition(barFromPosition(positionSamples_, p_.reader->Samples()));
 }
 
 void PlaybackControl::TogglePlaybackPause()
 {
-    AppState& st = *p_.state;
-    if (!st.playing) return;
-    if (!st.playbackPaused) {
-        st.positionBase = st.positionSamples;
+    const ActivityState& st = activity_.state();
+    if (!st.playing()) return;
+    if (!st.playbackPaused()) {
+        positionBase_ = positionSamples_;
         p_.player->StopPlay();
+        activity_.set(Activity::PlaybackPaused);
         // The player drops what it had queued; the resume starts where the
         // sound stopped, not where the reader had got to.
-        p_.reader->Seek(st.positionBase, 3);
+        p_.reader->Seek(positionBase_, 3);
     } else {
         p_.player->StartPlay();
+        activity_.set(Activity::Playing);
     }
-    st.playbackPaused = !st.playbackPaused;
 }
 
 void PlaybackControl::SeekFromBar()
 {
-    AppState& st = *p_.state;
-    if (!st.playing) return;
-    st.barFollows = true;
+    const ActivityState& st = activity_.state();
+    if (!st.playing()) return;
     p_.player->StopPlay();
     const int bar = p_.bar.position ? p_.bar.position() : 0;
     if (bar > kBarEnd) {
@@ -219,20 +216,18 @@ void PlaybackControl::SeekFromBar()
     }
     const int64_t target = positionFromBar(bar, p_.reader->Samples());
     p_.reader->Seek(target, 3);
-    st.positionBase = target;
-    st.positionSamples = target;
+    positionBase_ = target;
+    positionSamples_ = target;
     // A seek during a pause moves the position and keeps the pause.
-    if (!st.playbackPaused) p_.player->StartPlay();
+    if (!st.playbackPaused()) p_.player->StartPlay();
     showPosition();
 }
 
 void PlaybackControl::StopPlayback()
 {
-    AppState& st = *p_.state;
-    if (st.joining) return;
-    st.positionBase = 0;
-    st.playing = false;
-    st.playbackPaused = false;
+    if (activity_.state().joining()) return;
+    positionBase_ = 0;
+    activity_.finish();
     awake_.reset();
     auto clear = [this] {
         for (Text t : {Text::FileName, Text::Info, Text::Size, Text::Time}) show(t, QString());

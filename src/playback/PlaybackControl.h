@@ -4,7 +4,8 @@
 // the time, info, name and size texts and the seek bar, and pauses, resumes,
 // seeks and stops.
 
-#include "platform/AppState.h"
+#include "app/Activity.h"
+#include "app/DisplayText.h"
 #include "platform/SleepInhibitor.h"
 
 #include <QObject>
@@ -37,16 +38,21 @@ public:
         std::function<void(int)> setPosition;  // sets and redraws
         std::function<int()> position;
         std::function<void(bool)> setEnabled;
+        // False while the user holds the bar: playback does not move it.
+        std::function<bool()> follows;
     };
 
     struct Parts {
-        AppState* state = nullptr;
+        // The player claims its owner handle of it.
+        ActivityState* activity = nullptr;
         TAudioFile2* reader = nullptr;
         TAudioPlayer2* player = nullptr;
         TAudioVisualizationEx2* levels = nullptr;
         Dialogs* dialogs = nullptr;
         QWidget* dialogParent = nullptr;
         std::function<void(Text, const QString&)> showText;
+        // False while a window may be dragged: the time text and bar hold still.
+        std::function<bool()> textsFollow;
         Bar bar;
         Entries entries;
         SleepInhibitor* sleepInhibitor = nullptr;
@@ -70,6 +76,9 @@ public:
     void AudioPlayer21EndArrayPlay();
     void AudioPlayer21EndPlay();
 
+    // Frames played of the open file, pauses and seeks included.
+    int64_t position() const { return positionSamples_; }
+
     // Position to bar and back, rounded; a file of no frames sits at 0.
     static int barFromPosition(int64_t position, int64_t length);
     static int64_t positionFromBar(int bar, int64_t length);
@@ -82,6 +91,9 @@ private:
     bool feeding() const;
 
     Parts p_;
+    ActivityState::Handle activity_;
+    int64_t positionBase_ = 0;     // frames reached at the last pause or seek
+    int64_t positionSamples_ = 0;  // positionBase_ plus frames since the last start
     int playBlockFrames_ = kBlockFrames;
     std::unique_ptr<SleepInhibitor::Hold> awake_;  // while a file is open for playback
 };

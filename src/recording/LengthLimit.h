@@ -1,12 +1,12 @@
 #pragma once
 // The file length limit, asked on every timer tick of a recording.
 
-#include <cstdint>
+#include "config/RecordingSettings.h"
 
-class SettingsFile;
+#include <cstdint>
 
 enum class LengthLimitAction { None, Stop, StopAndStartNext };
 
 // What to do once a file has `seconds` of recorded time. Raises TamselError
-// when the stored limit is not a whole number.
-LengthLimitAction checkLengthLimit(const SettingsFile& settings, int64_t seconds);
+// when the limit is not a whole number.
+LengthLimitAction checkLengthLimit(const RecordingSettings::LengthLimit& limit, int64_t seconds);

@@ -1,7 +1,7 @@
 #include "recording/OutputSetup.h"
 
 #include "components/TAudioFile2.h"
-#include "config/SettingsFile.h"
+#include "config/RecordingSettings.h"
 #include "config/SettingsKeys.h"
 #include "config/ValueTables.h"
 #include "platform/Error.h"
@@ -63,11 +63,11 @@ QString firstFreeName(const QString& stem, const QString& extension)
     return name;
 }
 
-QString setWav(const SettingsFile& s, TAudioFile2& writer)
+QString setWav(const RecordingSettings::Wav& wav, TAudioFile2& writer)
 {
-    const WavFormat f = configuredWavFormat(s);
+    const WavFormat f = configuredWavFormat(wav);
     writer.SetWavFormat(f.sampleRate, f.channels, f.bitsPerSample);
-    const int mode = s.readInteger(K::Wav::Section, K::Wav::Mode, K::Wav::ModeDefault);
+    const int mode = wav.mode;
     if (mode == 1) return QStringLiteral("File Info: Mono 4B 800HZ");
     if (mode == 2)
         return QStringLiteral("File Info: %1 %2B %3HZ")
@@ -75,21 +75,17 @@ QString setWav(const SettingsFile& s, TAudioFile2& writer)
     return QStringLiteral("File Info: stereo 16B 44100HZ");
 }
 
-OutputSetup setOgg(const SettingsFile& s, TAudioFile2& writer)
+OutputSetup setOgg(const RecordingSettings::Ogg& ogg, TAudioFile2& writer)
 {
     using namespace K::Ogg;
-    const int rate = tableValue(T::SampleRates, s.readInteger(Section, Frequency, FrequencyDefault),
-                                FrequencyDefault);
-    const int channels = channelCount(s.readInteger(Section, Channel, ChannelDefault), ChannelDefault);
-    const int nominal = tableValue(T::NominalBitrates, s.readInteger(Section, Bitrate, BitrateDefault),
-                                   BitrateDefault);
-    const int low = tableValue(T::Bitrates, s.readInteger(Section, MinBitrate, MinBitrateDefault),
-                               MinBitrateDefault);
-    const int high = tableValue(T::Bitrates, s.readInteger(Section, MaxBitrate, MaxBitrateDefault),
-                                MaxBitrateDefault);
+    const int rate = tableValue(T::SampleRates, ogg.frequency, FrequencyDefault);
+    const int channels = channelCount(ogg.channel, ChannelDefault);
+    const int nominal = tableValue(T::NominalBitrates, ogg.bitrate, BitrateDefault);
+    const int low = tableValue(T::Bitrates, ogg.minBitrate, MinBitrateDefault);
+    const int high = tableValue(T::Bitrates, ogg.maxBitrate, MaxBitrateDefault);
     OutputSetup out;
-    if (s.readBool(Section, EnableQuality, EnableQualityDefault)) {
-        const int quality = s.readInteger(Section, Quality, QualityDefault);
+    if (ogg.byQuality) {
+        const int quality = ogg.quality;
         writer.SetOggFormat(rate, channels, nominal, low, high, quality);
         out.infoText = QStringLiteral("File Info: %1 %2Q %3HZ").arg(channelName(channels)).arg(quality).arg(rate);
     } else if (!writer.CheckOggFormat(rate, channels, nominal, low, high)) {
@@ -101,45 +97,41 @@ OutputSetup setOgg(const SettingsFile& s, TAudioFile2& writer)
     return out;
 }
 
-QString setRaw(const SettingsFile& s, TAudioFile2& writer)
+QString setRaw(const RecordingSettings::Raw& raw, TAudioFile2& writer)
 {
     using namespace K::Raw;
-    const int code = s.readInteger(Section, Format, FormatDefault);
-    const int rate = tableValue(T::SampleRates, s.readInteger(Section, F, FDefault), FDefault);
-    const int channels = channelCount(s.readInteger(Section, C, CDefault), CDefault);
-    const int bits = tableValue(T::BitDepths, s.readInteger(Section, B, BDefault), BDefault);
-    writer.SetRawFormat(code, rate, channels, bits);
+    const int rate = tableValue(T::SampleRates, raw.frequency, FDefault);
+    const int channels = channelCount(raw.channel, CDefault);
+    const int bits = tableValue(T::BitDepths, raw.bit, BDefault);
+    writer.SetRawFormat(raw.sampleFormat, rate, channels, bits);
     return QStringLiteral("File Info: %1 %2B %3HZ").arg(channelName(channels)).arg(bits).arg(rate);
 }
 
 }  // namespace
 
-WavFormat configuredWavFormat(const SettingsFile& s)
+WavFormat configuredWavFormat(const RecordingSettings::Wav& wav)
 {
     using namespace K::Wav;
-    const int mode = s.readInteger(Section, Mode, ModeDefault);
-    if (mode == 1) return {800, 1, 4};
-    if (mode == 2)
-        return {tableValue(T::SampleRates, s.readInteger(Section, Frequency, FrequencyDefault),
-                           FrequencyDefault),
-                channelCount(s.readInteger(Section, Channel, ChannelDefault), ChannelDefault),
-                tableValue(T::BitDepths, s.readInteger(Section, Bit, BitDefault), BitDefault)};
+    if (wav.mode == 1) return {800, 1, 4};
+    if (wav.mode == 2)
+        return {tableValue(T::SampleRates, wav.frequency, FrequencyDefault),
+                channelCount(wav.channel, ChannelDefault), tableValue(T::BitDepths, wav.bit, BitDefault)};
     // CD quality, also for a mode this program does not know.
     return {44100, 2, 16};
 }
 
-OutputSetup setUpOutput(const SettingsFile& s, TAudioFile2& writer, const QDateTime& now,
+OutputSetup setUpOutput(const RecordingSettings& s, TAudioFile2& writer, const QDateTime& now,
                         bool continuing)
 {
     using namespace K::Output;
-    QString dir = s.readText(Section, Dir, directoryDefault());
+    QString dir = s.output.folder;
     if (dir.isEmpty()) dir = directoryDefault();
     makeDirectory(dir);
     const QString folder = dir.endsWith('/') ? dir : dir + '/';
 
-    const QString mainName = s.readText(Section, OutName, OutNameDefault);
-    const bool custom = s.readBool(Section, RbCust, RbCustRecordingDefault);
-    int format = s.readInteger(Section, Format, FormatDefault);
+    const QString mainName = s.output.mainName;
+    const bool custom = s.output.customNaming;
+    int format = s.output.format;
     if (format != FormatOgg && format != FormatRaw) format = FormatWav;
 
     QString stem = folder + mainName;
@@ -148,12 +140,12 @@ OutputSetup setUpOutput(const SettingsFile& s, TAudioFile2& writer, const QDateT
 
     OutputSetup out;
     if (format == FormatOgg) {
-        out = setOgg(s, writer);
+        out = setOgg(s.ogg, writer);
     } else if (format == FormatRaw) {
-        out.infoText = setRaw(s, writer);
+        out.infoText = setRaw(s.raw, writer);
         out.taggable = false;
     } else {
-        out.infoText = setWav(s, writer);
+        out.infoText = setWav(s.wav, writer);
     }
     out.fileName = continuing ? firstFreeName(stem, extension) : stem + extension;
     return out;

@@ -1,11 +1,12 @@
 #pragma once
-// Builds a recording's file name from the settings, creates its folder and
+// Builds a recording's file name from its settings, creates its folder and
 // sets the writer's format, as each new recording starts.
+
+#include "config/RecordingSettings.h"
 
 #include <QDateTime>
 #include <QString>
 
-class SettingsFile;
 class TAudioFile2;
 
 struct OutputSetup {
@@ -24,12 +25,12 @@ struct WavFormat {
 };
 
 // The WAV format "wav"/"mode" selects; recordings and joins are written in it.
-WavFormat configuredWavFormat(const SettingsFile& settings);
+WavFormat configuredWavFormat(const RecordingSettings::Wav& wav);
 
 // `continuing` marks the next file of a recording cut at its length limit:
 // that file never takes the name of an existing file, it gets "-2", "-3", ...
 // Raises TamselError when the output folder cannot be made.
-OutputSetup setUpOutput(const SettingsFile& settings, TAudioFile2& writer, const QDateTime& now,
+OutputSetup setUpOutput(const RecordingSettings& settings, TAudioFile2& writer, const QDateTime& now,
                         bool continuing);
 
 // "File Name:" and the part of the path from the main name on.

@@ -1,6 +1,5 @@
 #include "recording/RecordingControl.h"
 
-#include "platform/AppState.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioInformation2.h"
 #include "components/TAudioRecord2.h"
@@ -19,7 +18,7 @@
 #include <exception>
 
 RecordingControl::RecordingControl(Parts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts))
+    : QObject(parent), p_(std::move(parts)), activity_(p_.activity->claim(ActivityOwner::Recording))
 {
     using ErrorBoundary::guarded;
     connect(p_.recorder, &TAudioRecord2::OnEndArrayRecord, this,
@@ -45,18 +44,27 @@ void RecordingControl::show(Text which, const QString& text) const
     if (p_.showText) p_.showText(which, text);
 }
 
+bool RecordingControl::textsFollow() const { return !p_.textsFollow || p_.textsFollow(); }
+
+void RecordingControl::saveSettings()
+{
+    SettingsFile& file = settings();
+    if (p_.edited) p_.edited->save(file);
+    if (p_.closeSettingsWindow) p_.closeSettingsWindow();
+}
+
 void RecordingControl::RecordCommand()
 {
-    AppState& st = *p_.state;
-    if (st.joining) return;
-    if (!st.recording && !st.recordingPaused && p_.saveSettingsWindow) p_.saveSettingsWindow();
-    if (st.recordingPaused) {
-        st.recordingPaused = false;
+    const ActivityState& st = activity_.state();
+    if (st.joining()) return;
+    if (!st.recording()) saveSettings();
+    if (st.recordingPaused()) {
+        activity_.set(Activity::Recording);
         p_.recorder->StartRecord();
         return;
     }
-    if (st.recording) return;
-    if (st.playing) {
+    if (st.recording()) return;
+    if (st.playing()) {
         p_.dialogs->information(p_.dialogParent, "Please stop playing first.");
         return;
     }
@@ -65,12 +73,12 @@ void RecordingControl::RecordCommand()
 
 void RecordingControl::startNewFile()
 {
-    AppState& st = *p_.state;
     const bool continuing = continuing_;
     continuing_ = false;
-    const OutputSetup out =
-        setUpOutput(settings(), *p_.writer, QDateTime::currentDateTime(), continuing);
-    st.outputFileName = out.fileName;
+    // What the save step left in the file, hand-edited sections included.
+    used_ = RecordingSettings::load(settings(), SettingsKeys::Output::RbCustRecordingDefault);
+    const OutputSetup out = setUpOutput(used_, *p_.writer, QDateTime::currentDateTime(), continuing);
+    outputFileName_ = out.fileName;
     taggable_ = out.taggable;
     fileLost_ = false;
     if (!out.refusal.isEmpty()) {
@@ -80,18 +88,14 @@ void RecordingControl::startNewFile()
     show(Text::Info, out.infoText);
 
     if (p_.writer->IsOpen()) p_.writer->CloseFile();
-    p_.writer->OpenWrite(st.outputFileName, 0);
+    p_.writer->OpenWrite(outputFileName_, 0);
     framesWritten_ = 0;
     writeFailed_ = false;
-    st.positionSamples = 0;
-    st.recording = true;
-    st.recordingPaused = false;
-    if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Recording to " + st.outputFileName);
+    positionSamples_ = 0;
+    activity_.set(Activity::Recording);
+    if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Recording to " + outputFileName_);
     if (p_.levels) p_.levels->show();
-    show(Text::FileName,
-         fileNameText(st.outputFileName, settings().readText(SettingsKeys::Output::Section,
-                                                             SettingsKeys::Output::OutName,
-                                                             SettingsKeys::Output::OutNameDefault)));
+    show(Text::FileName, fileNameText(outputFileName_, used_.output.mainName));
     p_.recorder->SetFormat(p_.writer->ArraySampleRate(), p_.writer->ArrayChannels());
     p_.recorder->SetArraySize(p_.recorder->MsToSamples(200));
     p_.recorder->StartRecord();
@@ -100,28 +104,31 @@ void RecordingControl::startNewFile()
 
 void RecordingControl::ToggleRecordingPause()
 {
-    AppState& st = *p_.state;
-    if (!st.recordingPaused) {
-        st.positionBase = st.positionSamples;
+    const ActivityState& st = activity_.state();
+    if (!st.recording()) return;
+    if (!st.recordingPaused()) {
+        positionBase_ = positionSamples_;
         p_.recorder->StopRecord();
+        activity_.set(Activity::RecordingPaused);
     } else {
         p_.recorder->StartRecord();
+        activity_.set(Activity::Recording);
     }
-    st.recordingPaused = !st.recordingPaused;
 }
 
 void RecordingControl::StopRecording()
 {
-    AppState& st = *p_.state;
-    if (st.joining) return;
-    st.positionBase = 0;
+    const ActivityState& st = activity_.state();
+    if (st.joining()) return;
+    const bool recording = st.recording();
+    positionBase_ = 0;
     p_.recorder->StopRecord();
     // The frames after the last full block end the file where the user
     // stopped, not up to a block earlier.
     // A writer that has failed (a full disk) gets nothing more, and a failing
     // last write still lets the file be closed and listed before it is reported.
     std::exception_ptr lastWriteError;
-    if (st.recording && p_.writer->IsOpen() && !writeFailed_) {
+    if (recording && p_.writer->IsOpen() && !writeFailed_) {
         const Block rest = p_.recorder->TakeRemainder();
         if (rest.samples.size() >= 2) {
             try {
@@ -134,12 +141,9 @@ void RecordingControl::StopRecording()
         }
     }
     p_.writer->CloseFile();
-    st.addingRecordedFile = true;
-    auto clear = [this, &st] {
-        st.recording = false;
+    auto clear = [this] {
+        activity_.finish();
         awake_.reset();
-        st.addingRecordedFile = false;
-        st.recordingPaused = false;
         for (Text t : {Text::FileName, Text::Info, Text::Size, Text::Time}) show(t, QString());
         if (p_.levels) p_.levels->hide();
         if (p_.disablePlayBar) p_.disablePlayBar();
@@ -147,13 +151,13 @@ void RecordingControl::StopRecording()
     try {
         // A file deleted or moved away during the recording (its loss already
         // reported) can be neither listed nor tagged under its name.
-        if ((st.recording || st.recordingPaused) && !fileLost_) {
-            if (p_.addRecordedFile) p_.addRecordedFile();
+        if (recording && !fileLost_) {
+            if (p_.addRecordedFile) p_.addRecordedFile(outputFileName_);
             // A file without audio has nothing to tag, and tag chunks behind
             // its empty data chunk would be read as audio by some players. A
             // file whose writing failed is kept as it is: a tag written onto a
             // full disk could leave it damaged.
-            if (framesWritten_ > 0 && !writeFailed_ && taggable_) TagRecording(st.outputFileName);
+            if (framesWritten_ > 0 && !writeFailed_ && taggable_) TagRecording(outputFileName_);
         }
     } catch (...) {
         clear();
@@ -166,7 +170,7 @@ void RecordingControl::StopRecording()
 void RecordingControl::AudioRecord1EndArrayRecord(int)
 {
     // A block queued before the stop has no open file to go to.
-    if (!p_.state->recording) return;
+    if (!activity_.state().recording()) return;
     const Block block = p_.recorder->GetArray();
     // Fewer than two values is no block worth keeping.
     if (block.samples.size() < 2) return;
@@ -184,8 +188,7 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
     framesWritten_ += block.frames();
     if (p_.levels) p_.levels->DisplayArray(block);
 
-    AppState& st = *p_.state;
-    const QFileInfo file(st.outputFileName);
+    const QFileInfo file(outputFileName_);
     if (!file.isFile()) {
         // Deleted, or its folder renamed: the writer still completes it
         // wherever it now is, but every later block would fail here too.
@@ -193,22 +196,21 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
         p_.recorder->StopRecord();
         throw TamselError(QStringLiteral("The recording %1 is gone: it was deleted, or its folder was "
                                          "renamed, while recording. The recording has been stopped.")
-                              .arg(st.outputFileName));
+                              .arg(outputFileName_));
     }
-    if (st.noWindowDrag) show(Text::Size, QStringLiteral("File Size: %1 KB").arg(file.size() / 1024));
+    if (textsFollow()) show(Text::Size, QStringLiteral("File Size: %1 KB").arg(file.size() / 1024));
 }
 
 void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)
 {
-    AppState& st = *p_.state;
     // A tick queued before a pause or stop would count the same frames twice,
     // or restart a stopped recording at its length limit.
-    if (!st.recording || st.recordingPaused) return;
-    st.positionSamples = st.positionBase + currentSamples;
-    const int64_t seconds = p_.recorder->SamplesToMs(st.positionSamples) / 1000;
-    if (st.noWindowDrag) show(Text::Time, "Time:" + timeTextFromSeconds(seconds));
+    if (activity_.state().current() != Activity::Recording) return;
+    positionSamples_ = positionBase_ + currentSamples;
+    const int64_t seconds = p_.recorder->SamplesToMs(positionSamples_) / 1000;
+    if (textsFollow()) show(Text::Time, "Time:" + timeTextFromSeconds(seconds));
 
-    switch (checkLengthLimit(settings(), seconds)) {
+    switch (checkLengthLimit(used_.limit, seconds)) {
     case LengthLimitAction::None:
         break;
     case LengthLimitAction::Stop:

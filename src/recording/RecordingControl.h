@@ -3,7 +3,9 @@
 // the writer and the level display, keeps the time and size texts, cuts files
 // at the length limit and passes each finished file to the join list.
 
-#include "platform/AppState.h"
+#include "app/Activity.h"
+#include "config/RecordingSettings.h"
+#include "app/DisplayText.h"
 #include "platform/SleepInhibitor.h"
 
 #include <QObject>
@@ -26,7 +28,8 @@ public:
     using Text = DisplayText;
 
     struct Parts {
-        AppState* state = nullptr;
+        // The recording claims its owner handle of it.
+        ActivityState* activity = nullptr;
         TAudioRecord2* recorder = nullptr;
         TAudioFile2* writer = nullptr;
         TAudioInformation2* information = nullptr;
@@ -35,12 +38,17 @@ public:
         QWidget* dialogParent = nullptr;
         // The settings file exists once the main window has been shown.
         std::function<SettingsFile*()> settings;
+        // The program's recording settings as the settings window edits
+        // them; every start from idle saves them first. None: nothing is saved.
+        const RecordingSettings* edited = nullptr;
+        // The save step closes the settings window, open or not.
+        std::function<void()> closeSettingsWindow;
         std::function<void(Text, const QString&)> showText;
+        // False while a window may be dragged: the time and size texts hold still.
+        std::function<bool()> textsFollow;
         std::function<void()> disablePlayBar;
-        // Writes the settings window's controls to the file and closes it.
-        std::function<void()> saveSettingsWindow;
-        // The join list's add, which sees addingRecordedFile.
-        std::function<void()> addRecordedFile;
+        // Appends a finished recording to the join list.
+        std::function<void(const QString&)> addRecordedFile;
         SleepInhibitor* sleepInhibitor = nullptr;
     };
 
@@ -54,12 +62,24 @@ public:
     void AudioRecord1Timer(qint64 currentSamples, int levelLeft, int levelRight);
     void TagRecording(const QString& fileName);
 
+    // The current or last recording's file.
+    const QString& outputFileName() const { return outputFileName_; }
+    // Frames recorded into it as the last tick counted them, pauses included.
+    int64_t position() const { return positionSamples_; }
+
 private:
+    void saveSettings();
     void startNewFile();
     void show(Text which, const QString& text) const;
+    bool textsFollow() const;
     SettingsFile& settings() const;
 
     Parts p_;
+    ActivityState::Handle activity_;
+    RecordingSettings used_;  // what the file being recorded was set up with
+    QString outputFileName_;
+    int64_t positionBase_ = 0;     // frames reached at the last pause
+    int64_t positionSamples_ = 0;  // positionBase_ plus frames since the last start
     bool continuing_ = false;  // the next start continues a recording cut at its limit
     int64_t framesWritten_ = 0;  // of the file being recorded
     bool writeFailed_ = false;   // the writer refused a block of this file

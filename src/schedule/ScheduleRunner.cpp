@@ -2,15 +2,11 @@
 
 #include "config/LocaleFormats.h"
 #include "config/SettingsFile.h"
-#include "config/SettingsKeys.h"
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
 #include "platform/PowerOff.h"
-#include "schedule/Tfm_sche.h"
+#include "schedule/Schedule.h"
 
-#include <QCheckBox>
-#include <QDateEdit>
-#include <QTimeEdit>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
@@ -57,9 +53,7 @@ void ScheduleRunner::RunScheduleCheck()
     lastCheckMs_ = nowMs;
 
     SettingsFile* settings = p_.settings ? p_.settings() : nullptr;
-    if (!settings || !p_.window) return;
-    // The stored schedule counts from start-up, not from the window's first show.
-    if (!p_.window->loaded()) p_.window->loadStored();
+    if (!settings || !p_.schedule) return;
     if (nowMs <= previousMs) return;  // the same moment, or the clock was set back
 
     const qint64 last = wholeSecond(nowMs);
@@ -70,35 +64,33 @@ void ScheduleRunner::RunScheduleCheck()
 
 void ScheduleRunner::checkSecond(const QDateTime& second, SettingsFile& settings)
 {
-    const Tfm_sche& w = *p_.window;
+    const Schedule& w = *p_.schedule;
     const QLocale& locale = settings.locale();
     const QString nowText = LocaleFormats::formatTime(locale, second.time());
     const QString before = LocaleFormats::formatTime(locale, second.addSecs(-1).time());
     // A time acts in the second its text first equals the current time's text:
     // with a format without seconds that is the first second of its minute.
-    auto starts = [&](const QTimeEdit* picker) {
-        if (!w.holdsSetTime(picker)) return false;
-        const QString set = LocaleFormats::formatTime(locale, picker->time());
+    // A time nobody set never acts.
+    auto starts = [&](const std::optional<QTime>& time) {
+        if (!time) return false;
+        const QString set = LocaleFormats::formatTime(locale, *time);
         return nowText == set && before != set;
     };
 
     // Every due action runs: an error in one is reported and the rest go on.
     using ErrorBoundary::guard;
-    namespace TC = SettingsKeys::TimeClose;
-    if (settings.readBool(TC::Section, TC::BClose, false) && starts(w.dtpTime))
-        guard([this] { powerOffAction(); });
+    if (Schedule::storedPowerOff(settings) && starts(w.powerOffTime)) guard([this] { powerOffAction(); });
 
-    const int mode = w.scheduleMode;
-    if (mode != 1 && mode != 2) return;
-    for (int n = 1; n <= 3; ++n) {
-        if (!w.windowBox(n)->isChecked()) continue;
+    const int mode = w.mode;
+    if (mode != Schedule::EveryDay && mode != Schedule::SpecialDay) return;
+    for (const Schedule::Window& window : w.windows) {
+        if (!window.on) continue;
         auto onTheDay = [&] {
-            return mode == 1
-                   || LocaleFormats::formatDate(locale, second.date())
-                          == LocaleFormats::formatDate(locale, w.date_time->date());
+            return mode == Schedule::EveryDay
+                   || LocaleFormats::formatDate(locale, second.date()) == LocaleFormats::formatDate(locale, w.day);
         };
-        if (onTheDay() && starts(w.beginPicker(n))) guard([this] { beginAction(); });
-        if (onTheDay() && starts(w.endPicker(n)) && holds(p_.recording)) guard([this] { endAction(); });
+        if (onTheDay() && starts(window.begin)) guard([this] { beginAction(); });
+        if (onTheDay() && starts(window.end) && holds(p_.recording)) guard([this] { endAction(); });
     }
 }
 

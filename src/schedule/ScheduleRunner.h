@@ -11,13 +11,14 @@
 class PowerOff;
 class QTimer;
 class SettingsFile;
-class Tfm_sche;
+struct Schedule;
 
 class ScheduleRunner : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        Tfm_sche* window = nullptr;
+        // The program's schedule, as the schedule window edits it.
+        const Schedule* schedule = nullptr;
         // The settings file exists once the main window has been shown.
         std::function<SettingsFile*()> settings;
         std::function<bool()> recording;

@@ -2,7 +2,6 @@
 
 #include "config/LocaleFormats.h"
 #include "config/SettingsFile.h"
-#include "config/SettingsKeys.h"
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
 
@@ -15,10 +14,6 @@
 #include <QTimeEdit>
 
 namespace {
-
-namespace AR = SettingsKeys::AutoRec;
-namespace TC = SettingsKeys::TimeClose;
-namespace ST = SettingsKeys::ShutdownTime;
 
 template <class Widget>
 Widget* control(QWidget* parent, const char* name, QRect where)
@@ -108,6 +103,7 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
     connect(sche_bt_ok, &QPushButton::clicked, this, guarded(this, &Tfm_sche::sche_bt_okClick));
     connect(Button2, &QPushButton::clicked, this, guarded(this, &Tfm_sche::Button2Click));
     connect(Button3, &QPushButton::clicked, this, guarded(this, &Tfm_sche::Button3Click));
+    connectEdits();
 
     const QLocale locale = QLocale::system();
     for (QTimeEdit* t : {dtpTime, begins_[0], begins_[1], begins_[2], ends_[0], ends_[1], ends_[2]})
@@ -122,73 +118,90 @@ SettingsFile& Tfm_sche::settings() const
     return *s;
 }
 
+Schedule& Tfm_sche::value() const { return *value_; }
+
+void Tfm_sche::connectEdits()
+{
+    // Every change the user makes is in force at once, saved or not.
+    auto edit = [this](auto change) {
+        return ErrorBoundary::guarded([this, change](auto... args) {
+            if (!loading_) change(*value_, args...);
+        });
+    };
+    for (int i = 0; i < Schedule::kWindows; ++i) {
+        connect(boxes_[i], &QCheckBox::toggled, this, edit([i](Schedule& v, bool on) { v.windows[i].on = on; }));
+        connect(begins_[i], &QTimeEdit::timeChanged, this,
+                edit([i](Schedule& v, QTime t) { v.windows[i].begin = t; }));
+        connect(ends_[i], &QTimeEdit::timeChanged, this, edit([i](Schedule& v, QTime t) { v.windows[i].end = t; }));
+    }
+    connect(date_time, &QDateEdit::dateChanged, this, edit([](Schedule& v, QDate d) { v.day = d; }));
+    connect(CB_SHOWD, &QCheckBox::toggled, this, edit([](Schedule& v, bool on) { v.powerOff = on; }));
+    connect(dtpTime, &QTimeEdit::timeChanged, this, edit([](Schedule& v, QTime t) { v.powerOffTime = t; }));
+}
+
+void Tfm_sche::storeEnables()
+{
+    if (loading_) return;
+    for (int i = 0; i < Schedule::kWindows; ++i) {
+        value_->windows[i].beginEnabled = begins_[i]->isEnabled();
+        value_->windows[i].endEnabled = ends_[i]->isEnabled();
+    }
+}
+
 void Tfm_sche::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     ErrorBoundary::guard([this] { FormShow(); });
 }
 
-void Tfm_sche::FormShow() { load(true); }
-
-void Tfm_sche::loadStored() { load(false); }
-
-bool Tfm_sche::holdsSetTime(const QTimeEdit* picker) const
-{
-    return std::find(unsetTimes_.begin(), unsetTimes_.end(), picker) == unsetTimes_.end();
-}
-
-void Tfm_sche::load(bool shown)
+void Tfm_sche::FormShow()
 {
     SettingsFile& s = settings();
+    Schedule& edited = value();
+    const Schedule v = Schedule::load(s, edited.mode, true, QDateTime::currentDateTime());
     const QLocale& locale = s.locale();
     for (QTimeEdit* t : {dtpTime, begins_[0], begins_[1], begins_[2], ends_[0], ends_[1], ends_[2]})
         t->setDisplayFormat(LocaleFormats::longTimeFormat(locale));
     date_time->setDisplayFormat(LocaleFormats::shortDateFormat(locale));
 
-    unsetTimes_.clear();
-    // A missing time reads as now. Shown, that is what the user sees and may
-    // keep; loaded unseen at start-up, it is no time anybody chose.
-    auto readTime = [&](QTimeEdit* picker, const QString& section, const QString& key) {
-        const QTime stored = s.readTime(section, key, QTime());
-        if (!stored.isValid() && !shown) unsetTimes_.push_back(picker);
-        picker->setTime(stored.isValid() ? stored : QTime::currentTime());
-    };
-
-    switch (s.readInteger(AR::Section, AR::Format, 0)) {
-    case 0: RadioButton1->setChecked(true); break;
-    case 1: RadioButton2->setChecked(true); break;
-    case 2: RadioButton3->setChecked(true); break;
-    default: break;
-    }
-    for (int n = 1; n <= 3; ++n) windowBox(n)->setChecked(s.readBool(AR::Section, AR::enabled(n), false));
-    for (int n = 1; n <= 3; ++n) readTime(beginPicker(n), AR::Section, AR::beginTime(n));
-    for (int n = 1; n <= 3; ++n) readTime(endPicker(n), AR::Section, AR::endTime(n));
-    for (int n = 1; n <= 3; ++n)
-        beginPicker(n)->setEnabled(s.readBool(AR::Section, AR::beginTimeEnabled(n), false));
-    for (int n = 1; n <= 3; ++n)
-        endPicker(n)->setEnabled(s.readBool(AR::Section, AR::endTimeEnabled(n), false));
-    date_time->setDate(s.readDate(AR::Section, AR::Date, QDate::currentDate()));
-    CB_SHOWD->setChecked(s.readBool(TC::Section, TC::BClose, false));
-    readTime(dtpTime, ST::Section, ST::Time);
-    loaded_ = true;
+    loading_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{loading_};
+    // The radio buttons' rules run here; the stored enabled states then override them.
+    if (const auto mode = Schedule::storedMode(s))
+        (*mode == Schedule::EveryDay ? RadioButton2 : *mode == Schedule::SpecialDay ? RadioButton3 : RadioButton1)
+            ->setChecked(true);
+    const QTime now = QTime::currentTime();
+    for (int i = 0; i < Schedule::kWindows; ++i) boxes_[i]->setChecked(v.windows[i].on);
+    for (int i = 0; i < Schedule::kWindows; ++i) begins_[i]->setTime(v.windows[i].begin.value_or(now));
+    for (int i = 0; i < Schedule::kWindows; ++i) ends_[i]->setTime(v.windows[i].end.value_or(now));
+    for (int i = 0; i < Schedule::kWindows; ++i) begins_[i]->setEnabled(v.windows[i].beginEnabled);
+    for (int i = 0; i < Schedule::kWindows; ++i) ends_[i]->setEnabled(v.windows[i].endEnabled);
+    date_time->setDate(v.day);
+    CB_SHOWD->setChecked(v.powerOff);
+    dtpTime->setTime(v.powerOffTime.value_or(now));
+    edited = v;
 }
 
 void Tfm_sche::CB_SHOWDClick() { dtpTime->setEnabled(CB_SHOWD->isChecked()); }
 
 void Tfm_sche::RadioButton1Click()
 {
-    scheduleMode = 0;
+    if (!loading_) value_->mode = Schedule::Disabled;
     date_time->setEnabled(false);
     for (int n = 1; n <= 3; ++n) {
         windowBox(n)->setEnabled(false);
         beginPicker(n)->setEnabled(false);
         endPicker(n)->setEnabled(false);
     }
+    storeEnables();
 }
 
 void Tfm_sche::RadioButton2Click()
 {
-    scheduleMode = 1;
+    if (!loading_) value_->mode = Schedule::EveryDay;
     date_time->setEnabled(false);
     for (QCheckBox* box : boxes_) box->setEnabled(true);
     UpdateTimeEnables();
@@ -196,7 +209,7 @@ void Tfm_sche::RadioButton2Click()
 
 void Tfm_sche::RadioButton3Click()
 {
-    scheduleMode = 2;
+    if (!loading_) value_->mode = Schedule::SpecialDay;
     date_time->setEnabled(true);
     for (QCheckBox* box : boxes_) box->setEnabled(true);
     UpdateTimeEnables();
@@ -209,29 +222,19 @@ void Tfm_sche::UpdateTimeEnables()
         beginPicker(n)->setEnabled(on);
         endPicker(n)->setEnabled(on);
     }
+    storeEnables();
 }
 
 void Tfm_sche::sche_bt_okClick()
 {
-    SettingsFile& s = settings();
-    s.writeInteger(AR::Section, AR::Format, scheduleMode);
-    for (int n = 1; n <= 3; ++n) s.writeBool(AR::Section, AR::enabled(n), windowBox(n)->isChecked());
-    for (int n = 1; n <= 3; ++n) s.writeTime(AR::Section, AR::beginTime(n), beginPicker(n)->time());
-    for (int n = 1; n <= 3; ++n) s.writeTime(AR::Section, AR::endTime(n), endPicker(n)->time());
-    for (int n = 1; n <= 3; ++n)
-        s.writeBool(AR::Section, AR::beginTimeEnabled(n), beginPicker(n)->isEnabled());
-    for (int n = 1; n <= 3; ++n)
-        s.writeBool(AR::Section, AR::endTimeEnabled(n), endPicker(n)->isEnabled());
-    s.writeDate(AR::Section, AR::Date, date_time->date());
-    s.writeBool(TC::Section, TC::BClose, CB_SHOWD->isChecked());
-    s.writeTime(ST::Section, ST::Time, dtpTime->time());
+    value().save(settings(), QTime::currentTime());
     accept();
 }
 
 void Tfm_sche::Button2Click()
 {
     CB_SHOWD->setChecked(false);
-    settings().writeBool(TC::Section, TC::BClose, false);
+    Schedule::savePowerOff(settings(), false);
 }
 
 void Tfm_sche::Button3Click() { reject(); }

@@ -1,11 +1,13 @@
 #pragma once
-// Schedule settings window: recording windows and the power-off time. Its
-// controls and scheduleMode are the live schedule the runner reads, shown or not.
+// Schedule settings window: recording windows and the power-off time. It
+// edits the program's schedule value as the user changes its controls, loads
+// it from the file when shown and saves it on Ok.
+
+#include "schedule/Schedule.h"
 
 #include <QDialog>
 #include <array>
 #include <functional>
-#include <vector>
 
 class QCheckBox;
 class QDateEdit;
@@ -23,9 +25,9 @@ public:
 
     // Where the window loads from and saves to; the file opens with the main window.
     void setSettings(std::function<SettingsFile*()> source) { settings_ = std::move(source); }
-
-    // 0 no schedule, 1 every day, 2 special day; only the radio buttons change it.
-    int scheduleMode = 0;
+    // The value it edits; until set, one of the window's own.
+    void setSchedule(Schedule* value) { value_ = value; }
+    const Schedule& schedule() const { return *value_; }
 
     QGroupBox* gb_close;
     QCheckBox* CB_SHOWD;
@@ -55,14 +57,6 @@ public:
     QTimeEdit* beginPicker(int n) const { return begins_.at(n - 1); }
     QTimeEdit* endPicker(int n) const { return ends_.at(n - 1); }
 
-    // Loads the stored schedule without showing the window, so it applies
-    // from start-up. A time picker whose key is missing then holds no time
-    // the user set (see holdsSetTime) until the window is shown.
-    void loadStored();
-    bool loaded() const { return loaded_; }
-    // False for a picker filled by loadStored() from a missing or unreadable key.
-    bool holdsSetTime(const QTimeEdit* picker) const;
-
     void FormShow();
     void CB_SHOWDClick();
     void RadioButton1Click();
@@ -77,13 +71,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void load(bool shown);
     SettingsFile& settings() const;
+    Schedule& value() const;
+    void connectEdits();
+    // The value's enabled flags follow the pickers after each rule.
+    void storeEnables();
 
     std::function<SettingsFile*()> settings_;
+    Schedule own_;
+    Schedule* value_ = &own_;
+    bool loading_ = false;
     std::array<QCheckBox*, 3> boxes_{};
     std::array<QTimeEdit*, 3> begins_{};
     std::array<QTimeEdit*, 3> ends_{};
-    std::vector<const QTimeEdit*> unsetTimes_;
-    bool loaded_ = false;
 };

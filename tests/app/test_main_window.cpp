@@ -26,7 +26,7 @@ namespace {
 
 // The windows on the real skin, unwired: the commands only count their runs.
 struct Program : FakeProgram {
-    int stopRecordingRuns = 0, stopPlaybackRuns = 0, addRuns = 0;
+    int stopRecordingRuns = 0, stopPlaybackRuns = 0, addRuns = 0, stopJoinRuns = 0;
     // The recorder the windows will get; set it up before create().
     FakeRecorder& recorderSetup = *static_cast<FakeRecorder*>(parts.AudioRecord1.get());
 
@@ -40,7 +40,10 @@ struct Program : FakeProgram {
         main->commands().StopRecording = [this] { ++stopRecordingRuns; };
         main->commands().StopPlayback = [this] { ++stopPlaybackRuns; };
         main->commands().AddFiles = [this] { ++addRuns; };
+        main->commands().StopJoin = [this] { ++stopJoinRuns; };
     }
+    // Unwired, the test runs each kind of work itself.
+    ActivityState::Handle claim(ActivityOwner owner) { return main->activity().claim(owner); }
     void createAndShow()
     {
         create();
@@ -107,7 +110,7 @@ TEST(MainWindowFirstShow, MissingSkinStopsTheShowWithAnErrorNamingTheFile)
     } catch (const TamselError& e) {
         EXPECT_TRUE(e.message().contains("mp3enc.dll")) << e.message().toStdString();
     }
-    EXPECT_FALSE(p.main->state().listWindowShown);
+    EXPECT_FALSE(p.list->shown());
     EXPECT_FALSE(p.list->isVisible());
     EXPECT_EQ(p.main->play_bar.bar, nullptr);
 }
@@ -121,7 +124,7 @@ TEST(MainWindowFirstShow, NoSoundServerIsReportedAndTheRestIsStillSetUp)
     EXPECT_EQ(p.dev->cb_rd->count(), 0);
     EXPECT_TRUE(p.main->firstShowDone());
     EXPECT_NE(p.main->play_bar.bar, nullptr) << "the skin is applied all the same";
-    EXPECT_TRUE(p.main->state().listWindowShown);
+    EXPECT_TRUE(p.list->shown());
 }
 
 // The window must never be seen bare: the skin is on before the first show
@@ -164,52 +167,59 @@ TEST(MainWindowErrorHandler, ShowsTheMessageThenStopsRecordingAndPlayback)
     EXPECT_EQ(p.stopRecordingRuns, 0);
     EXPECT_EQ(p.stopPlaybackRuns, 0);
 
-    p.main->state().recording = true;
+    ActivityState::Handle recorder = p.claim(ActivityOwner::Recording);
+    ActivityState::Handle player = p.claim(ActivityOwner::Playback);
+    recorder.set(Activity::RecordingPaused);
     p.main->ApplicationEvents1Exception("writer failed");
     EXPECT_EQ(p.stopRecordingRuns, 1);
-    p.main->state().recording = false;
-    p.main->state().playing = true;
+    recorder.finish();
+    player.set(Activity::Playing);
     p.main->ApplicationEvents1Exception("reader failed");
     EXPECT_EQ(p.stopPlaybackRuns, 1);
+    EXPECT_EQ(p.stopJoinRuns, 3) << "a join, were one running, stops at every error";
 }
 
 TEST(MainWindowCommands, GuardsOfAddSetAndTheUnlistedNames)
 {
     Program p;
     p.createAndShow();
-    AppState& s = p.main->state();
+    ActivityState::Handle recorder = p.claim(ActivityOwner::Recording);
+    ActivityState::Handle player = p.claim(ActivityOwner::Playback);
+    ActivityState::Handle joiner = p.claim(ActivityOwner::Join);
 
     Element add("add"), listAdd("list_add"), set("set"), unknown("volume_knob");
-    s.playing = true;
+    player.set(Activity::Playing);
     p.main->Skin1Click(&add);
     EXPECT_EQ(p.addRuns, 0) << "add is refused while playing";
     p.main->Skin1Click(&listAdd);
     EXPECT_EQ(p.addRuns, 1) << "list_add has no guard of its own";
-    s.playing = false;
-    s.joining = true;
+    player.finish();
+    joiner.set(Activity::Joining);
     p.main->Skin1Click(&add);
     EXPECT_EQ(p.addRuns, 1) << "add is refused while joining";
-    s.joining = false;
+    joiner.finish();
     p.main->Skin1Click(&add);
     EXPECT_EQ(p.addRuns, 2);
 
     // "set" opens nothing while anything records, plays or is paused.
     bool opened = false;
     QObject::connect(p.set.get(), &QDialog::finished, [&] { opened = true; });
-    for (bool* flag : {&s.recording, &s.playing, &s.recordingPaused, &s.playbackPaused}) {
-        *flag = true;
+    for (Activity busy : {Activity::Recording, Activity::Playing, Activity::RecordingPaused, Activity::PlaybackPaused}) {
+        ActivityState::Handle& owner = ActivityState::ownerOf(busy) == ActivityOwner::Recording ? recorder : player;
+        owner.set(busy);
         p.main->Skin1Click(&set);
-        *flag = false;
+        owner.finish();
     }
     EXPECT_FALSE(opened);
     QTimer::singleShot(0, p.set.get(), &QDialog::reject);
     p.main->Skin1Click(&set);
     EXPECT_TRUE(opened) << "with nothing running the settings window opens";
 
-    // A name not in the table does nothing, and a press on it is not marked.
+    // A name not in the table does nothing, and a press on it may drag the window.
     p.main->Skin1Click(&unknown);
     p.main->Skin1MouseDown(&unknown, 1, 0, 0);
-    EXPECT_FALSE(s.pressOnElement);
+    p.main->FormMouseDown(QPoint(3, 3));
+    EXPECT_FALSE(p.main->drag().textsFollow());
 }
 
 // Wired, the settings window shows the program's settings file and its pages
@@ -249,38 +259,43 @@ TEST(MainWindowCommands, PressMarkingSeekBarAndListToggle)
 {
     Program p;
     p.createAndShow();
-    AppState& s = p.main->state();
+    ActivityState::Handle player = p.claim(ActivityOwner::Playback);
 
     Element bar("play_bar"), close("close"), list("list"), stopj("stopj");
     p.main->Skin1MouseDown(&close, 1, 0, 0);
-    EXPECT_TRUE(s.pressOnElement);
     p.main->FormMouseDown(QPoint(3, 3));
-    EXPECT_TRUE(s.noWindowDrag) << "a press on an element never starts a drag";
+    EXPECT_TRUE(p.main->drag().textsFollow()) << "a press on an element never starts a drag";
     p.main->FormMouseUp();
-    EXPECT_FALSE(s.pressOnElement);
+    p.main->FormMouseDown(QPoint(3, 3));
+    EXPECT_FALSE(p.main->drag().textsFollow()) << "the release ended the element's press";
+    p.main->FormMouseUp();
 
     p.main->Skin1MouseDown(&bar, 1, 0, 0);
-    EXPECT_FALSE(s.barFollows);
+    EXPECT_FALSE(p.main->barFollows());
+    bool followedAtSeek = false;
     int seeks = 0;
-    p.main->commands().SeekFromBar = [&] { ++seeks; };
+    p.main->commands().SeekFromBar = [&] {
+        ++seeks;
+        followedAtSeek = p.main->barFollows();
+    };
     p.main->Skin1MouseUp(&bar, 1, 0, 0);
     EXPECT_EQ(seeks, 0) << "nothing plays, so nothing seeks";
-    EXPECT_TRUE(s.barFollows) << "a release on the bar always lets it follow again";
-    s.playing = true;
+    EXPECT_TRUE(p.main->barFollows()) << "a release on the bar always lets it follow again";
+    player.set(Activity::PlaybackPaused);
     p.main->Skin1MouseDown(&bar, 1, 0, 0);
     p.main->Skin1MouseUp(&bar, 1, 0, 0);
     EXPECT_EQ(seeks, 1);
-    s.playing = false;
+    EXPECT_TRUE(followedAtSeek) << "the seek shows its place on the bar";
+    player.finish();
 
-    ASSERT_TRUE(s.listWindowShown);
+    ASSERT_TRUE(p.list->shown());
     p.main->Skin1Click(&list);
-    EXPECT_FALSE(s.listWindowShown);
+    EXPECT_FALSE(p.list->shown());
     EXPECT_FALSE(p.list->isVisible());
     p.main->Skin1Click(&list);
-    EXPECT_TRUE(s.listWindowShown);
+    EXPECT_TRUE(p.list->shown());
     EXPECT_TRUE(p.list->isVisible());
 
-    s.joining = true;
     p.main->Skin1Click(&stopj);
-    EXPECT_FALSE(s.joining);
+    EXPECT_EQ(p.stopJoinRuns, 1);
 }

@@ -57,7 +57,7 @@ void FakeProgram::build(const Options& options)
     id3 = std::make_unique<Tfm_id3>();
     set = std::make_unique<Tfm_set>();
     dir = std::make_unique<Tfm_dir>();
-    list = std::make_unique<Tfm_list>(main->state(), *main->components().Skin1, main.get());
+    list = std::make_unique<Tfm_list>(main->activity(), main->drag(), *main->components().Skin1, main.get());
     main->setWindows({sche.get(), dev.get(), id3.get(), set.get(), dir.get(), list.get()});
     if (options.wire) wireCommands(*main, *list, *set);
     ErrorBoundary::setHandler([m = main.get()](const QString& message) {

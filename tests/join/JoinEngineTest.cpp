@@ -1,7 +1,8 @@
 // Join runs with the real file reader and writer over inputs made by sox and
 // ffmpeg; the outputs are checked with ffprobe and sox.
 
-#include "platform/AppState.h"
+#include "app/Activity.h"
+#include "platform/Docking.h"
 #include "components/file/AudioFile.h"
 #include "fakes/FakeComponents.h"
 #include "join/JoinEngine.h"
@@ -48,7 +49,11 @@ QByteArray digest(const QString& file)
 
 struct JoinRun : ::testing::Test {
     QTemporaryDir tmp;
-    AppState state;
+    ActivityState activity;
+    // The other owners, as the program's recording and player hold them.
+    ActivityState::Handle player = activity.claim(ActivityOwner::Playback);
+    ActivityState::Handle recorder = activity.claim(ActivityOwner::Recording);
+    WindowDrag drag;
     jointest::ProgressSkin skin;
     QWidget mainWindow;
     AudioFile reader;
@@ -56,7 +61,7 @@ struct JoinRun : ::testing::Test {
     SaveDialogs dialogs;
     FakeShell shell;
     SettingsFile settings{tmp.filePath("tamsel.ini")};
-    Tfm_list list{state, skin, &mainWindow};
+    Tfm_list list{activity, drag, skin, &mainWindow};
     JoinEngine engine{parts()};
 
     JoinRun()
@@ -65,10 +70,10 @@ struct JoinRun : ::testing::Test {
         settings.writeText("output", "dir", outDir());
         engine.setTickInterval(0);
     }
-    JoinEngine::Parts parts(TAudioFile2* from = nullptr)
+    JoinEngine::Parts parts(TAudioFile2* from = nullptr, ActivityState* own = nullptr)
     {
-        return {&state, &list, &writer, from ? from : &reader, &dialogs, &shell, [this] { return &settings; },
-                &skin};
+        return {own ? own : &activity, {}, &list, &writer, from ? from : &reader, &dialogs, &shell,
+                [this] { return &settings; }, &skin};
     }
     QString outDir() const { return tmp.filePath("out"); }
     QString out(const QString& name) const { return QDir(outDir()).filePath(name); }
@@ -133,7 +138,7 @@ TEST_F(JoinRun, MixedFormatsBecomeOneCdQualityWavOfTheirSummedLengthInListOrder)
     const double pitches[] = {1000, 300, 2000, 440, 700};
     for (int i = 0; i < 5; ++i) EXPECT_NEAR(pitchAt(o, i + 0.2, 0.6), pitches[i], pitches[i] / 20) << i;
 
-    EXPECT_FALSE(state.joining);
+    EXPECT_TRUE(activity.idle());
     EXPECT_EQ(QStringList({time(0), time(1), time(2), time(3), time(4)}), times);
     EXPECT_EQ(caption(), "Time");
     EXPECT_EQ(shell.opened, QStringList{"folder " + outDir() + "/"});
@@ -205,7 +210,8 @@ TEST_F(JoinRun, EntriesGiveWhatTheyHoldWhateverTheyClaim)
     scripted.durations["/short.mp3"] = 2000;
     list.setAudio(&scripted, &dialogs);
     add({"/a.wav", "/empty.wav", "/short.mp3", "/b.wav", "/vbr.mp3", "/unknown.flac"});
-    JoinEngine scriptedEngine(parts(&scripted));
+    ActivityState scriptedActivity;
+    JoinEngine scriptedEngine(parts(&scripted, &scriptedActivity));
     QDir().mkpath(outDir());
     dialogs.fileToSave = out("s.wav");
 
@@ -218,14 +224,17 @@ TEST_F(JoinRun, EntriesGiveWhatTheyHoldWhateverTheyClaim)
     EXPECT_EQ(scripted.reads.value("/b.wav"), 2);
     EXPECT_EQ(time(1), "00:00:00");
     EXPECT_EQ(time(2), "00:00:02");
-    EXPECT_FALSE(state.joining);
+    EXPECT_TRUE(activity.idle());
 }
 
 TEST_F(JoinRun, AStopDuringTheSecondFileKeepsWhatWasJoined)
 {
     // Inputs are read a second at a time, so the second file takes 20 blocks.
     add({tone("first.wav", 300, 1), tone("second.wav", 1000, 20, 8000, 1), tone("third.wav", 2500, 1)});
-    afterBlock(1, 1, [this] { state.joining = false; });
+    afterBlock(1, 1, [this] {
+        engine.JoinFiles();  // a second run while one goes is refused without a word
+        engine.RequestStop();
+    });
 
     join(out("part.wav"));
 
@@ -237,10 +246,12 @@ TEST_F(JoinRun, AStopDuringTheSecondFileKeepsWhatWasJoined)
     EXPECT_NEAR(pitchAt(o, 1.1, 0.8), 1000, 100);
     EXPECT_EQ(time(1), "00:00:20");
     EXPECT_EQ(time(2), "00:00:01");
-    EXPECT_FALSE(state.joining);
+    EXPECT_TRUE(activity.idle());
     EXPECT_EQ(caption(), "Time");
     EXPECT_EQ(shell.opened, QStringList{"folder " + outDir() + "/"});
     EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(dialogs.saves, 1);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
 TEST_F(JoinRun, ChosenNamesAreWrittenAsWav)
@@ -282,27 +293,23 @@ TEST_F(JoinRun, AnExistingFileUnderTheWrittenNameIsReplacedOnlyWhenConfirmed)
 
 TEST_F(JoinRun, RefusalsLeaveEverythingAsItWas)
 {
-    state.playing = true;
+    player.set(Activity::PlaybackPaused);
     join(out("x.wav"));
     EXPECT_EQ(dialogs.shown, QStringList{"Please add file!"});  // even while playing
     dialogs.shown.clear();
 
     const QString input = tone("in.wav", 440, 1);
-    state.playing = false;
+    player.finish();
     add({input});
-    state.playing = true;
+    player.set(Activity::Playing);
     const QByteArray before = digest(input);
     join(out("x.wav"));
-    state.playing = false;
-    state.recording = true;
-    state.recordingPaused = true;
+    player.finish();
+    recorder.set(Activity::RecordingPaused);
     join(out("x.wav"));
-    state.recording = state.recordingPaused = false;
+    recorder.finish();
     EXPECT_EQ(dialogs.shown, QStringList({"Please stop playing first.", "Please stop recording first."}));
 
-    state.joining = true;
-    join(out("x.wav"));
-    state.joining = false;
     dialogs.fileToSave.clear();  // cancelled
     engine.JoinFiles();
     EXPECT_EQ(dialogs.shown.size(), 2);
@@ -317,7 +324,7 @@ TEST_F(JoinRun, RefusalsLeaveEverythingAsItWas)
         EXPECT_TRUE(dialogs.shown[0].contains("is one of the files to join")) << chosen.toStdString();
     }
     EXPECT_EQ(digest(input), before);
-    EXPECT_FALSE(state.joining);
+    EXPECT_TRUE(activity.idle());
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_EQ(caption(), "Time:");
     EXPECT_TRUE(shell.opened.isEmpty());
@@ -346,7 +353,7 @@ TEST_F(JoinRun, AnInputThatFailsEndsTheRunWithAValidPartialFile)
         const auto facts = probeWav(out("broken.wav"));
         EXPECT_EQ(facts.frames, 2 * 44100);
         EXPECT_NEAR(pitchAt(out("broken.wav"), 1.1, 0.8), 1000, 100);
-        EXPECT_FALSE(state.joining);
+        EXPECT_TRUE(activity.idle());
         EXPECT_EQ(time(2), "00:00:01");
         EXPECT_EQ(caption(), "Time");
         EXPECT_EQ(skin.bar.BarPosition(), 0);

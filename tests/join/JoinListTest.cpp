@@ -1,7 +1,8 @@
 // The join list's editing operations over a fake reader and dialogs. The
 // recorded file the stop adds is CommandWiring's, through the real recording.
 
-#include "platform/AppState.h"
+#include "app/Activity.h"
+#include "platform/Docking.h"
 #include "fakes/FakeComponents.h"
 #include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
@@ -10,17 +11,24 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QWidget>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
 
 struct JoinList : ::testing::Test {
-    AppState state;
+    ActivityState activity;
+    // Each kind of work, as its owner would run it.
+    std::array<ActivityState::Handle, 3> owners{activity.claim(ActivityOwner::Recording),
+                                                activity.claim(ActivityOwner::Playback),
+                                                activity.claim(ActivityOwner::Join)};
+    ActivityState::Handle& player = owners[1];
+    WindowDrag drag;
     NoSkin skin;
     QWidget mainWindow;
     FakeAudioFile reader;
     FakeDialogs dialogs;
-    Tfm_list list{state, skin, &mainWindow};
+    Tfm_list list{activity, drag, skin, &mainWindow};
 
     JoinList() { list.setAudio(&reader, &dialogs); }
 
@@ -58,12 +66,12 @@ struct JoinList : ::testing::Test {
 
 TEST_F(JoinList, AddsChosenFilesWithNameTimeAndPathAndSelectsTheFirstAdded)
 {
-    state.recording = true;
+    owners[0].set(Activity::RecordingPaused);
     add({"/m/a.wav"});
-    state.recording = false;
-    state.playing = true;
+    owners[0].finish();
+    player.set(Activity::Playing);
     add({"/m/a.wav"});
-    state.playing = false;
+    player.finish();
     add({});  // cancelled
     EXPECT_EQ(list.count(), 0);
     EXPECT_TRUE(reader.calls.isEmpty());
@@ -98,10 +106,11 @@ TEST_F(JoinList, RemovesEverySelectedEntryButNotWhileRecordingPlayingOrJoining)
 {
     add({"/m/0", "/m/1", "/m/2", "/m/3", "/m/4"});
     select({1, 2, 4});
-    for (bool* flag : {&state.recording, &state.playing, &state.joining}) {
-        *flag = true;
+    for (const Activity busy : {Activity::RecordingPaused, Activity::Playing, Activity::Joining}) {
+        ActivityState::Handle& owner = owners[std::size_t(ActivityState::ownerOf(busy))];
+        owner.set(busy);
         list.RemoveSelected();
-        *flag = false;
+        owner.finish();
         EXPECT_EQ(list.count(), 5);
     }
     list.RemoveSelected();
@@ -142,7 +151,7 @@ TEST_F(JoinList, MovesCarryTheFirstSelectedEntryWithItsSelection)
     list.MoveUp();
     list.MoveDown();
     select({1});
-    state.joining = true;
+    owners[2].set(Activity::Joining);
     list.MoveUp();
     list.MoveDown();
     EXPECT_EQ(paths(), end);
@@ -159,10 +168,10 @@ TEST_F(JoinList, AClickNeverLeavesTheListWithoutASelection)
 
     // While playing the click leaves the selection alone.
     list.lv->clearSelection();
-    state.playing = true;
+    player.set(Activity::PlaybackPaused);
     list.lvClick();
     EXPECT_TRUE(selected().empty());
-    state.playing = false;
+    player.finish();
 
     // Through the mouse: a click on empty space reselects the entry clicked before.
     list.show();

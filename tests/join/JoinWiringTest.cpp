@@ -59,7 +59,7 @@ struct RealJoin {
     {
         EXPECT_EQ(jointest::probeWav(output).frames, 2 * 44100);
         EXPECT_FALSE(p.main->components().AudioFileWrite->IsOpen());
-        EXPECT_FALSE(p.main->state().joining);
+        EXPECT_FALSE(p.main->activity().joining());
     }
 };
 
@@ -103,7 +103,7 @@ TEST(JoinWiring, TheJoinElementRunsTheJoinOfTheListedFiles)
     main.Skin1Click(&join);
 
     EXPECT_TRUE(dialogs.shown.isEmpty());
-    EXPECT_FALSE(main.state().joining);
+    EXPECT_FALSE(main.activity().joining());
     EXPECT_EQ(jointest::probeWav(outDir + "/out.wav").frames, 3 * 44100);
     EXPECT_EQ(p.shell.opened, QStringList{"folder " + outDir + "/"});
     EXPECT_FALSE(bar.positions.empty());
@@ -155,8 +155,8 @@ TEST(JoinWiring, ARecordingStartedWhileTheSaveDialogIsOpenKeepsTheWriter)
     main.Skin1Click(&join);
 
     EXPECT_EQ(dialogs.shown, QStringList{"Please stop recording first."});
-    EXPECT_TRUE(main.state().recording);
-    EXPECT_FALSE(main.state().joining);
+    EXPECT_TRUE(main.activity().recording());
+    EXPECT_FALSE(main.activity().joining());
     EXPECT_TRUE(p.writer()->IsOpen());
     EXPECT_FALSE(p.writer()->calls.contains("OpenWrite " + dialogs.fileToSave));
 }

@@ -71,7 +71,7 @@ TEST(SleepInhibit, RecordingPlayingAndJoiningEachHoldTheComputerAwakeUntilTheySt
     program.click("recorder");
     ASSERT_EQ(awake.held.size(), 1);
     ErrorBoundary::report("The disk is full.");
-    EXPECT_FALSE(program.p.main->state().recording);
+    EXPECT_FALSE(program.p.main->activity().recording());
     EXPECT_TRUE(awake.held.isEmpty());
 
     const QString tone = jointest::wavTone(program.p.tmp.path(), "tone.wav", 440, 1, 44100, 2);

@@ -68,9 +68,9 @@ TEST_F(PlaybackTest, PlayOpensTheFileShowsItsTextsAndQueuesTwoBlocks)
     EXPECT_EQ(textOrder, QStringList({"File Size: 4 KB", "Time:.wav",
                                       "File Info: Stereo 1411K 44100HZ",
                                       "File Name:Song.Name.wav"}));
-    EXPECT_TRUE(state.playing);
-    EXPECT_FALSE(state.playbackPaused);
-    EXPECT_EQ(state.positionSamples, 0);
+    EXPECT_TRUE(activity.playing());
+    EXPECT_FALSE(activity.playbackPaused());
+    EXPECT_EQ(control->position(), 0);
     EXPECT_FALSE(levels.isHidden());
     EXPECT_EQ(levels.blocks, 2);
     EXPECT_TRUE(barEnabled);
@@ -81,28 +81,22 @@ TEST_F(PlaybackTest, PlayOpensTheFileShowsItsTextsAndQueuesTwoBlocks)
 TEST_F(PlaybackTest, GuardsRefuseWhileJoiningRecordingPlayingOrWithAnEmptyList)
 {
     control->PlayCommand();  // empty list
-    EXPECT_FALSE(state.playing);
+    EXPECT_FALSE(activity.playing());
     EXPECT_TRUE(log.isEmpty());
     EXPECT_TRUE(dialogs.shown.isEmpty());
 
     addEntry("a.wav");
-    for (bool* flag : {&state.joining, &state.recording}) {
-        *flag = true;
+    for (ActivityState::Handle* other : {&joiner, &recorder}) {
+        other->set(other == &joiner ? Activity::Joining : Activity::RecordingPaused);
         control->PlayCommand();
-        *flag = false;
-        EXPECT_FALSE(state.playing);
+        other->finish();
+        EXPECT_FALSE(activity.playing());
         EXPECT_TRUE(log.isEmpty());
     }
     EXPECT_EQ(dialogs.shown, QStringList({"Please stop recording first."}));
 
     play();
     control->PlayCommand();  // already playing
-    EXPECT_TRUE(log.isEmpty());
-
-    // A stop while a join runs leaves the playback alone.
-    state.joining = true;
-    control->StopPlayback();
-    EXPECT_TRUE(state.playing);
     EXPECT_TRUE(log.isEmpty());
 }
 
@@ -117,10 +111,10 @@ TEST_F(PlaybackTest, EveryRequestAndFinishedBlockIsAnsweredWithOneBlockUntilTheE
     EXPECT_EQ(log, QStringList({"ReadArray 4100", "PlayArray 100", "ReadArray 4100", "PlayArray 0",
                                 "ReadArray 4100", "PlayArray 0"}));
     EXPECT_EQ(levels.blocks, 5);
-    EXPECT_TRUE(state.playing) << "only the end of output ends playback";
+    EXPECT_TRUE(activity.playing()) << "only the end of output ends playback";
 
     emit player.OnEndPlay();
-    EXPECT_FALSE(state.playing);
+    EXPECT_FALSE(activity.playing());
     log.clear();
     // Late events of a finished playback touch nothing.
     emit player.OnEndPlay();
@@ -134,15 +128,15 @@ TEST_F(PlaybackTest, TimerMovesTheBarOnlyWhenAllowed)
 {
     addEntry("a.wav");
     play();
-    state.barFollows = false;  // the user holds the bar
+    barFollows = false;  // the user holds the bar
     emit player.OnTimer(44100 * 7, 0, 0);
     EXPECT_EQ(texts[Text::Time], "Time:00:00:07");
     EXPECT_EQ(bar, 0);
 
-    state.barFollows = true;
-    state.noWindowDrag = false;  // a window drag runs: position only
+    barFollows = true;
+    textsFollow = false;  // a window drag runs: position only
     emit player.OnTimer(44100 * 8, 0, 0);
-    EXPECT_EQ(state.positionSamples, 44100 * 8);
+    EXPECT_EQ(control->position(), 44100 * 8);
     EXPECT_EQ(texts[Text::Time], "Time:00:00:07");
     EXPECT_EQ(bar, 0);
 }
@@ -167,7 +161,7 @@ TEST_F(PlaybackTest, FilesBeyondTwoToThe31FramesShowTheirTrueTimeAndBar)
     addEntry("long.wav");
     play();
     emit player.OnTimer(5'000'000'000LL, 0, 0);
-    EXPECT_EQ(state.positionSamples, 5'000'000'000LL);
+    EXPECT_EQ(control->position(), 5'000'000'000LL);
     EXPECT_EQ(texts[Text::Time], "Time:31:29:38");
     EXPECT_EQ(bar, 285);
 
@@ -178,9 +172,9 @@ TEST_F(PlaybackTest, FilesBeyondTwoToThe31FramesShowTheirTrueTimeAndBar)
     bar = 490;
     control->SeekFromBar();
     EXPECT_TRUE(log.contains(QString("Seek %1 3").arg(int64_t(1) << 33)));
-    EXPECT_EQ(state.positionBase, int64_t(1) << 33);
+    EXPECT_EQ(control->position(), int64_t(1) << 33);
     emit player.OnTimer(44100, 0, 0);
-    EXPECT_EQ(state.positionSamples, (int64_t(1) << 33) + 44100);
+    EXPECT_EQ(control->position(), (int64_t(1) << 33) + 44100);
 }
 
 TEST_F(PlaybackTest, InfoTextNamesMonoStereoAndCountsOtherChannels)
@@ -197,30 +191,30 @@ TEST_F(PlaybackTest, PauseCarriesThePositionAndResumesWhereTheSoundStopped)
     play();
     emit player.OnTimer(44100 * 3, 0, 0);
     control->TogglePlaybackPause();
-    EXPECT_TRUE(state.playbackPaused);
-    EXPECT_EQ(state.positionBase, 44100 * 3);
+    EXPECT_TRUE(activity.playbackPaused());
+    EXPECT_EQ(control->position(), 44100 * 3);
     // The player drops its queue: the reader goes back to what was heard.
     EXPECT_EQ(log, QStringList({"StopPlay", QString("Seek %1 3").arg(44100 * 3)}));
     log.clear();
 
     emit player.OnTimer(999, 0, 0);  // late tick
     emit player.OnRequestOnLoadArray();
-    EXPECT_EQ(state.positionSamples, 44100 * 3);
+    EXPECT_EQ(control->position(), 44100 * 3);
     EXPECT_TRUE(log.isEmpty());
 
     selected = 0;  // another entry: play resumes the paused file anyway
     control->PlayCommand();
     EXPECT_EQ(log, QStringList({"StartPlay"}));
-    EXPECT_FALSE(state.playbackPaused);
+    EXPECT_FALSE(activity.playbackPaused());
     emit player.OnTimer(44100, 0, 0);  // the player counts from its start
-    EXPECT_EQ(state.positionSamples, 44100 * 4);
+    EXPECT_EQ(control->position(), 44100 * 4);
     EXPECT_EQ(texts[Text::Time], "Time:00:00:04");
 
     control->TogglePlaybackPause();
     log.clear();
     control->TogglePlaybackPause();
     EXPECT_EQ(log, QStringList({"StartPlay"}));
-    EXPECT_FALSE(state.playbackPaused);
+    EXPECT_FALSE(activity.playbackPaused());
 }
 
 // A seek to 978 is heard frame-exact in RealPlayback; one bar further stops.
@@ -232,12 +226,12 @@ TEST_F(PlaybackTest, SeekMovesThePositionAndABarAtTheEndStops)
     bar = 978;
     control->SeekFromBar();
     EXPECT_EQ(log, QStringList({"StopPlay", "Seek 440100 3", "StartPlay"}));
-    EXPECT_TRUE(state.playing);
+    EXPECT_TRUE(activity.playing());
 
     log.clear();
     bar = 979;
     control->SeekFromBar();
-    EXPECT_FALSE(state.playing);
+    EXPECT_FALSE(activity.playing());
     EXPECT_EQ(log, QStringList({"StopPlay", "StopPlay", "CloseFile"}));
 }
 
@@ -245,15 +239,15 @@ TEST_F(PlaybackTest, FailuresAreRaisedWithPlayingSetSoTheHandlerCanStop)
 {
     entries << dir.filePath("gone.wav");
     EXPECT_THAT([&] { control->PlayCommand(); }, testing::ThrowsMessage<TamselError>(testing::HasSubstr("gone.wav")));
-    EXPECT_TRUE(state.playing);
+    EXPECT_TRUE(activity.playing());
     control->StopPlayback();
-    EXPECT_FALSE(state.playing);
+    EXPECT_FALSE(activity.playing());
 
     entries.clear();
     const QString bad = addEntry("bad.wav");
     reader.unreadable << bad;
     EXPECT_THROW(control->PlayCommand(), TamselError);
-    EXPECT_TRUE(state.playing);
+    EXPECT_TRUE(activity.playing());
     EXPECT_EQ(texts[Text::Size], "File Size: 4 KB");
     log.clear();
     control->StopPlayback();
@@ -277,9 +271,9 @@ TEST_F(PlaybackTest, FailuresAreRaisedWithPlayingSetSoTheHandlerCanStop)
     emit player.OnEndArrayPlay();
     emit player.OnRequestOnLoadArray();
     EXPECT_TRUE(log.isEmpty());
-    EXPECT_TRUE(state.playing);
+    EXPECT_TRUE(activity.playing());
     control->StopPlayback();
-    EXPECT_FALSE(state.playing);
+    EXPECT_FALSE(activity.playing());
 }
 
 }  // namespace

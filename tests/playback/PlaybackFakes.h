@@ -2,7 +2,7 @@
 // Reader and player fakes writing into one call log, so the order of calls
 // across the two shows; the reader hands out blocks of a file of any length.
 
-#include "platform/AppState.h"
+#include "app/Activity.h"
 #include "fakes/FakeComponents.h"
 #include "playback/PlaybackControl.h"
 
@@ -13,7 +13,12 @@
 // What the player shows and the list it plays from; the owner resets control
 // before its reader and player go.
 struct PlayerDisplay {
-    AppState state;
+    ActivityState activity;
+    // The other owners, as the program's recording and join hold them.
+    ActivityState::Handle recorder = activity.claim(ActivityOwner::Recording);
+    ActivityState::Handle joiner = activity.claim(ActivityOwner::Join);
+    bool textsFollow = true;  // no window drag
+    bool barFollows = true;   // nobody holds the bar
     FakeVisualization levels;
     FakeDialogs dialogs;
     QMap<DisplayText, QString> texts;
@@ -27,17 +32,16 @@ struct PlayerDisplay {
 
     void build(TAudioFile2& reader, TAudioPlayer2& player)
     {
-        state.noWindowDrag = true;
-        state.barFollows = true;
         control = std::make_unique<PlaybackControl>(PlaybackControl::Parts{
-            .state = &state, .reader = &reader, .player = &player, .levels = &levels, .dialogs = &dialogs,
+            .activity = &activity, .reader = &reader, .player = &player, .levels = &levels, .dialogs = &dialogs,
             .showText =
                 [this](DisplayText t, const QString& s) {
                     texts[t] = s;
                     textOrder << s;
                 },
+            .textsFollow = [this] { return textsFollow; },
             .bar = {[this](int pos) { barWrites << (bar = pos); }, [this] { return bar; },
-                    [this](bool e) { barEnabled = e; }},
+                    [this](bool e) { barEnabled = e; }, [this] { return barFollows; }},
             .entries = {[this] { return int(entries.size()); }, [this] { return selected; },
                         [this](int row) { selected = row; }, [this](int row) { return entries.value(row); }}});
     }

@@ -35,7 +35,7 @@ protected:
     }
     ~RealPlayback() override { control.reset(); }
 
-    bool waitUntilStopped(int timeoutMs) { return QTest::qWaitFor([this] { return !state.playing; }, timeoutMs); }
+    bool waitUntilStopped(int timeoutMs) { return QTest::qWaitFor([this] { return !activity.playing(); }, timeoutMs); }
     int highestBar() const { return barWrites.isEmpty() ? 0 : *std::max_element(barWrites.begin(), barWrites.end()); }
 
     QTemporaryDir dir;
@@ -54,7 +54,7 @@ TEST_F(RealPlayback, AFileIsHeardAndItsEndClearsTheDisplayOnce)
 
     // The texts a start shows are PlaybackTest's and PlaybackWiring's.
     control->PlayCommand();
-    EXPECT_TRUE(state.playing);
+    EXPECT_TRUE(activity.playing());
     ASSERT_TRUE(QTest::qWaitFor([this] { return texts[Text::Time] == "Time:00:00:00"; }, 8000));
 
     ASSERT_TRUE(waitUntilStopped(10000));
@@ -115,22 +115,22 @@ TEST_F(RealPlayback, PauseResumesWhereTheSoundStoppedAndASeekLandsOnTheBar)
     ASSERT_TRUE(monitor.waitForData());
 
     control->PlayCommand();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return state.positionSamples >= kRate; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return control->position() >= kRate; }, 8000));
     control->TogglePlaybackPause();
-    const qint64 pausedAt = state.positionBase;
+    const qint64 pausedAt = control->position();
     QTest::qWait(500);
-    EXPECT_EQ(state.positionSamples, pausedAt) << "the position moved during the pause";
-    EXPECT_TRUE(state.playing);
+    EXPECT_EQ(control->position(), pausedAt) << "the position moved during the pause";
+    EXPECT_TRUE(activity.playing());
 
     control->PlayCommand();  // resumes
-    EXPECT_FALSE(state.playbackPaused);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state.positionSamples >= pausedAt + kRate / 2; }, 8000));
-    const qint64 seekedFrom = state.positionSamples;
+    EXPECT_FALSE(activity.playbackPaused());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control->position() >= pausedAt + kRate / 2; }, 8000));
+    const qint64 seekedFrom = control->position();
 
     bar = 978;
     control->SeekFromBar();
     const qint64 target = PlaybackControl::positionFromBar(978, total);
-    EXPECT_EQ(state.positionBase, target);
+    EXPECT_EQ(control->position(), target);
     ASSERT_TRUE(waitUntilStopped(8000));
     EXPECT_EQ(ends, 1);
     ASSERT_TRUE(monitor.waitForMore(kRate / 4));

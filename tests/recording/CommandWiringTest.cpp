@@ -32,7 +32,7 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     const QString file = p.tmp.filePath("out") + "/E.wav";
     p.reader()->durations[file] = 61000;
     main.Skin1Click(&recorder);
-    EXPECT_TRUE(main.state().recording);
+    EXPECT_TRUE(main.activity().recording());
     EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + file));
     // The start saved the settings window's controls first.
     EXPECT_EQ(stored.readText("file", "timet", "?"), "120");
@@ -40,7 +40,7 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     // asking for files, and selects it.
     p.dialogs.filesToOpen = {"/m/never.wav"};
     main.Skin1Click(&stop);
-    EXPECT_FALSE(main.state().recording);
+    EXPECT_FALSE(main.activity().recording());
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(list.entryPath(1), file);
     EXPECT_EQ(list.lv->item(1, 1)->text(), "00:01:01");

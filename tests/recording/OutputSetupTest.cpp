@@ -3,6 +3,7 @@
 // in a temporary folder's name, which the shown name is searched over.
 
 #include "RecordingSettings.h"
+#include "config/RecordingSettings.h"
 #include "fakes/FakeComponents.h"
 #include "platform/Error.h"
 #include "recording/LengthLimit.h"
@@ -27,7 +28,9 @@ struct Output : ::testing::Test {
         settings.writeText("output", "dir", dir());
         settings.writeText("output", "out_name", "@E");
     }
-    OutputSetup run() { return setUpOutput(settings, writer, at, false); }
+    OutputSetup run() { return setUpOutput(stored(), writer, at, false); }
+    // As a recording start reads the file.
+    RecordingSettings stored() const { return RecordingSettings::load(settings, true); }
 };
 
 }  // namespace
@@ -48,7 +51,7 @@ TEST_F(Output, DateTimeAndCustomNamesInTheCreatedFolder)
         QFile f(taken);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    EXPECT_EQ(setUpOutput(settings, writer, at, true).fileName.toStdString(),
+    EXPECT_EQ(setUpOutput(stored(), writer, at, true).fileName.toStdString(),
               (dir() + "/@E-07-12-2026--00;10;07-3.wav").toStdString());
     EXPECT_EQ(run().fileName.toStdString(), out.fileName.toStdString()) << "a new recording started by the user takes its own name";
 
@@ -142,7 +145,7 @@ TEST_F(Output, OggQualityManagedAndRefused)
 TEST_F(Output, LengthLimitActsFromTheFirstTickAtTheLimitOnlyWhenInForce)
 {
     using A = LengthLimitAction;
-    EXPECT_EQ(checkLengthLimit(settings, 100000), A::None);  // no keys at all
+    EXPECT_EQ(checkLengthLimit(RecordingSettings::load(settings).limit, 100000), A::None);  // no keys at all
     struct Case {
         bool stop, next, enabled, byTime;
         const char* seconds;
@@ -163,7 +166,7 @@ TEST_F(Output, LengthLimitActsFromTheFirstTickAtTheLimitOnlyWhenInForce)
     };
     for (const Case& c : cases) {
         writeLengthLimit(settings, c.seconds, c.stop, c.next, c.enabled, c.byTime);
-        EXPECT_EQ(checkLengthLimit(settings, c.at), c.action) << c.stop << c.next << c.enabled << c.byTime << c.at;
+        EXPECT_EQ(checkLengthLimit(RecordingSettings::load(settings).limit, c.at), c.action) << c.stop << c.next << c.enabled << c.byTime << c.at;
     }
 }
 
@@ -171,8 +174,8 @@ TEST_F(Output, ALengthLimitThatIsNotANumberIsAnErrorOnlyWhenInForce)
 {
     for (const QString& bad : {QString(), QString("12a"), QString("1.5")}) {
         writeLengthLimit(settings, bad, true, false);
-        EXPECT_THROW(checkLengthLimit(settings, 0), TamselError) << bad.toStdString();
+        EXPECT_THROW(checkLengthLimit(RecordingSettings::load(settings).limit, 0), TamselError) << bad.toStdString();
     }
     settings.writeBool("file", "rbtime", false);
-    EXPECT_EQ(checkLengthLimit(settings, 0), LengthLimitAction::None);
+    EXPECT_EQ(checkLengthLimit(RecordingSettings::load(settings).limit, 0), LengthLimitAction::None);
 }

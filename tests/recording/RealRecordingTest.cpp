@@ -3,7 +3,8 @@
 // monitor, named, tagged and listed.
 
 #include "RecordingSettings.h"
-#include "platform/AppState.h"
+#include "app/Activity.h"
+#include "platform/Docking.h"
 #include "components/file/AudioFile.h"
 #include "components/pulse/PulseRecorder.h"
 #include "components/taglib/TagLibInformation.h"
@@ -34,7 +35,8 @@ double seconds(const QString& file)
 struct RealRecording : ::testing::Test {
     QTemporaryDir tmp;
     SettingsFile settings{tmp.filePath("tamsel.ini")};
-    AppState state;
+    ActivityState activity;
+    WindowDrag drag;
     PulseRecorder recorder;
     AudioFile writer, reader;
     TagLibInformation information;
@@ -42,7 +44,7 @@ struct RealRecording : ::testing::Test {
     FakeDialogs dialogs;
     NoSkin skin;
     QWidget mainWindow;
-    Tfm_list list{state, skin, &mainWindow};
+    Tfm_list list{activity, drag, skin, &mainWindow};
     std::unique_ptr<RecordingControl> control;
     std::unique_ptr<Peer> player;
     int64_t recordedFrames = 0;
@@ -59,17 +61,15 @@ struct RealRecording : ::testing::Test {
         writeWavMode(settings, 2, 5, 0, 5);  // custom: 22050 Hz, mono, 16 bits
         settings.writeText("info", "title", "Tone Take");
         settings.writeText("info", "year", "2024");
-        state.noWindowDrag = true;
         list.setAudio(&reader, &dialogs);
 
         control = std::make_unique<RecordingControl>(RecordingControl::Parts{
-            .state = &state, .recorder = &recorder, .writer = &writer, .information = &information,
+            .activity = &activity, .recorder = &recorder, .writer = &writer, .information = &information,
             .levels = &levels, .dialogs = &dialogs, .settings = [this] { return &settings; },
-            .showText = {}, .disablePlayBar = {}, .saveSettingsWindow = {},
             .addRecordedFile =
-                [this] {
-                    recordedFrames += state.positionSamples;  // the time shown when the file ended
-                    list.AddFiles();
+                [this](const QString& file) {
+                    recordedFrames += control->position();  // the time shown when the file ended
+                    list.AddRecordedFile(file);
                 }});
 
         const QString tone = tmp.filePath("tone.wav");
@@ -79,14 +79,14 @@ struct RealRecording : ::testing::Test {
     }
     void TearDown() override
     {
-        if (state.recording) control->StopRecording();
+        if (activity.recording()) control->StopRecording();
         player.reset();
         if (testsupport::pulseAvailable()) restoreDefaultSource();
     }
     bool recordUntil(double secondsRecorded, int timeoutMs = 10000)
     {
         const int64_t frames = int64_t(secondsRecorded * 22050);
-        return QTest::qWaitFor([&] { return state.positionSamples >= frames; }, timeoutMs);
+        return QTest::qWaitFor([&] { return control->position() >= frames; }, timeoutMs);
     }
 };
 
@@ -95,15 +95,15 @@ struct RealRecording : ::testing::Test {
 TEST_F(RealRecording, ADateTimeNamedToneWithAPauseIsRecordedTaggedAndListed)
 {
     control->RecordCommand();
-    ASSERT_TRUE(state.recording);
+    ASSERT_TRUE(activity.recording());
     ASSERT_TRUE(recordUntil(1.0));
     control->ToggleRecordingPause();
     QTest::qWait(700);  // time that must not reach the file
     control->RecordCommand();
-    ASSERT_FALSE(state.recordingPaused);
+    ASSERT_FALSE(activity.recordingPaused());
     ASSERT_TRUE(recordUntil(2.5));
-    const double recorded = state.positionSamples / 22050.0;
-    const QString file = state.outputFileName;
+    const double recorded = control->position() / 22050.0;
+    const QString file = control->outputFileName();
     control->StopRecording();
 
     EXPECT_TRUE(QRegularExpression(QRegularExpression::escape(dir()) +

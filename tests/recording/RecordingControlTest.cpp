@@ -2,7 +2,7 @@
 // settings window's save step, which every recording start runs.
 
 #include "RecordingSettings.h"
-#include "platform/AppState.h"
+#include "app/Activity.h"
 #include "config/Tfm_set.h"
 #include "fakes/FakeComponents.h"
 #include "platform/Error.h"
@@ -26,7 +26,11 @@ constexpr int64_t kFramesPerSecond = 44000;  // FakeRecorder: 44 frames per ms
 struct Recording : ::testing::Test {
     QTemporaryDir tmp;
     SettingsFile settings{tmp.filePath("tamsel.ini")};
-    AppState state;
+    ActivityState activity;
+    // The other owners, as the program's player and join hold them.
+    ActivityState::Handle player = activity.claim(ActivityOwner::Playback);
+    ActivityState::Handle joiner = activity.claim(ActivityOwner::Join);
+    bool textsFollow = true;  // no window drag
     FakeRecorder recorder;
     FakeAudioFile writer;
     FakeInformation information;
@@ -34,7 +38,7 @@ struct Recording : ::testing::Test {
     FakeDialogs dialogs;
     std::map<Text, QString> texts;
     QStringList reported;  // what the recorder's events handed to the error handler
-    int saves = 0, playBarDisabled = 0;
+    int saves = 0, playBarDisabled = 0;  // save steps (each closes the settings window)
     QStringList added;  // files the join list was asked to add
     std::unique_ptr<RecordingControl> control;
 
@@ -44,18 +48,14 @@ struct Recording : ::testing::Test {
     {
         settings.writeText("output", "dir", dir());
         settings.writeText("output", "out_name", "@E");
-        state.noWindowDrag = true;
         control = std::make_unique<RecordingControl>(RecordingControl::Parts{
-            .state = &state, .recorder = &recorder, .writer = &writer, .information = &information,
+            .activity = &activity, .recorder = &recorder, .writer = &writer, .information = &information,
             .levels = &levels, .dialogs = &dialogs, .settings = [this] { return &settings; },
+            .closeSettingsWindow = [this] { ++saves; },
             .showText = [this](Text t, const QString& s) { texts[t] = s; },
+            .textsFollow = [this] { return textsFollow; },
             .disablePlayBar = [this] { ++playBarDisabled; },
-            .saveSettingsWindow = [this] { ++saves; },
-            .addRecordedFile =
-                [this] {
-                    EXPECT_TRUE(state.addingRecordedFile);
-                    added << state.outputFileName;
-                }});
+            .addRecordedFile = [this](const QString& file) { added << file; }});
         ErrorBoundary::setHandler([this](const QString& message) { reported << message; });
     }
     ~Recording() override { ErrorBoundary::setHandler({}); }
@@ -69,7 +69,7 @@ struct Recording : ::testing::Test {
     void setLimit(int seconds, bool stop, bool next) { writeLengthLimit(settings, QString::number(seconds), stop, next); }
     void writeBytes(int n)
     {
-        QFile f(state.outputFileName);
+        QFile f(control->outputFileName());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(n, 'x'));
     }
@@ -86,9 +86,9 @@ TEST_F(Recording, StartSetsUpTheFileThenTheCapture)
     EXPECT_EQ(writer.calls, QStringList({"SetWavFormat 44100 2 16", "CloseFile",
                                          "OpenWrite " + dir() + "/@E.wav"}));
     EXPECT_EQ(recorder.calls, QStringList({"SetFormat 44100 2", "SetArraySize 8800", "StartRecord"}));
-    EXPECT_TRUE(state.recording);
-    EXPECT_FALSE(state.recordingPaused);
-    EXPECT_EQ(state.outputFileName, dir() + "/@E.wav");
+    EXPECT_TRUE(activity.recording());
+    EXPECT_FALSE(activity.recordingPaused());
+    EXPECT_EQ(control->outputFileName(), dir() + "/@E.wav");
     EXPECT_EQ(texts[Text::Info], "File Info: stereo 16B 44100HZ");
     EXPECT_EQ(texts[Text::FileName], "File Name:@E.wav");
     EXPECT_FALSE(levels.isHidden());
@@ -101,22 +101,22 @@ TEST_F(Recording, StartSetsUpTheFileThenTheCapture)
 
 TEST_F(Recording, GuardsForPlayingAndJoining)
 {
-    state.playing = true;
+    player.set(Activity::PlaybackPaused);
     control->RecordCommand();
     EXPECT_EQ(saves, 1) << "the save step runs before the playing check";
     EXPECT_EQ(dialogs.shown, QStringList{"Please stop playing first."});
     EXPECT_TRUE(writer.calls.isEmpty());
-    EXPECT_FALSE(state.recording);
+    EXPECT_FALSE(activity.recording());
+    player.finish();
 
-    state.playing = false;
-    control->RecordCommand();
-    state.joining = true;
-    const QStringList before = recorder.calls;
+    // While a join writes through the writer, record and stop leave it alone.
+    joiner.set(Activity::Joining);
     control->RecordCommand();
     control->StopRecording();
-    EXPECT_EQ(recorder.calls, before);
-    EXPECT_TRUE(state.recording);
-    EXPECT_TRUE(added.isEmpty());
+    EXPECT_EQ(saves, 1);
+    EXPECT_TRUE(recorder.calls.isEmpty());
+    EXPECT_TRUE(writer.calls.isEmpty());
+    EXPECT_TRUE(activity.joining());
 }
 
 TEST_F(Recording, BlocksAreWrittenShownAndSizedOnlyWhenTheyHoldAudio)
@@ -138,7 +138,7 @@ TEST_F(Recording, BlocksAreWrittenShownAndSizedOnlyWhenTheyHoldAudio)
     EXPECT_EQ(texts[Text::Size], "File Size: 1 KB");
 
     // During a window drag the text keeps its last value; the block is still written.
-    state.noWindowDrag = false;
+    textsFollow = false;
     writeBytes(4096);
     deliver(8);
     EXPECT_EQ(texts[Text::Size], "File Size: 1 KB");
@@ -151,12 +151,12 @@ TEST_F(Recording, PauseKeepsTheTimeAndRecordResumesWithoutSaving)
     tick(10 * kFramesPerSecond);
     EXPECT_EQ(texts[Text::Time], "Time:00:00:10");
     control->ToggleRecordingPause();
-    EXPECT_TRUE(state.recordingPaused);
+    EXPECT_TRUE(activity.recordingPaused());
     EXPECT_EQ(recorder.calls.last(), "StopRecord");
 
     control->RecordCommand();  // "recorder" while paused
     EXPECT_EQ(saves, 1);
-    EXPECT_FALSE(state.recordingPaused);
+    EXPECT_FALSE(activity.recordingPaused());
     EXPECT_EQ(recorder.calls.last(), "StartRecord");
     EXPECT_EQ(writer.calls.count("OpenWrite " + dir() + "/@E.wav"), 1);
     tick(kFramesPerSecond);
@@ -171,24 +171,25 @@ TEST_F(Recording, PauseKeepsTheTimeAndRecordResumesWithoutSaving)
 
 TEST_F(Recording, LateEventsAfterPauseOrStopChangeNothing)
 {
-    setLimit(0, false, true);
     control->RecordCommand();
-    settings.writeBool("file", "enlength", false);
     tick(5 * kFramesPerSecond);
     control->ToggleRecordingPause();
-    tick(5 * kFramesPerSecond);  // queued before the pause took effect
-    EXPECT_EQ(state.positionSamples, 5 * kFramesPerSecond);
+    tick(10 * kFramesPerSecond);  // queued before the pause took effect
+    EXPECT_EQ(texts[Text::Time], "Time:00:00:05");
     control->ToggleRecordingPause();
     tick(kFramesPerSecond);
     EXPECT_EQ(texts[Text::Time], "Time:00:00:06");
-
     control->StopRecording();
-    settings.writeBool("file", "enlength", true);
+
+    // A file that rolls over at once, stopped before its first tick.
+    setLimit(0, false, true);
+    control->RecordCommand();
+    control->StopRecording();
     tick(kFramesPerSecond);
     deliver(8);
-    EXPECT_FALSE(state.recording) << "a late tick must not start the next file";
+    EXPECT_TRUE(activity.idle()) << "a late tick must not start the next file";
     EXPECT_EQ(writer.written, 0);
-    EXPECT_EQ(added.size(), 1);
+    EXPECT_EQ(added.size(), 2);
 }
 
 TEST_F(Recording, StopAddsAndTagsTheFileAndClearsTheDisplay)
@@ -212,8 +213,7 @@ TEST_F(Recording, StopAddsAndTagsTheFileAndClearsTheDisplay)
     EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
     EXPECT_EQ(information.calls, QStringList({"title T", "album ", "artist A", "comment ", "genre 17",
                                               "year 2026", "track 3", "WriteInfo " + dir() + "/@E.wav"}));
-    EXPECT_FALSE(state.recording || state.recordingPaused || state.addingRecordedFile);
-    EXPECT_EQ(state.positionBase, 0);
+    EXPECT_TRUE(activity.idle());
     for (Text t : {Text::Time, Text::Size, Text::FileName, Text::Info})
         EXPECT_TRUE(texts[t].isEmpty());
     EXPECT_TRUE(levels.isHidden());
@@ -259,9 +259,9 @@ TEST_F(Recording, AWriterThatFailsIsReportedOnceAndTheFileIsStillCompletedAndLis
         if (failAtStop) EXPECT_THAT([&] { control->StopRecording(); }, full);
         else EXPECT_NO_THROW(control->StopRecording());
         EXPECT_EQ(writer.calls, failAtStop ? QStringList({"WriteArray", "CloseFile"}) : QStringList{"CloseFile"});
-        EXPECT_EQ(added, QStringList{state.outputFileName});
+        EXPECT_EQ(added, QStringList{control->outputFileName()});
         EXPECT_FALSE(information.calls.join(' ').contains("WriteInfo")) << "no tag onto a full disk";
-        EXPECT_FALSE(state.recording || state.recordingPaused || state.addingRecordedFile);
+        EXPECT_TRUE(activity.idle());
         EXPECT_TRUE(levels.isHidden());
     }
     // The next recording writes and tags again.
@@ -305,8 +305,8 @@ TEST_F(Recording, ARawRecordingIsNotTaggedAndItsSeriesGoesOn)
     deliver(8);
     tick(kFramesPerSecond);
     EXPECT_EQ(added, QStringList{dir() + "/@E.raw"});
-    EXPECT_TRUE(state.recording);
-    EXPECT_EQ(state.outputFileName, dir() + "/@E-2.raw");
+    EXPECT_TRUE(activity.recording());
+    EXPECT_EQ(control->outputFileName(), dir() + "/@E-2.raw");
     deliver(8);
     control->StopRecording();
     EXPECT_EQ(added.size(), 2);
@@ -326,10 +326,10 @@ TEST_F(Recording, ARawRecordingIsNotTaggedAndItsSeriesGoesOn)
 TEST_F(Recording, AFileGoneWhileRecordingIsReportedOnceAndNotListed)
 {
     writer.createOnOpenWrite = true;
-    state.noWindowDrag = false;  // noticed also while the size text is held
+    textsFollow = false;  // noticed also while the size text is held
     control->RecordCommand();
     deliver(8);
-    ASSERT_TRUE(QFile::remove(state.outputFileName));
+    ASSERT_TRUE(QFile::remove(control->outputFileName()));
     recorder.calls.clear();
     deliver(8);
     ASSERT_EQ(reported.size(), 1);
@@ -341,7 +341,7 @@ TEST_F(Recording, AFileGoneWhileRecordingIsReportedOnceAndNotListed)
     EXPECT_TRUE(writer.calls.contains("CloseFile"));
     EXPECT_TRUE(added.isEmpty());
     EXPECT_TRUE(information.calls.isEmpty());
-    EXPECT_FALSE(state.recording);
+    EXPECT_FALSE(activity.recording());
     EXPECT_EQ(reported.size(), 1);
 
     // The next recording is listed again.
@@ -354,7 +354,7 @@ TEST_F(Recording, ACaptureThatFailsToStartIsStoppedAtOnce)
 {
     recorder.errorCode = 5;
     control->RecordCommand();
-    EXPECT_FALSE(state.recording);
+    EXPECT_FALSE(activity.recording());
     EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
     EXPECT_EQ(recorder.calls.last(), "StopRecord");
 }
@@ -366,8 +366,8 @@ TEST_F(Recording, ARefusedOggFormatOpensNoFile)
     writer.oggAccepted = false;
     control->RecordCommand();
     EXPECT_EQ(dialogs.shown, QStringList{"This OGG format is not supported."});
-    EXPECT_FALSE(state.recording);
-    EXPECT_EQ(state.outputFileName, dir() + "/@E.OGG");
+    EXPECT_FALSE(activity.recording());
+    EXPECT_EQ(control->outputFileName(), dir() + "/@E.OGG");
     EXPECT_EQ(writer.calls, QStringList{"CheckOggFormat 44100 2 256 128 128"}) << "no format is set, no file opened";
     EXPECT_TRUE(texts[Text::Info].isEmpty());
     EXPECT_TRUE(recorder.calls.isEmpty());
@@ -378,9 +378,9 @@ TEST_F(Recording, LimitStopsOrCutsCustomNamedFilesWithoutOverwritingThem)
     setLimit(2, true, false);
     control->RecordCommand();
     tick(kFramesPerSecond);
-    EXPECT_TRUE(state.recording);
+    EXPECT_TRUE(activity.recording());
     tick(2 * kFramesPerSecond);
-    EXPECT_FALSE(state.recording);
+    EXPECT_FALSE(activity.recording());
     EXPECT_EQ(added.size(), 1);
 
     // A cut (the names and lengths of its files are RealRecording's) runs the
@@ -391,13 +391,13 @@ TEST_F(Recording, LimitStopsOrCutsCustomNamedFilesWithoutOverwritingThem)
     setLimit(1, false, true);
     control->RecordCommand();
     tick(kFramesPerSecond);
-    EXPECT_TRUE(state.recording);
+    EXPECT_TRUE(activity.recording());
     EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
-    EXPECT_EQ(state.outputFileName, dir() + "/@E-2.wav");
+    EXPECT_EQ(control->outputFileName(), dir() + "/@E-2.wav");
     EXPECT_EQ(saves, 2);
     control->StopRecording();
     control->RecordCommand();
-    EXPECT_EQ(state.outputFileName, dir() + "/@E.wav");
+    EXPECT_EQ(control->outputFileName(), dir() + "/@E.wav");
 }
 
 TEST(SettingsSave, WithoutASettingsFileNothingIsSavedAndTheWindowStays)

@@ -7,7 +7,11 @@
 #include "fakes/FakeProgram.h"
 #include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
-#include "recording/RecordingSettings.h"
+#include <QDir>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QRadioButton>
+#include "config/Tfm_set.h"
 
 #include <QFile>
 #include <functional>
@@ -56,18 +60,21 @@ struct FailingRecording : ::testing::Test {
 
 TEST_F(FailingRecording, AnEmptyStoredLimitStopsTheRecordingWithOneBox)
 {
+    // The limit on, its seconds box emptied, as the recording start saves it.
+    p.set->length_en->setChecked(true);
+    p.set->file_rb_time->setChecked(true);
+    p.set->file_time->clear();
+    p.set->file_limit_stop->setChecked(true);
     Element recorder("recorder");
     main->Skin1Click(&recorder);
-    ASSERT_TRUE(main->state().recording);
+    ASSERT_TRUE(main->activity().recording());
     block();
-    // The emptied seconds box, saved with the limit on.
-    writeLengthLimit(*main->settings(), "", true, false);
 
     tick(1);
     tick(2);
     ASSERT_EQ(dialogs.shown.size(), 1) << dialogs.shown.join('|').toStdString();
     EXPECT_TRUE(dialogs.shown[0].contains("file length limit")) << dialogs.shown[0].toStdString();
-    EXPECT_FALSE(main->state().recording);
+    EXPECT_FALSE(main->activity().recording());
     EXPECT_FALSE(p.writer()->IsOpen());
     EXPECT_EQ(p.list->count(), 1) << "the completed file is listed";
 }
@@ -76,15 +83,17 @@ TEST_F(FailingRecording, AFileDeletedWhileRecordingStopsItWithOneBox)
 {
     Element recorder("recorder");
     main->Skin1Click(&recorder);
-    ASSERT_TRUE(main->state().recording);
+    ASSERT_TRUE(main->activity().recording());
     block();
-    ASSERT_TRUE(QFile::remove(main->state().outputFileName));
+    const QDir out(p.tmp.filePath("out"));
+    ASSERT_EQ(out.entryList(QDir::Files).size(), 1);
+    ASSERT_TRUE(QFile::remove(out.filePath(out.entryList(QDir::Files).first())));
 
     block();
     block();
     ASSERT_EQ(dialogs.shown.size(), 1) << dialogs.shown.join('|').toStdString();
     EXPECT_TRUE(dialogs.shown[0].contains("is gone")) << dialogs.shown[0].toStdString();
-    EXPECT_FALSE(main->state().recording);
+    EXPECT_FALSE(main->activity().recording());
     EXPECT_FALSE(p.writer()->IsOpen());
     EXPECT_EQ(p.list->count(), 0);
     EXPECT_FALSE(p.information()->calls.join(',').contains("WriteInfo"));

@@ -1,10 +1,11 @@
 // The schedule runner against a clock the test moves: each begin, end and
 // power-off acts once when its second comes, also between two checks, and
-// only as the window and the settings file say.
+// only as the schedule (the window's edits included) and the settings file say.
 
 #include "RecordingPowerOff.h"
 #include "config/SettingsFile.h"
 #include "platform/ErrorBoundary.h"
+#include "schedule/Schedule.h"
 #include "schedule/ScheduleRunner.h"
 #include "schedule/Tfm_sche.h"
 
@@ -28,15 +29,18 @@ protected:
         : settings(tmp.filePath("tamsel.ini"), QLocale(QLocale::English, QLocale::UnitedKingdom))
     {
         window.setSettings([this] { return &settings; });
+        window.setSchedule(&schedule);
         powerOff.onCall = [this] { log << QString("powerOff rec=%1 play=%2").arg(recording).arg(playing); };
     }
 
-    // The runner starts at `start`; the stored schedule is read at its first check.
+    // The program starts at `start`: it loads the stored schedule once the
+    // settings file is open, and the runner begins.
     void start(QTime t, QDate d = kDay)
     {
         at(t, d);
+        if (open) loadStored();
         ScheduleRunner::Parts p;
-        p.window = &window;
+        p.schedule = &schedule;
         p.settings = [this] { return open; };
         p.recording = [this] { return recording; };
         p.playing = [this] { return playing; };
@@ -56,6 +60,7 @@ protected:
     }
 
     void at(QTime t, QDate d = kDay) { clock = QDateTime(d, t); }
+    void loadStored() { schedule = Schedule::load(settings, schedule.mode, false, clock); }
 
     // Jumps to `from` (a check there only looks back over nothing scheduled),
     // then checks every `stepMs` until `until`.
@@ -93,6 +98,7 @@ protected:
     QTemporaryDir tmp;
     SettingsFile settings;
     SettingsFile* open = &settings;  // null: the main window has not opened it yet
+    Schedule schedule;
     Tfm_sche window;
     RecordingPowerOff powerOff;
     std::unique_ptr<ScheduleRunner> runner;
@@ -149,7 +155,7 @@ TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
         settings.writeBool("autorec", "cb2", r.checked);
         settings.writeDate("autorec", "date", kDay);
         storePowerOff(r.powerOffOn, r.powerOffAt);
-        window.loadStored();
+        loadStored();
         log.clear();
         recording = r.recording;
         playing = r.playing;
@@ -160,19 +166,17 @@ TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
     }
 }
 
-TEST_F(Runner, TheStoredScheduleIsReadAtTheFirstCheckAndActsOncePerDay)
+TEST_F(Runner, TheStoredScheduleActsFromStartUpOncePerDay)
 {
     storeWindow(1, 1, QTime(8, 0, 0), QTime(9, 0, 0));
     open = nullptr;  // the main window has not opened the file yet
     start(QTime(7, 59, 59));
     runUntil(QTime(8, 0, 2));
     EXPECT_TRUE(log.isEmpty());
-    EXPECT_FALSE(window.loaded());
 
     open = &settings;
     start(QTime(7, 59, 58));
     runUntil(QTime(8, 0, 3));
-    EXPECT_EQ(window.scheduleMode, 1);
     EXPECT_EQ(log, QStringList{"record"});
     recording = false;
     runFrom(QTime(7, 59, 59, 900), QTime(8, 0, 1), kDay.addDays(1));
@@ -204,7 +208,7 @@ TEST_F(Runner, ASecondBetweenTwoChecksOrANestedCheckStillActsOnce)
     log.clear();
     recording = false;
     storeWindow(1, 2, QTime(8, 10, 0), QTime(8, 10, 2));
-    window.loadStored();
+    loadStored();
     at(QTime(8, 9, 59, 900));
     runner->RunScheduleCheck();
     at(QTime(8, 10, 3));
@@ -272,7 +276,6 @@ TEST_F(Runner, NoPowerOffAtATimeNobodySetUntilTheWindowIsShown)
     const QDateTime now = QDateTime::currentDateTime();
     start(now.time().addSecs(-5), now.date());
     runUntil(now.time().addSecs(5));
-    ASSERT_TRUE(window.loaded());
     EXPECT_EQ(powerOff.calls, 0);
 
     // Shown, the window's time is the one the user saw and kept.

@@ -46,7 +46,7 @@ protected:
     // All a window shows, to compare two windows or one before and after.
     static QStringList state(const Tfm_sche& x)
     {
-        QStringList out{QString::number(x.scheduleMode)};
+        QStringList out{QString::number(x.schedule().mode)};
         for (const QDateTimeEdit* e : x.findChildren<QDateTimeEdit*>())
             out << e->objectName() + e->dateTime().toString(" yyyy-MM-dd hh:mm:ss ") + QString::number(e->isEnabled());
         for (const QAbstractButton* b : x.findChildren<QAbstractButton*>())
@@ -99,7 +99,8 @@ TEST_F(ScheduleWindow, ShowLoadsEveryKeyAndStoredEnabledStatesOverrideTheBoxes)
     EXPECT_EQ(w.date_time->date(), QDate(2027, 3, 14));
     EXPECT_TRUE(w.dtpTime->isEnabled());
     EXPECT_EQ(w.dtpTime->time(), QTime(23, 45, 6));
-    EXPECT_TRUE(w.holdsSetTime(w.dtpTime));
+    EXPECT_EQ(w.schedule().powerOffTime, QTime(23, 45, 6));
+    EXPECT_EQ(w.schedule().windows[2].begin, QTime(11, 1, 2));
 }
 
 TEST_F(ScheduleWindow, EmptyFileShowsDisabledScheduleAndTheCurrentTimeAndDate)
@@ -110,17 +111,18 @@ TEST_F(ScheduleWindow, EmptyFileShowsDisabledScheduleAndTheCurrentTimeAndDate)
     EXPECT_FALSE(w.cb_rec1->isEnabled());
     EXPECT_FALSE(w.CB_SHOWD->isChecked());
     EXPECT_EQ(w.date_time->date(), QDate::currentDate());
-    for (QTimeEdit* t : {w.dtpTime, w.Begintime1, w.endtime3}) {
+    for (QTimeEdit* t : {w.dtpTime, w.Begintime1, w.endtime3})
         EXPECT_LE(std::abs(before.secsTo(t->time())), 2) << t->objectName().toStdString();
-        // Shown, the current time is what the user sees and may keep.
-        EXPECT_TRUE(w.holdsSetTime(t));
-    }
+    // Shown, the current time is what the user sees and may keep.
+    for (const std::optional<QTime>& t : {w.schedule().powerOffTime, w.schedule().windows[0].begin,
+                                          w.schedule().windows[2].end})
+        EXPECT_TRUE(t && std::abs(before.secsTo(*t)) <= 2);
 
     // An unknown stored mode changes nothing.
     w.RadioButton3->setChecked(true);
     settings.writeInteger("autorec", "format", 7);
     w.FormShow();
-    EXPECT_EQ(w.scheduleMode, 2);
+    EXPECT_EQ(w.schedule().mode, 2);
 }
 
 TEST_F(ScheduleWindow, OkWritesEveryKeyInOrder)
@@ -163,7 +165,7 @@ TEST_F(ScheduleWindow, CancelWritesNothingButItsModeHoldsAndDefaultClearsOnlyThe
     w.cb_rec2->setChecked(true);
     w.Button3Click();
     EXPECT_EQ(fileText(), before);
-    EXPECT_EQ(w.scheduleMode, 2);
+    EXPECT_EQ(w.schedule().mode, 2);
     EXPECT_TRUE(w.cb_rec2->isChecked());
     w.FormShow();
     EXPECT_EQ(state(w), shown);
@@ -172,7 +174,7 @@ TEST_F(ScheduleWindow, CancelWritesNothingButItsModeHoldsAndDefaultClearsOnlyThe
     w.Button2Click();
     EXPECT_FALSE(w.CB_SHOWD->isChecked());
     EXPECT_FALSE(w.dtpTime->isEnabled());
-    EXPECT_EQ(w.scheduleMode, 2);
+    EXPECT_EQ(w.schedule().mode, 2);
     QByteArray expected = before;
     expected.replace("bclose=1", "bclose=0");
     EXPECT_EQ(fileText(), expected);
@@ -198,7 +200,7 @@ TEST_F(ScheduleWindow, ClickRulesAndADisabledScheduleStoresTheBoxesAsTheyAre)
     EXPECT_EQ(pickersEnabled(), (std::vector<bool>{false, false, false, false, true, true}));
 
     w.RadioButton1->setChecked(true);
-    EXPECT_EQ(w.scheduleMode, 0);
+    EXPECT_EQ(w.schedule().mode, 0);
     EXPECT_FALSE(w.date_time->isEnabled());
     for (int n = 1; n <= 3; ++n) EXPECT_FALSE(w.windowBox(n)->isEnabled());
     EXPECT_EQ(pickersEnabled(), std::vector<bool>(6, false));
@@ -212,13 +214,16 @@ TEST_F(ScheduleWindow, ClickRulesAndADisabledScheduleStoresTheBoxesAsTheyAre)
 TEST_F(ScheduleWindow, LoadedUnseenAMissingTimeIsNoTimeTheUserSet)
 {
     settings.writeTime("autorec", "begintime1", QTime(8, 0, 0));
-    w.loadStored();
-    EXPECT_TRUE(w.loaded());
-    EXPECT_FALSE(w.holdsSetTime(w.endtime1));
-    EXPECT_TRUE(w.holdsSetTime(w.Begintime1));
-    EXPECT_EQ(w.Begintime1->time(), QTime(8, 0, 0));
-    w.FormShow();
-    EXPECT_TRUE(w.holdsSetTime(w.endtime1));
+    const QDateTime now(QDate(2026, 12, 8), QTime(14, 0, 0));
+    const Schedule unseen = Schedule::load(settings, Schedule::EveryDay, false, now);
+    EXPECT_EQ(unseen.mode, Schedule::Disabled) << "a stored mode wins";
+    EXPECT_EQ(unseen.windows[0].begin, QTime(8, 0, 0));
+    EXPECT_FALSE(unseen.windows[0].end.has_value());
+    EXPECT_FALSE(unseen.powerOffTime.has_value());
+    EXPECT_EQ(unseen.day, now.date());
+    const Schedule shown = Schedule::load(settings, Schedule::EveryDay, true, now);
+    EXPECT_EQ(shown.windows[0].end, now.time());
+    EXPECT_EQ(shown.powerOffTime, now.time());
 }
 
 // Without the settings file, showing the window and its Ok hand their errors

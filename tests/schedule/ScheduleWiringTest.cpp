@@ -77,12 +77,12 @@ TEST_F(WiredSchedule, StoredScheduleRecordsListsTagsAndPowersOffWithoutTheWindow
 {
     ASSERT_NE(runner, nullptr);
     runUntil(QTime(8, 0, 1));
-    EXPECT_TRUE(main->state().recording);
+    EXPECT_TRUE(main->activity().recording());
     EXPECT_FALSE(program.sche->isVisible());
     captureBlock();
 
     runUntil(QTime(8, 0, 6));
-    EXPECT_FALSE(main->state().recording);
+    EXPECT_FALSE(main->activity().recording());
     EXPECT_EQ(program.list->count(), 1);
     EXPECT_FALSE(program.information()->calls.isEmpty()) << "the scheduled recording is tagged";
 
@@ -100,7 +100,7 @@ TEST_F(WiredSchedule, ARefusedPowerOffLeavesTheRecordingRunningAndSaysWhy)
     clock.setTime(QTime(8, 0, 7));
     runner->setClock([this] { return clock; });
     main->commands().RecordCommand();
-    ASSERT_TRUE(main->state().recording);
+    ASSERT_TRUE(main->activity().recording());
 
     runUntil(QTime(8, 0, 12));
     EXPECT_TRUE(program.dialogs.shown.isEmpty()) << "not while the check runs";
@@ -108,7 +108,7 @@ TEST_F(WiredSchedule, ARefusedPowerOffLeavesTheRecordingRunningAndSaysWhy)
     EXPECT_EQ(program.dialogs.shown,
               QStringList{"The computer was not powered off at the set time: powering off needs a password on "
                           "this computer."});
-    EXPECT_TRUE(main->state().recording);
+    EXPECT_TRUE(main->activity().recording());
     EXPECT_EQ(powerOff.calls, 0);
     EXPECT_EQ(program.list->count(), 0);
 }

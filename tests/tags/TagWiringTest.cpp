@@ -9,6 +9,7 @@
 #include "join/Tfm_list.h"
 #include "tags/Tfm_id3.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -43,7 +44,15 @@ TEST(TagWiring, TagElementOpensTheSelectedFileOrTheDefaultTagButNotWhilePlaying)
     clickTag();
     p.list->lv->clearSelection();
     clickTag();
-    p.main->state().playing = true;
+    // A file that plays: the tag window stays shut.
+    QFile playable(p.tmp.filePath("c.wav"));
+    ASSERT_TRUE(playable.open(QIODevice::WriteOnly));
+    playable.close();
+    p.dialogs.filesToOpen = {playable.fileName()};
+    p.list->AddFiles();
+    Element play("play");
+    p.main->Skin1Click(&play);
+    ASSERT_TRUE(p.main->activity().playing());
     clickTag();  // the timer closes the window should it open anyway
     EXPECT_EQ(seen, (QStringList{"b.ogg", "defaults"}));
     EXPECT_EQ(p.information()->calls, QStringList{"ReadInfo /m/b.ogg"});

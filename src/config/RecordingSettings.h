@@ -1,0 +1,75 @@
+#pragma once
+// What a recording is made with: naming, output format, length limit and the
+// WAV, Ogg Vorbis and raw formats, as one value. It is loaded from and saved
+// to the settings file here and nowhere else. The settings window edits the
+// program's copy; a recording start saves that copy and records with what the
+// file then holds.
+
+#include "config/SettingsKeys.h"
+
+#include <QString>
+
+class SettingsFile;
+
+struct RecordingSettings {
+    // Section "file". The two enabled flags are the window's own state, kept
+    // with the rest so the window opens as it was left.
+    struct LengthLimit {
+        bool enabled = false;
+        bool byTime = false;
+        bool byTimeEnabled = false;
+        QString seconds = SettingsKeys::File::TimeTDefault;
+        bool secondsEnabled = false;
+        bool stop = false;
+        bool startNext = false;
+    };
+    // Section "output".
+    struct Output {
+        int format = SettingsKeys::Output::FormatDefault;
+        QString mainName = SettingsKeys::Output::OutNameDefault;
+        bool dateTimeNaming = SettingsKeys::Output::RbTimeDefault;
+        bool customNaming = SettingsKeys::Output::RbCustWindowDefault;
+        QString folder = SettingsKeys::Output::directoryDefault();
+    };
+    // Section "wav": positions in the value tables. A mode no option stands
+    // for (kNoMode) is not saved, so a hand-edited mode stays in the file.
+    struct Wav {
+        static constexpr int kNoMode = -1;
+        int mode = SettingsKeys::Wav::ModeDefault;
+        int bit = SettingsKeys::Wav::BitDefault;
+        int channel = SettingsKeys::Wav::ChannelDefault;
+        int frequency = SettingsKeys::Wav::FrequencyDefault;
+    };
+    // Sections "ogg" and "raw": only ever edited by hand, so never saved.
+    struct Ogg {
+        bool byQuality = SettingsKeys::Ogg::EnableQualityDefault;
+        int bitrate = SettingsKeys::Ogg::BitrateDefault;
+        int minBitrate = SettingsKeys::Ogg::MinBitrateDefault;
+        int maxBitrate = SettingsKeys::Ogg::MaxBitrateDefault;
+        int quality = SettingsKeys::Ogg::QualityDefault;
+        int channel = SettingsKeys::Ogg::ChannelDefault;
+        int frequency = SettingsKeys::Ogg::FrequencyDefault;
+    };
+    struct Raw {
+        int channel = SettingsKeys::Raw::CDefault;
+        int bit = SettingsKeys::Raw::BDefault;
+        int frequency = SettingsKeys::Raw::FDefault;
+        int sampleFormat = SettingsKeys::Raw::FormatDefault;
+    };
+
+    LengthLimit limit;
+    Output output;
+    Wav wav;
+    Ogg ogg;
+    Raw raw;
+
+    // The two readers of "rb_cust" differ in its default: the window reads
+    // false, a recording start true.
+    static RecordingSettings load(const SettingsFile& file,
+                                  bool customNamingDefault = SettingsKeys::Output::RbCustWindowDefault);
+    // Writes the window's keys in their fixed order; a failing write throws
+    // and leaves the keys before it written.
+    void save(SettingsFile& file) const;
+
+    bool operator==(const RecordingSettings&) const = default;
+};
