@@ -179,6 +179,7 @@ void Tfm_id3::FormShow()
         infoYear->setText(QString::number(i.infoYear()));
         infoTrack->setText(QString::number(i.infoTrack()));
         showTechnicalData();
+        rememberShown();
         editingDefaults = false;
         return;
     }
@@ -211,29 +212,46 @@ void Tfm_id3::saveDefaults()
     s->writeText(Info::Section, Info::Comment, infoComment->text());
 }
 
+void Tfm_id3::rememberShown()
+{
+    shown_ = {infoTitle->text(), infoArtist->text(), infoAlbum->text(), infoComment->text(),
+              infoGenre->currentIndex(), information_->infoYear(), information_->infoTrack()};
+    stagedUnwritten_ = false;
+}
+
+// Stages only the fields the user changed; the component writes nothing else.
 bool Tfm_id3::saveToFile(const QString& path)
 {
     TAudioInformation2& i = *information_;
-    i.setInfoTitle(infoTitle->text());
-    i.setInfoArtist(infoArtist->text());
-    i.setInfoAlbum(infoAlbum->text());
-    i.setInfoGenre(infoGenre->currentIndex());
-    i.setInfoComments(infoComment->text());
+    // A field that a failed Ok staged and the user has since set back must
+    // not be written: reading the file again drops what was staged.
+    if (stagedUnwritten_) i.ReadInfo(path);
+    const auto stage = [this](bool changed, auto&& set) {
+        if (!changed) return;
+        set();
+        stagedUnwritten_ = true;
+    };
+    stage(infoTitle->text() != shown_.title, [&] { i.setInfoTitle(infoTitle->text()); });
+    stage(infoArtist->text() != shown_.artist, [&] { i.setInfoArtist(infoArtist->text()); });
+    stage(infoAlbum->text() != shown_.album, [&] { i.setInfoAlbum(infoAlbum->text()); });
+    stage(infoGenre->currentIndex() != shown_.genre, [&] { i.setInfoGenre(infoGenre->currentIndex()); });
+    stage(infoComment->text() != shown_.comment, [&] { i.setInfoComments(infoComment->text()); });
     const std::optional<int> year = decimalValue(infoYear->text());
     if (!year) {
         if (dialogs_) dialogs_->plain(this, "Invalid Year Value");
         infoYear->setFocus();
         return false;
     }
-    i.setInfoYear(*year);
+    stage(*year != shown_.year, [&] { i.setInfoYear(*year); });
     const std::optional<int> track = decimalValue(infoTrack->text());
     if (!track) {
         if (dialogs_) dialogs_->plain(this, "Invalid Track Value");
         infoTrack->setFocus();
         return false;
     }
-    i.setInfoTrack(*track);
+    stage(*track != shown_.track, [&] { i.setInfoTrack(*track); });
     i.WriteInfo(path);
+    stagedUnwritten_ = false;
     return true;
 }
 

@@ -77,10 +77,20 @@ private:
     void selectGenre(int index);
     void saveDefaults();
     bool saveToFile(const QString& path);
+    void rememberShown();
 
     TAudioInformation2* information_ = nullptr;
     std::function<SettingsFile*()> settings_;
     std::function<QString()> selectedEntry_;
     Dialogs* dialogs_ = nullptr;
     QString path_;
+    // The file's tag as the fields showed it: only what the user changed
+    // from this is staged, so what the window shows reduced (a full date,
+    // a track count, a genre outside the list, several artists) stays.
+    struct Shown {
+        QString title, artist, album, comment;
+        int genre = -1, year = 0, track = 0;
+    } shown_;
+    // An Ok that failed after staging: its values are dropped before the next.
+    bool stagedUnwritten_ = false;
 };

@@ -114,9 +114,10 @@ TEST_F(TagWindow, FileModeShowsTheTagAndCancelWritesNothing)
     EXPECT_TRUE(iniBytes().isEmpty());
 }
 
-// Ok stages every field in order, then writes the file. A genre outside the
-// list shows none and is staged as -1; "+2" is track 2.
-TEST_F(TagWindow, FileModeOkStagesTheTagInOrderThenWritesTheFile)
+// Ok stages only the fields the user changed, in order, then writes the
+// file: what the window shows reduced (here a genre outside the list) is not
+// written back. "+2" is track 2; "01957" is the year shown.
+TEST_F(TagWindow, FileModeOkStagesTheChangedFieldsInOrderThenWritesTheFile)
 {
     selectFileWithTag();
     info.files[kSong].genre = 148;
@@ -124,17 +125,27 @@ TEST_F(TagWindow, FileModeOkStagesTheTagInOrderThenWritesTheFile)
         EXPECT_EQ(window.infoGenre->currentIndex(), -1);
         window.infoTitle->setText("Moment's Notice");
         window.infoComment->setText("");
+        window.infoYear->setText("01957");
         window.infoTrack->setText("+2");
         window.btnApply->click();
     });
     EXPECT_FALSE(run.stillOpen);
     EXPECT_EQ(run.result, QDialog::Accepted);
-    EXPECT_EQ(info.calls, QStringList({"ReadInfo " + kSong, "title Moment's Notice", "artist J. Coltrane",
-                                       "album Blue Train", "genreIndex -1", "comment ", "year 1957",
-                                       "track 2", "WriteInfo " + kSong}));
-    EXPECT_EQ(info.files[kSong].genre, -1);
+    EXPECT_EQ(info.calls, QStringList({"ReadInfo " + kSong, "title Moment's Notice", "comment ", "track 2",
+                                       "WriteInfo " + kSong}));
+    EXPECT_EQ(info.files[kSong].genre, 148);
     EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_TRUE(iniBytes().isEmpty()) << "file mode leaves the default tag alone";
+
+    // Fields edited and set back count as unchanged; a picked genre is staged.
+    info.calls.clear();
+    showAndDo([&] {
+        window.infoArtist->setText("someone else");
+        window.infoArtist->setText("J. Coltrane");
+        window.infoGenre->setCurrentIndex(8);
+        window.btnApply->click();
+    });
+    EXPECT_EQ(info.calls, QStringList({"ReadInfo " + kSong, "genreIndex 8", "WriteInfo " + kSong}));
 }
 
 // The real box, as the user sees it.
@@ -176,12 +187,12 @@ TEST_F(TagWindow, InvalidYearOrTrackKeepsTheWindowOpenAndWritesNothing)
         QString lastStaged;
     };
     const Case cases[] = {
-        {"", "1", "Invalid Year Value", &Tfm_id3::infoYear, "comment mono master"},
-        {"19 57", "1", "Invalid Year Value", &Tfm_id3::infoYear, "comment mono master"},
-        {"99999999999", "1", "Invalid Year Value", &Tfm_id3::infoYear, "comment mono master"},
-        {"-", "1", "Invalid Year Value", &Tfm_id3::infoYear, "comment mono master"},
-        {"1957", "", "Invalid Track Value", &Tfm_id3::infoTrack, "year 1957"},
-        {"1957", "0x1", "Invalid Track Value", &Tfm_id3::infoTrack, "year 1957"},
+        {"", "1", "Invalid Year Value", &Tfm_id3::infoYear, "title Changed"},
+        {"19 57", "1", "Invalid Year Value", &Tfm_id3::infoYear, "title Changed"},
+        {"99999999999", "1", "Invalid Year Value", &Tfm_id3::infoYear, "title Changed"},
+        {"-", "1", "Invalid Year Value", &Tfm_id3::infoYear, "title Changed"},
+        {"1958", "", "Invalid Track Value", &Tfm_id3::infoTrack, "year 1958"},
+        {"1957", "0x1", "Invalid Track Value", &Tfm_id3::infoTrack, "title Changed"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(("year '" + c.year + "' track '" + c.track + "'").toStdString());
@@ -190,6 +201,7 @@ TEST_F(TagWindow, InvalidYearOrTrackKeepsTheWindowOpenAndWritesNothing)
         selectFileWithTag();
         bool focused = false;
         const Run run = showAndDo([&] {
+            window.infoTitle->setText("Changed");
             window.infoYear->setText(c.year);
             window.infoTrack->setText(c.track);
             window.btnApply->click();
@@ -203,20 +215,23 @@ TEST_F(TagWindow, InvalidYearOrTrackKeepsTheWindowOpenAndWritesNothing)
         EXPECT_EQ(info.files[kSong].year, 1957);
     }
 
-    // Ok after a corrected year writes what was staged, once.
+    // Ok after a corrected year writes what is changed then, once: a title
+    // that the failed Ok staged and the user set back is not written.
     dialogs.shown.clear();
     info.calls.clear();
     const Run run = showAndDo([&] {
         window.infoTitle->setText("Locomotion");
         window.infoYear->setText("");
         window.btnApply->click();
+        window.infoTitle->setText("Blue Train");
         window.infoYear->setText("1958");
         window.btnApply->click();
     });
     EXPECT_FALSE(run.stillOpen);
     EXPECT_EQ(dialogs.shown, QStringList{"Invalid Year Value"});
-    EXPECT_EQ(info.calls.count("WriteInfo " + kSong), 1);
-    EXPECT_EQ(info.files[kSong].title, "Locomotion");
+    EXPECT_EQ(info.calls, QStringList({"ReadInfo " + kSong, "title Locomotion", "ReadInfo " + kSong, "year 1958",
+                                       "WriteInfo " + kSong}));
+    EXPECT_EQ(info.files[kSong].title, "Blue Train");
     EXPECT_EQ(info.files[kSong].year, 1958);
 }
 

@@ -157,18 +157,19 @@ void setXiphValues(TagLib::Ogg::XiphComment& t, Field field, const StringList& v
     for (const String& v : values) t.addField(name, v, false);
 }
 
-// --- APE: named items.
+// --- APE: named items, whose names match in any case.
 
+// The standard spelling; TagLib's map holds the names in capitals.
 const char* apeKey(Field field)
 {
     switch (field) {
-    case Title: return "TITLE";
-    case Artist: return "ARTIST";
-    case Album: return "ALBUM";
-    case Comment: return "COMMENT";
-    case Genre: return "GENRE";
-    case Year: return "YEAR";
-    case Track: return "TRACK";
+    case Title: return "Title";
+    case Artist: return "Artist";
+    case Album: return "Album";
+    case Comment: return "Comment";
+    case Genre: return "Genre";
+    case Year: return "Year";
+    case Track: return "Track";
     }
     return "";
 }
@@ -176,14 +177,18 @@ const char* apeKey(Field field)
 StringList apeValues(const TagLib::APE::Tag& t, Field field)
 {
     const auto& map = t.itemListMap();
-    const auto it = map.find(apeKey(field));
+    const auto it = map.find(String(apeKey(field)).upper());
     return it == map.end() ? StringList() : it->second.values();
 }
 
 void setApeValues(TagLib::APE::Tag& t, Field field, const StringList& values)
 {
-    if (values.isEmpty()) t.removeItem(apeKey(field));
-    else t.setItem(apeKey(field), TagLib::APE::Item(apeKey(field), values));
+    const auto& map = t.itemListMap();
+    const auto it = map.find(String(apeKey(field)).upper());
+    // An item keeps the spelling of its name.
+    const String key = it == map.end() ? String(apeKey(field)) : it->second.key();
+    if (values.isEmpty()) t.removeItem(key);
+    else t.setItem(key, TagLib::APE::Item(key, values));
 }
 
 // --- RIFF INFO: one text per chunk.

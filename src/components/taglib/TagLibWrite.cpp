@@ -106,6 +106,8 @@ TagLib::ByteVector leadingId3v2(TagLib::MPEG::File& mpeg)
     const TagLib::ByteVector head = mpeg.readBlock(TagLib::ID3v2::Header::size());
     if (!head.startsWith(TagLib::ID3v2::Header::fileIdentifier())) return {};
     const TagLib::ID3v2::Header header(head);
+    // A damaged header may state far more than the file holds.
+    if (header.tagSize() > mpeg.length() - head.size()) return {};
     return head + mpeg.readBlock(header.tagSize());
 }
 

@@ -102,7 +102,8 @@ TEST_P(RichTags, ATitleEditLeavesTheRestAsItWas)
 INSTANTIATE_TEST_SUITE_P(Formats, RichTags,
                          ::testing::Values(Rich{"mp3v24", "mp3"}, Rich{"mp3v23", "mp3", true}, Rich{"wav", "wav"},
                                            Rich{"wavv23", "wav", true}, Rich{"ogg", "ogg"}, Rich{"opus", "opus"},
-                                           Rich{"flac", "flac"}, Rich{"wma", "wma"}, Rich{"m4a", "m4a"}),
+                                           Rich{"flac", "flac"}, Rich{"wma", "wma"}, Rich{"m4a", "m4a"},
+                                           Rich{"aiff", "aiff"}, Rich{"wavpack", "wv"}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 // Changed fields are written as that tag writes them: a year where the date

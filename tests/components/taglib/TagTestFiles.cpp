@@ -31,7 +31,8 @@ QString encodeTone(const QTemporaryDir& dir, const QString& baseName, const QStr
     static const QHash<QString, QStringList> codecs{
         {"wav", {"-c:a", "pcm_s16le"}}, {"mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}},
         {"ogg", {"-c:a", "libvorbis"}}, {"opus", {"-c:a", "libopus"}}, {"flac", {"-c:a", "flac"}},
-        {"wma", {"-c:a", "wmav2", "-b:a", "128k"}}, {"m4a", {"-c:a", "aac"}}};
+        {"wma", {"-c:a", "wmav2", "-b:a", "128k"}}, {"m4a", {"-c:a", "aac"}},
+        {"aiff", {"-c:a", "pcm_s16be"}}, {"wv", {"-c:a", "wavpack"}}};
     testsupport::runPeer("ffmpeg", QStringList{"-v", "error", "-y", "-i", tone} + codecs.value(suffix) + extraArgs
                                        + QStringList{out});
     return out;

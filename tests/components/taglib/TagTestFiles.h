@@ -15,7 +15,7 @@ QString makeFile(const QTemporaryDir& dir, Kind kind, const QString& baseName,
                  const QStringList& extraArgs = {});
 QString suffixOf(Kind kind);
 // The same tone in any format ffmpeg writes, chosen by suffix (wav, mp3, ogg,
-// opus, flac, wma, m4a).
+// opus, flac, wma, m4a, aiff, wv).
 QString encodeTone(const QTemporaryDir& dir, const QString& baseName, const QString& suffix,
                    const QStringList& extraArgs = {});
 

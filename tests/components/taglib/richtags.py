@@ -19,6 +19,7 @@ import sys
 import zlib
 
 import mutagen
+from mutagen.apev2 import APEv2File, APEBinaryValue
 from mutagen.asf import ASF, ASFByteArrayAttribute
 from mutagen.flac import FLAC, Picture
 from mutagen.id3 import (APIC, COMM, ID3, TALB, TCON, TDAT, TDRC, TIT2, TPE1,
@@ -62,7 +63,7 @@ def id3_frames(v3):
 
 def make(path, v3):
     f = mutagen.File(path)
-    if isinstance(f.tags, ID3) or path.endswith((".mp3", ".wav")):
+    if isinstance(f.tags, ID3) or path.endswith((".mp3", ".wav", ".aiff")):
         if f.tags is None:
             f.add_tags()
         for frame in id3_frames(v3):
@@ -81,6 +82,20 @@ def make(path, v3):
         f.tags["WM/Picture"] = [ASFByteArrayAttribute(asf_picture())]
         f.save()
         restate_asf_size(path)
+    elif isinstance(f, APEv2File):
+        if f.tags is None:
+            f.add_tags()
+        f.tags["Title"] = "Old Title"
+        f.tags["Artist"] = ["Alice", "Bob"]
+        f.tags["Album"] = "The Album"
+        f.tags["Genre"] = "Synthwave"
+        f.tags["Year"] = "2021-05-06"
+        f.tags["Track"] = "3/12"
+        f.tags["Comment"] = "A comment"
+        f.tags["Mood"] = "Calm"
+        f.tags["Lyrics"] = LYRICS
+        f.tags["Cover Art (Front)"] = APEBinaryValue(b"cover.png\0" + COVER)
+        f.save()
     elif isinstance(f, MP4):
         if f.tags is None:
             f.add_tags()
@@ -170,6 +185,9 @@ def dump(path):
                             for v in values if str(v) != ""]
             if shown_values:
                 out["tags"][key] = shown_values
+    elif isinstance(f, APEv2File):
+        for key, value in tags.items():
+            out["tags"][key] = digest(value.value) if isinstance(value, APEBinaryValue) else list(value)
     elif isinstance(f, MP4):
         for key, values in tags.items():
             out["tags"][key] = [digest(v) if isinstance(v, MP4Cover) else str(v) for v in values]
