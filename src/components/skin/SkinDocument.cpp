@@ -4,6 +4,7 @@
 #include "platform/RegularFile.h"
 
 #include <QDir>
+#include <QHash>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSet>
@@ -123,7 +124,25 @@ private:
             failElement(f.name, QStringLiteral("needs a positive whole tamsel:width and tamsel:height up to %1.")
                                     .arg(kMaxCoordinate));
         f.origin = translation(f.name, xml_.attributes().value(QLatin1String("transform")).toString());
+        f.focusOrder = ours(QStringLiteral("focus-order")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString& entry : ours(QStringLiteral("keys")).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const qsizetype eq = entry.lastIndexOf(QLatin1Char('='));
+            const QString element = entry.mid(eq + 1).trimmed();
+            if (eq <= 0 || element.isEmpty())
+                failElement(f.name, QStringLiteral("has a tamsel:keys entry \"%1\" that is not key=element.")
+                                        .arg(entry.trimmed()));
+            f.keys.push_back({key(f.name, entry.left(eq)), element});
+        }
+        f.focusColor = color(f.name, QStringLiteral("focus-color"), QColor(0x5f, 0xe3, 0xcd));
         return f;
+    }
+
+    QKeySequence key(const QString& owner, const QString& text)
+    {
+        const QKeySequence k = QKeySequence::fromString(text.trimmed(), QKeySequence::PortableText);
+        if (k.count() != 1 || k[0].key() == Qt::Key_unknown)
+            failElement(owner, QStringLiteral("has the bad key \"%1\".").arg(text.trimmed()));
+        return k;
     }
 
     // A form sits on the sheet by a plain move, so its window's corner is known.
@@ -151,6 +170,10 @@ private:
         if (found == std::end(kKinds)) failElement(e.name, QStringLiteral("has the unknown kind \"%1\".").arg(kind));
         e.kind = found->kind;
         e.tip = ours(QStringLiteral("tip"));
+        e.label = ours(QStringLiteral("label"));
+        if (e.label.isEmpty()) e.label = e.tip.isEmpty() ? e.name : e.tip;
+        for (const QString& k : ours(QStringLiteral("keys")).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            e.keys << key(e.name, k);
         for (QString family : ours(QStringLiteral("font-family")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             family = family.trimmed();
             family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
@@ -242,6 +265,49 @@ void SkinDocument::parse(const QByteArray& data)
             const QString track = e.name + QStringLiteral(".track");
             if (bar && place(f, has(track) ? track : e.name).width() <= 0)
                 fail(path_, QStringLiteral("the bar \"%1\" has no track.").arg(e.name));
+        }
+    }
+    checkKeys();
+}
+
+// What the keyboard reaches must exist, and no key may mean two things in
+// one window.
+void SkinDocument::checkKeys() const
+{
+    const auto find = [this](const QString& name) -> const SkinElementSpec* {
+        for (const SkinFormSpec& f : forms_)
+            for (const SkinElementSpec& e : f.elements)
+                if (e.name == name) return &e;
+        return nullptr;
+    };
+    QHash<QKeySequence, QString> global;
+    for (const SkinFormSpec& f : forms_) {
+        for (const SkinElementSpec& e : f.elements) {
+            for (const QKeySequence& k : e.keys) {
+                if (global.contains(k))
+                    fail(path_, QStringLiteral("the key %1 is given to both \"%2\" and \"%3\".")
+                                    .arg(k.toString(), global.value(k), e.name));
+                global.insert(k, e.name);
+            }
+        }
+    }
+    for (const SkinFormSpec& f : forms_) {
+        for (const QString& name : f.focusOrder) {
+            const auto in = std::find_if(f.elements.begin(), f.elements.end(),
+                                         [&](const SkinElementSpec& e) { return e.name == name; });
+            if (in == f.elements.end() || in->kind == SkinKind::Face || in->kind == SkinKind::Progress)
+                fail(path_, QStringLiteral("the form \"%1\" gives the focus to \"%2\", which is no element "
+                                           "that takes the mouse.").arg(f.name, name));
+        }
+        QHash<QKeySequence, QString> own = global;
+        for (const SkinFormSpec::Key& k : f.keys) {
+            if (find(k.element) == nullptr)
+                fail(path_, QStringLiteral("the form \"%1\" gives the key %2 to \"%3\", which is no element.")
+                                .arg(f.name, k.key.toString(), k.element));
+            if (own.contains(k.key))
+                fail(path_, QStringLiteral("the key %1 is given to both \"%2\" and \"%3\".")
+                                .arg(k.key.toString(), own.value(k.key), k.element));
+            own.insert(k.key, k.element);
         }
     }
 }

@@ -9,7 +9,14 @@
 //   size); id = form name. It may be moved on the sheet by translate() only.
 // - An element is a <g> inside a form with tamsel:kind; id = element name.
 //   Only elements are drawn, in document order, so background artwork is a
-//   "face". Optional tamsel:tip gives a tooltip.
+//   "face". Optional tamsel:tip gives a tooltip, tamsel:label the name a
+//   screen reader speaks (the tip, else the id, without it), and
+//   tamsel:keys its shortcuts ("Ctrl+R; F1"), which work in every window the
+//   engine skins and show in the tooltip.
+// - A form may give tamsel:focus-order, the elements the keyboard reaches in
+//   Tab order ("recorder stop ..."); tamsel:keys, shortcuts that work in its
+//   window only ("Delete=del; Return=play", an element of any form); and
+//   tamsel:focus-color, the colour of the focus mark.
 //   face       artwork only, takes no mouse
 //   panel      one look, reports the mouse
 //   button     child looks "<id>.normal" (required), ".hover", ".pressed",
@@ -25,6 +32,7 @@
 //   progress   a scrollbar without a thumb that the user cannot drag
 
 #include <QColor>
+#include <QKeySequence>
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
@@ -42,6 +50,8 @@ struct SkinElementSpec {
     QString name;
     SkinKind kind = SkinKind::Face;
     QString tip;
+    QString label;
+    QList<QKeySequence> keys;
     // Text elements.
     QStringList fontFamilies;  // first found wins
     int fontPixels = 12;
@@ -60,6 +70,13 @@ struct SkinFormSpec {
     QSize size;
     QPointF origin;  // the window's top-left corner in document units
     std::vector<SkinElementSpec> elements;
+    QStringList focusOrder;
+    struct Key {
+        QKeySequence key;
+        QString element;
+    };
+    std::vector<Key> keys;  // this window's own shortcuts
+    QColor focusColor;
 };
 
 class SkinDocument {
@@ -70,6 +87,7 @@ public:
 
     const QString& path() const { return path_; }
     const SkinFormSpec* form(const QString& name) const;
+    const std::vector<SkinFormSpec>& forms() const { return forms_; }
     bool has(const QString& id) const;
     // Where a part is drawn, in the coordinates of its form's window.
     QRectF place(const SkinFormSpec& form, const QString& id) const;
@@ -80,6 +98,7 @@ public:
 private:
     explicit SkinDocument(QString path);
     void parse(const QByteArray& data);
+    void checkKeys() const;
 
     QString path_;
     std::vector<SkinFormSpec> forms_;

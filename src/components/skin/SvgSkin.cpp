@@ -4,8 +4,19 @@
 #include "components/skin/SvgSkinnedWindow.h"
 #include "platform/Error.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QWidget>
+#include <algorithm>
+
+namespace {
+
+constexpr Qt::WindowFlags kDecorationHints =
+    Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+    | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint
+    | Qt::WindowContextHelpButtonHint | Qt::WindowShadeButtonHint | Qt::WindowFullscreenButtonHint;
+
+}  // namespace
 
 SvgSkin::SvgSkin(QObject* parent) : TSkin(parent) {}
 SvgSkin::~SvgSkin() = default;
@@ -23,9 +34,13 @@ void SvgSkin::PrepareWindow(QWidget* window)
     // Rounded corners need a see-through backing, chosen before the native
     // window is made again for the new flags.
     window->setAttribute(Qt::WA_TranslucentBackground);
-    if (window->windowFlags().testFlag(Qt::FramelessWindowHint)) return;
+    // Qt still asks the window manager for a title bar when a frameless
+    // window keeps customised title or button hints (openbox and xfwm4 draw
+    // one), so only the window's type and its other hints stay.
+    const Qt::WindowFlags flags = (window->windowFlags() & ~kDecorationHints) | Qt::FramelessWindowHint;
+    if (flags == window->windowFlags()) return;
     const bool visible = window->isVisible();
-    window->setWindowFlags(window->windowFlags() | Qt::FramelessWindowHint);
+    window->setWindowFlags(flags);
     if (visible) window->show();
 }
 
@@ -50,6 +65,18 @@ ISkinnedWindow* SvgSkin::SkinnedWindowOf(QWidget* window)
         throw TamselError(QStringLiteral("The window \"%1\" wears no skin form.")
                               .arg(window != nullptr ? window->windowTitle() : QString()));
     return skinned;
+}
+
+std::vector<SvgSkinnedWindow*> SvgSkin::skinnedWindows() const
+{
+    std::vector<SvgSkinnedWindow*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (SvgSkinnedWindow* s = skinOf(w); s != nullptr && w->isVisible()) windows.push_back(s);
+    std::sort(windows.begin(), windows.end(), [](SvgSkinnedWindow* a, SvgSkinnedWindow* b) {
+        const QPoint pa = a->window().pos(), pb = b->window().pos();
+        return std::pair(pa.y(), pa.x()) < std::pair(pb.y(), pb.x());
+    });
+    return windows;
 }
 
 SvgSkinnedWindow* SvgSkin::skinOf(QWidget* window) const

@@ -4,6 +4,7 @@
 #include "components/TSkin.h"
 
 #include <memory>
+#include <vector>
 
 class SkinDocument;
 class SvgSkinnedWindow;
@@ -18,6 +19,9 @@ public:
     void PrepareWindow(QWidget* window) override;
     void ApplyFormToWindow(QWidget* window, const QString& form) override;
     ISkinnedWindow* SkinnedWindowOf(QWidget* window) override;
+
+    // The shown windows this engine skins, top to bottom.
+    std::vector<SvgSkinnedWindow*> skinnedWindows() const;
 
 private:
     SvgSkinnedWindow* skinOf(QWidget* window) const;

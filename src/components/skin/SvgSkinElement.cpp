@@ -1,9 +1,11 @@
 #include "components/skin/SvgSkinElement.h"
 
+#include "components/skin/SkinAccessible.h"
 #include "components/skin/SvgSkinnedWindow.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -40,6 +42,20 @@ SvgSkinElement::SvgSkinElement(SvgSkinnedWindow& window, const SkinDocument& doc
         QRectF(track_.left() - w / 2, thumbRest_.top(), track_.width() + w, thumbRest_.height()));
 }
 
+SvgSkinElement::~SvgSkinElement()
+{
+    SkinAccessible::forget(*this);
+}
+
+QString SvgSkinElement::accessibleName() const
+{
+    if (spec_.kind != SkinKind::Text) return spec_.label;
+    // A caption is a few words and a colon, never a number such as a time.
+    static const QRegularExpression caption(QStringLiteral(R"(^[^\d:]{1,24}:\s*)"));
+    const QString value = QString(text_).remove(caption).trimmed();
+    return value.isEmpty() ? spec_.label : spec_.label + QLatin1Char(' ') + value;
+}
+
 ISkinText* SvgSkinElement::TextFacet()
 {
     return spec_.kind == SkinKind::Text ? this : nullptr;
@@ -72,6 +88,10 @@ void SvgSkinElement::RedrawElement()
     if (!stale_) return;
     stale_ = false;
     window_.redraw(area_);
+    if (spec_.kind == SkinKind::Text)
+        SkinAccessible::nameChanged(*this);
+    else if (ScrollBarFacet() != nullptr)
+        SkinAccessible::valueChanged(*this);
 }
 
 void SvgSkinElement::SetBarPosition(int position)

@@ -17,6 +17,9 @@ public:
 
     SvgSkinElement(SvgSkinnedWindow& window, const SkinDocument& doc, const SkinFormSpec& form,
                    const SkinElementSpec& spec);
+    ~SvgSkinElement() override;
+    SvgSkinElement(const SvgSkinElement&) = delete;
+    SvgSkinElement& operator=(const SvgSkinElement&) = delete;
 
     QString ElementName() const override { return spec_.name; }
     ISkinText* TextFacet() override;
@@ -37,6 +40,11 @@ public:
     bool draggable() const { return spec_.kind == SkinKind::ScrollBar && enabled_; }
     QRectF area() const { return area_; }
     const QString& text() const { return text_; }
+    // What a screen reader says: the label, and a text's value after it in
+    // place of the caption the program writes ("Time:00:01:05" under the
+    // label "Elapsed time" is "Elapsed time 00:01:05").
+    QString accessibleName() const;
+    SvgSkinnedWindow& skinnedWindow() const { return window_; }
 
     // Thumb dragging: a press on the thumb keeps the grip point, a press on
     // the track brings the thumb's centre to the pointer.

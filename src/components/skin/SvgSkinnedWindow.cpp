@@ -1,22 +1,33 @@
 #include "components/skin/SvgSkinnedWindow.h"
 
+#include "components/skin/SkinAccessible.h"
+#include "components/skin/SvgSkin.h"
 #include "components/skin/SvgSkinElement.h"
 #include "platform/ErrorBoundary.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 
-SvgSkinnedWindow::SvgSkinnedWindow(TSkin& engine, QWidget& window)
+SvgSkinnedWindow::SvgSkinnedWindow(SvgSkin& engine, QWidget& window)
     : QObject(&window), engine_(&engine), window_(window)
 {
     window.installEventFilter(this);
+    SkinAccessible::adopt(window);
 }
 
-SvgSkinnedWindow::~SvgSkinnedWindow() = default;
+SvgSkinnedWindow::~SvgSkinnedWindow()
+{
+    // Shortcuts are children of the window, which may outlive this.
+    for (QShortcut* s : shortcuts_) delete s;
+}
+
+const TSkin* SvgSkinnedWindow::engine() const { return engine_.data(); }
 
 void SvgSkinnedWindow::applyForm(std::shared_ptr<const SkinDocument> doc, const SkinFormSpec& form)
 {
@@ -26,19 +37,30 @@ void SvgSkinnedWindow::applyForm(std::shared_ptr<const SkinDocument> doc, const 
         // press held on one of them goes too, as there is nothing left to release.
         presses_.clear();
         dragging_ = false;
+        focusChain_.clear();
+        focus_ = keyPress_ = nullptr;
         elements_.clear();
         ++generation_;
         doc_ = std::move(doc);
         form_ = &form;
         for (const SkinElementSpec& spec : form.elements)
             elements_.push_back(std::make_unique<SvgSkinElement>(*this, *doc_, form, spec));
+        for (const QString& name : form.focusOrder)
+            if (SvgSkinElement* e = element(name)) focusChain_.push_back(e);
+        makeShortcuts();
     }
+    if (!focusChain_.empty()) window_.setFocusPolicy(Qt::StrongFocus);
     window_.setFixedSize(form.size);
     window_.setMouseTracking(true);
     window_.update();
 }
 
 ISkinObject* SvgSkinnedWindow::ElementByName(const QString& name)
+{
+    return element(name);
+}
+
+SvgSkinElement* SvgSkinnedWindow::element(const QString& name) const
 {
     for (const auto& e : elements_)
         if (e->ElementName() == name) return e.get();
@@ -54,12 +76,24 @@ void SvgSkinnedWindow::enabledChanged(SvgSkinElement& element)
 {
     // A press stays paired with its release, but a disabled bar stops following.
     if (!element.ElementEnabled() && leftPress() == &element) dragging_ = false;
+    if (!element.ElementEnabled() && keyPress_ == &element) keyPress_ = nullptr;
     redraw(element.area());
+    SkinAccessible::enabledChanged(element);
+}
+
+bool SvgSkinnedWindow::hasFocus(const SvgSkinElement& element) const
+{
+    return focus_ == &element && window_.hasFocus();
+}
+
+bool SvgSkinnedWindow::pressed(const SvgSkinElement& element) const
+{
+    return leftPress() == &element || keyPress_ == &element;
 }
 
 bool SvgSkinnedWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != &window_ || form_ == nullptr) return false;
+    if (watched != &window_ || form_ == nullptr || passing_) return false;
     QPointer<SvgSkinnedWindow> self(this);
     const bool consumed = ErrorBoundary::guardOr(false, [&] { return filter(*event); });
     // Even after an error the window's own handlers see the press or release,
@@ -87,6 +121,23 @@ bool SvgSkinnedWindow::filter(QEvent& event)
         return false;
     case QEvent::ToolTip:
         return toolTip(static_cast<QHelpEvent&>(event));
+    case QEvent::KeyPress:
+        return keyPress(static_cast<QKeyEvent&>(event));
+    case QEvent::KeyRelease:
+        return keyRelease(static_cast<QKeyEvent&>(event));
+    case QEvent::ShortcutOverride:
+        // Space and Return on a focused element are its, not a shortcut's.
+        if (claimsKey(static_cast<QKeyEvent&>(event))) event.accept();
+        return false;
+    case QEvent::FocusIn:
+        focusIn(static_cast<QFocusEvent&>(event));
+        return false;
+    case QEvent::FocusOut:
+        focusOut();
+        return false;
+    case QEvent::WindowActivate:
+        takeFocusIfNoneHasIt();
+        return false;
     default:
         return false;
     }
@@ -101,12 +152,13 @@ void SvgSkinnedWindow::paint(QPaintEvent& event)
     for (const auto& e : elements_) {
         if (!e->area().intersects(dirty)) continue;
         auto look = SvgSkinElement::Look::Normal;
-        if (leftPress() == e.get() && (hover_ == e.get() || dragging_))
+        if ((leftPress() == e.get() && (hover_ == e.get() || dragging_)) || keyPress_ == e.get())
             look = SvgSkinElement::Look::Pressed;
         else if (hover_ == e.get() && presses_.empty())
             look = SvgSkinElement::Look::Hover;
         e->paint(painter, look);
     }
+    paintFocus(painter);
 }
 
 template <typename Emit>
@@ -127,6 +179,8 @@ bool SvgSkinnedWindow::press(QMouseEvent& event)
     SvgSkinElement* e = elementAt(at);
     if (e == nullptr) return false;
     presses_.push_back({e, button});
+    focusVisible_ = false;
+    if (focusable(*e)) setFocusElement(e);
     if (button == Qt::LeftButton && e->ElementEnabled()) {
         if (e->draggable()) {
             e->beginDrag(at);
@@ -162,14 +216,55 @@ bool SvgSkinnedWindow::release(QMouseEvent& event)
     if (!report([&](TSkin& s) { emit s.OnMouseUp(e, int(button), qRound(at.x()), qRound(at.y())); }))
         return true;
     if (!click || generation != generation_) return false;
-    if (!report([&](TSkin& s) { emit s.OnClick(e); })) return true;
-    if (generation != generation_) return false;
+    return !this->click(*e);
+}
+
+bool SvgSkinnedWindow::click(SvgSkinElement& element)
+{
+    const int generation = generation_;
+    if (!report([&](TSkin& s) { emit s.OnClick(&element); })) return false;
+    if (generation != generation_) return true;
     QPointer<SvgSkinnedWindow> self(this);
-    if (e->ElementName() == QLatin1String("min"))
+    if (element.ElementName() == QLatin1String("min"))
         window_.showMinimized();
-    else if (e->ElementName() == QLatin1String("close"))
+    else if (element.ElementName() == QLatin1String("close"))
         window_.close();
-    return self.isNull();
+    return !self.isNull();
+}
+
+bool SvgSkinnedWindow::pressElement(SvgSkinElement& element)
+{
+    if (!element.ElementEnabled() || !element.interactive()) return true;
+    // The same events in the same order as a click of the mouse, so a press
+    // from the keyboard leaves the program's mouse state as a click does.
+    const QPoint at = element.area().center().toPoint();
+    const int generation = generation_;
+    if (!report([&](TSkin& s) { emit s.OnMouseDown(&element, Qt::NoButton, at.x(), at.y()); })) return false;
+    if (!passToWindow(QEvent::MouseButtonPress, at)) return false;
+    if (generation != generation_) return true;
+    if (!report([&](TSkin& s) { emit s.OnMouseUp(&element, Qt::NoButton, at.x(), at.y()); })) return false;
+    if (generation != generation_) return true;
+    if (element.ElementEnabled() && !click(element)) return false;
+    return passToWindow(QEvent::MouseButtonRelease, at);
+}
+
+bool SvgSkinnedWindow::moveBar(SvgSkinElement& element, int position)
+{
+    if (!element.draggable()) return true;
+    element.SetBarPosition(position);
+    element.RedrawElement();
+    return pressElement(element);
+}
+
+bool SvgSkinnedWindow::passToWindow(QEvent::Type type, QPoint at)
+{
+    QPointer<SvgSkinnedWindow> self(this);
+    QMouseEvent event(type, at, window_.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    passing_ = true;
+    ErrorBoundary::guard([&] { QCoreApplication::sendEvent(&window_, &event); });
+    if (self.isNull()) return false;
+    passing_ = false;
+    return true;
 }
 
 bool SvgSkinnedWindow::move(QMouseEvent& event)
@@ -213,8 +308,9 @@ SvgSkinElement* SvgSkinnedWindow::leftPress() const
 bool SvgSkinnedWindow::toolTip(QHelpEvent& event)
 {
     const SvgSkinElement* e = elementAt(event.pos());
-    if (e == nullptr || e->spec().tip.isEmpty()) return false;
-    QToolTip::showText(event.globalPos(), e->spec().tip, &window_, e->area().toAlignedRect());
+    const QString tip = e != nullptr ? toolTipOf(*e) : QString();
+    if (tip.isEmpty()) return false;
+    QToolTip::showText(event.globalPos(), tip, &window_, e->area().toAlignedRect());
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "SkinTestSupport.h"
 
 #include "components/skin/SvgSkin.h"
+#include "components/skin/SvgSkinnedWindow.h"
 #include "platform/Error.h"
 
 #include <QFile>
@@ -95,6 +96,11 @@ TEST_F(SkinFileTest, DefaultSkinHoldsEveryElementOfBothForms)
     engine_.ApplyFormToWindow(&list, QStringLiteral("listwin"));
 
     EXPECT_TRUE(main.windowFlags().testFlag(Qt::FramelessWindowHint));
+    // Title and button hints kept beside it make window managers draw a title bar.
+    QWidget framed(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    engine_.PrepareWindow(&framed);
+    EXPECT_EQ(framed.windowFlags(), Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
 
     ISkinnedWindow* m = engine_.SkinnedWindowOf(&main);
     ISkinnedWindow* l = engine_.SkinnedWindowOf(&list);
@@ -148,6 +154,13 @@ TEST_F(SkinFileTest, BadSkinFilesRaiseAnErrorNamingTheFile)
         {"turned.dll", "<svg xmlns='http://www.w3.org/2000/svg' xmlns:tamsel='urn:tamsel:skin'><g id='f' tamsel:width='9' tamsel:height='9' transform='rotate(30)'/></svg>", "translate"},
         {"deep.dll", minimalSkin(nested(14000, "")), "nested more than 64"},
         {"deepart.dll", "<svg xmlns='http://www.w3.org/2000/svg'>" + nested(100, "") + "</svg>", "nested more than 64"},
+        {"key.dll", minimalSkin("<g id='p' tamsel:kind='panel' tamsel:keys='Ctrl+Pling'/>"), "bad key \"Ctrl+Pling\""},
+        {"twokeys.dll", minimalSkin("<g id='p' tamsel:kind='panel' tamsel:keys='F2'/><g id='q' tamsel:kind='panel' tamsel:keys='F3; F2'/>"),
+         "key F2 is given to both \"p\" and \"q\""},
+        {"formkey.dll", "<svg xmlns='http://www.w3.org/2000/svg' xmlns:tamsel='urn:tamsel:skin'><g id='f' tamsel:width='9' tamsel:height='9' tamsel:keys='Return=gone'/></svg>",
+         "gives the key Return to \"gone\", which is no element"},
+        {"order.dll", "<svg xmlns='http://www.w3.org/2000/svg' xmlns:tamsel='urn:tamsel:skin'><g id='f' tamsel:width='9' tamsel:height='9' tamsel:focus-order='art'><g id='art' tamsel:kind='face'/></g></svg>",
+         "gives the focus to \"art\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -219,4 +232,27 @@ TEST_F(SkinFileTest, HugeGeometryIsClampedAndNestedElementsAreFound)
     far->RedrawElement();
     window.repaint();
     EXPECT_EQ(areaOf(skinned->ElementByName(QStringLiteral("near"))), QRect(5, 6, 7, 8));
+}
+
+// The help page tells every key the skin gives.
+TEST_F(SkinFileTest, TheHelpPageNamesEveryShortcutOfTheDefaultSkin)
+{
+    const QString help = QString::fromUtf8(readBytes(QStringLiteral(TAMSEL_HELP_PAGE)));
+    engine_.OpenSkinFile(kDefaultSkin);
+    QWidget main, list;
+    engine_.ApplyFormToWindow(&main, QStringLiteral("mp3rec"));
+    engine_.ApplyFormToWindow(&list, QStringLiteral("listwin"));
+    int keys = 0;
+    const auto expectShown = [&](const QKeySequence& k, const QString& element) {
+        ++keys;
+        const QString shown = QStringLiteral("<kbd>%1</kbd>").arg(k.toString().toHtmlEscaped());
+        EXPECT_TRUE(help.contains(shown)) << shown.toStdString() << " for " << element.toStdString();
+    };
+    for (QWidget* w : {&main, &list}) {
+        const SkinFormSpec* form = dynamic_cast<SvgSkinnedWindow*>(engine_.SkinnedWindowOf(w))->form();
+        for (const SkinElementSpec& e : form->elements)
+            for (const QKeySequence& k : e.keys) expectShown(k, e.name);
+        for (const SkinFormSpec::Key& k : form->keys) expectShown(k.key, k.element);
+    }
+    EXPECT_EQ(keys, 12);
 }

@@ -3,7 +3,6 @@
 
 #include "SkinTestSupport.h"
 
-#include "components/skin/SvgSkin.h"
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
 
@@ -15,63 +14,7 @@ using namespace skintest;
 
 namespace {
 
-class SkinWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        engine_.OpenSkinFile(QStringLiteral(TAMSEL_DEFAULT_SKIN));
-        QObject::connect(&engine_, &TSkin::OnMouseDown, [this](ISkinObject* e, int button, int, int) {
-            log_.push_back("down:" + nameOf(e, button));
-        });
-        QObject::connect(&engine_, &TSkin::OnMouseUp, [this](ISkinObject* e, int button, int, int) {
-            log_.push_back("up:" + nameOf(e, button));
-            if (ISkinScrollBar* bar = e->ScrollBarFacet()) positionAtRelease_ = bar->BarPosition();
-        });
-        QObject::connect(&engine_, &TSkin::OnClick, [this](ISkinObject* e) {
-            log_.push_back("click:" + e->ElementName().toStdString());
-        });
-        main_ = show("mp3rec");
-    }
-
-    // Presses of other buttons than the left one are told apart in the log.
-    static std::string nameOf(ISkinObject* e, int button)
-    {
-        const std::string name = e->ElementName().toStdString();
-        if (button == Qt::LeftButton) return name;
-        return name + (button == Qt::RightButton ? "/right" : "/button" + std::to_string(button));
-    }
-
-    std::unique_ptr<LoggingWindow> show(const char* form)
-    {
-        auto w = std::make_unique<LoggingWindow>(log_);
-        engine_.PrepareWindow(w.get());
-        engine_.ApplyFormToWindow(w.get(), QString::fromLatin1(form));
-        // Apart, as the program docks them: moves find the window under the pointer.
-        w->move(40, qstrcmp(form, "mp3rec") == 0 ? 40 : 300);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        return w;
-    }
-
-    ISkinObject* element(const char* name, QWidget* window = nullptr)
-    {
-        ISkinObject* e = engine_.SkinnedWindowOf(window ? window : main_.get())
-                             ->ElementByName(QString::fromLatin1(name));
-        EXPECT_NE(e, nullptr) << name;
-        return e;
-    }
-
-    void click(QWidget* window, QPoint at, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mousePress(window, button, {}, at);
-        QTest::mouseRelease(window, button, {}, at);
-    }
-
-    Log log_;
-    int positionAtRelease_ = -1;
-    SvgSkin engine_;
-    std::unique_ptr<LoggingWindow> main_;
-};
+class SkinWindowTest : public EngineTest {};
 
 TEST_F(SkinWindowTest, ElementEventsComeBeforeTheWindowsOwnHandlers)
 {
