@@ -26,11 +26,6 @@ constexpr int64_t kDecodeThrough = 16384;
 // How often a seek that landed after its target is retried further back
 // (the lead grows 16-fold each time) before decoding from the start.
 constexpr int kSeekAttempts = 3;
-// A Vorbis decoder that ends this little short of an exactly stated length
-// (files whose last page FFmpeg trims too much) is padded with silence, so
-// the stated length and the timeline both hold. Other codecs ending short
-// are damaged: their end is where the audio ends.
-constexpr int64_t kMaxEndPadding = 8192;
 // A block holds at most this many samples (64 MiB), whatever count is asked.
 constexpr int64_t kMaxBlockSamples = int64_t{16} << 20;
 // Frames in a decoded frame before one has been seen: most codecs' largest.
@@ -132,13 +127,6 @@ bool FfmpegReader::Impl::pull()
         ended = true;
         const bool empty = pendingFrames() == 0;
         if (resampler) resampler->flush(pending);
-        if (exact && stream->endTrimmedShort() && !resync && decoded < length
-            && length - decoded <= kMaxEndPadding) {
-            const int64_t from = std::max(decoded, discardUntil);
-            if (from < length)
-                pending.resize(pending.size() + static_cast<size_t>((length - from) * channels), 0.0f);
-            decoded = length;
-        }
         if (empty && pendingFrames() > 0) position = decoded - pendingFrames();
         return false;
     }

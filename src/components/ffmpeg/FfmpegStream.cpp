@@ -8,6 +8,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/intreadwrite.h>
 #include <libavutil/mathematics.h>
 }
 
@@ -142,7 +143,8 @@ void FfmpegStream::openDecoder()
 
     trustPcmData();
     const AVStream* st = fmt_->streams[index_];
-    vorbis_ = st->codecpar->codec_id == AV_CODEC_ID_VORBIS;
+    ownEndTrim_ = st->codecpar->codec_id == AV_CODEC_ID_VORBIS && st->duration != AV_NOPTS_VALUE
+                  && st->duration > 0 && fmt_->duration_estimation_method == AVFMT_DURATION_FROM_STREAM;
     if (st->codecpar->sample_rate > kMaxRate || st->codecpar->ch_layout.nb_channels > kMaxChannels)
         checkFormat(st->codecpar->sample_rate, st->codecpar->ch_layout.nb_channels);
     dec_ = avcodec_alloc_context3(codec);
@@ -203,6 +205,15 @@ void FfmpegStream::measureLength()
     bitrate_ = len.bitrate;
 }
 
+// The samples a packet's side data says to drop at its end are kept; the
+// start's are dropped as announced.
+void FfmpegStream::keepPacketEnd()
+{
+    size_t size = 0;
+    uint8_t* side = av_packet_get_side_data(pkt_, AV_PKT_DATA_SKIP_SAMPLES, &size);
+    if (side && size >= 8) AV_WL32(side + 4, 0);
+}
+
 void FfmpegStream::feedDecoder()
 {
     for (;;) {
@@ -221,6 +232,7 @@ void FfmpegStream::feedDecoder()
             av_packet_unref(pkt_);
             continue;
         }
+        if (ownEndTrim_) keepPacketEnd();
         rc = avcodec_send_packet(dec_, pkt_);
         av_packet_unref(pkt_);
         // A damaged packet is skipped, as players do.

@@ -41,8 +41,6 @@ public:
     bool seekBefore(int64_t index);
     // True for formats whose seeks land wrongly once packets have been read.
     bool seeksBestFresh() const { return seekFresh_; }
-    // Vorbis: FFmpeg may trim a few frames too many from the last page.
-    bool endTrimmedShort() const { return vorbis_; }
 
 private:
     void release();
@@ -54,6 +52,7 @@ private:
     void decodeFirstFrame();
     void measureLength();
     void feedDecoder();
+    void keepPacketEnd();
     [[noreturn]] void fail(const QString& reason) const;
 
     QString path_;
@@ -74,7 +73,10 @@ private:
     bool draining_ = false;   // the decoder got its end-of-stream packet
     bool ended_ = false;
     bool seekFresh_ = false;
-    bool vorbis_ = false;
+    // Ogg Vorbis of a stated length: FFmpeg's own end trimming cuts real
+    // samples from the last page of some files (it counts from a first
+    // timestamp one block late), so the reader cuts at the length instead.
+    bool ownEndTrim_ = false;
     int grid_ = 0;            // frame length all frames start on, when known
     bool pcmHeader_ = false;  // PCM whose header states its whole format
 };

@@ -126,6 +126,7 @@ void VorbisWriter::open(const QString& fileName, const Format& format)
     format_ = format;
     fileName_ = fileName;
     frames_ = 0;
+    flushedAt_ = 0;
 
     ogg_packet id, comments, codebooks;
     vorbis_analysis_headerout(&state_->dsp, &state_->comment, &id, &comments, &codebooks);
@@ -155,7 +156,14 @@ void VorbisWriter::write(const float* samples, int64_t frames)
             for (int c = 0; c < channels; ++c) planes[c][i] = *src++;
         vorbis_analysis_wrote(&state_->dsp, n);
         frames_ += n;
-        drain(false);
+        // Pages of at most half a second, on disk at once: a writer that
+        // dies loses no more than that.
+        const bool due = frames_ - flushedAt_ >= format_.sampleRate / 2;
+        drain(due);
+        if (due) {
+            flushedAt_ = frames_;
+            if (std::fflush(state_->file) != 0) fail("Cannot write to the audio file");
+        }
     }
 }
 

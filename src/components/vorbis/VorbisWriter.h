@@ -1,6 +1,8 @@
 #pragma once
 // Ogg Vorbis output through libvorbisenc and libogg, by quality or by managed
 // bitrate. Takes interleaved float frames already in the output format.
+// Pages reach the disk at least every half second of audio, so a file cut
+// off by a crash plays up to there.
 
 #include <QString>
 #include <cstdint>
@@ -51,4 +53,5 @@ private:
     Format format_;
     QString fileName_;
     int64_t frames_ = 0;
+    int64_t flushedAt_ = 0;  // frames_ when the pages were last flushed
 };

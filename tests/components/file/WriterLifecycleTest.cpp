@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace writertest;
+using testsupport::probeAudioStream;
 
 namespace {
 
@@ -24,21 +25,32 @@ int64_t headerFrames(const QString& file)
     return testsupport::probeAudioStream(file).value("duration_ts").toInteger(-1);
 }
 
+// Runs the writer child on file until it reports frames written, then kills
+// it (SIGKILL: no destructor, no close); the frames it reported.
+int64_t killedAfter(const QString& file, const QString& format, int64_t frames, const QString& intervalMs)
+{
+    QProcess child;
+    child.start(WRITER_CHILD, {file, format, intervalMs});
+    if (!child.waitForStarted(10000)) ADD_FAILURE() << "the writer child does not start";
+    int64_t reported = 0;
+    while (reported < frames) {
+        if (!child.waitForReadyRead(10000)) {
+            ADD_FAILURE() << child.readAllStandardError().toStdString();
+            break;
+        }
+        while (child.canReadLine()) reported = child.readLine().trimmed().toLongLong();
+    }
+    child.kill();
+    child.waitForFinished(10000);
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    return reported;
+}
+
 TEST(WriterEnding, KilledWriterLeavesValidWavWithAllButTheLastSecond)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("killed.wav");
-    QProcess child;
-    child.start(WRITER_CHILD, {file});
-    ASSERT_TRUE(child.waitForStarted(10000));
-    int64_t reported = 0;
-    while (reported < 3 * 44100) {
-        ASSERT_TRUE(child.waitForReadyRead(10000)) << child.readAllStandardError().toStdString();
-        while (child.canReadLine()) reported = child.readLine().trimmed().toLongLong();
-    }
-    child.kill();  // SIGKILL: no destructor, no close
-    ASSERT_TRUE(child.waitForFinished(10000));
-    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    const int64_t reported = killedAfter(file, "wav", 3 * 44100, "40");
 
     const int64_t frames = soxFrames(file);  // soxi must read the header
     EXPECT_GE(frames, reported - 44100);
@@ -46,6 +58,22 @@ TEST(WriterEnding, KilledWriterLeavesValidWavWithAllButTheLastSecond)
     // The header never claims data that is not there.
     EXPECT_LE(frames * 4 + 44, QFileInfo(file).size());
     EXPECT_NEAR(firstChannelFrequency(file), 440, 10);
+}
+
+// Ten seconds into a recording, a killed writer leaves at least nine that a
+// player decodes, in every format.
+TEST(WriterEnding, KilledWriterLeavesAllButTheLastSecondInEveryFormat)
+{
+    QTemporaryDir dir;
+    for (const QString format : {"flac", "opus", "mp3", "ogg"}) {
+        SCOPED_TRACE(format.toStdString());
+        const QString file = dir.filePath("killed." + format);
+        killedAfter(file, format, 10 * 44100, "10");
+        const int rate = probeAudioStream(file).value("sample_rate").toString().toInt();
+        ASSERT_GT(rate, 0);
+        EXPECT_GE(double(ffmpegFrames(file)) / rate, 9.0);
+        EXPECT_NEAR(firstChannelFrequency(decodedWav(file, dir.filePath("decoded.wav"))), 440, 10);
+    }
 }
 
 TEST(WriterEnding, DestroyingAnOpenWriterCompletesEveryFormat)

@@ -4,6 +4,7 @@
 
 #include "support/TestSupport.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
 #include <numbers>
@@ -46,6 +47,20 @@ Block bare(Block b)
 int64_t soxFrames(const QString& file)
 {
     return testsupport::runPeer("soxi", {"-s", file}).trimmed().toLongLong();
+}
+
+int64_t ffmpegFrames(const QString& file)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("decoded.raw");
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-i", file, "-ac", "1", "-f", "s16le", out});
+    return QFileInfo(out).size() / 2;
+}
+
+QString decodedWav(const QString& file, const QString& wav)
+{
+    testsupport::runPeer("ffmpeg", {"-v", "error", "-y", "-i", file, "-c:a", "pcm_s16le", wav});
+    return wav;
 }
 
 std::vector<int16_t> soxPcm16(const QString& file, const QStringList& inputOptions)

@@ -20,6 +20,10 @@ Block bare(Block b);
 
 // Frames of a file as soxi counts them.
 int64_t soxFrames(const QString& file);
+// Frames ffmpeg decodes from a file, at the file's own rate.
+int64_t ffmpegFrames(const QString& file);
+// The file as ffmpeg decodes it, written to wav; returns wav.
+QString decodedWav(const QString& file, const QString& wav);
 // The file decoded by sox to interleaved signed 16-bit samples; extra sox
 // input options (e.g. for raw files) go before the file name.
 std::vector<int16_t> soxPcm16(const QString& file, const QStringList& inputOptions = {});
