@@ -1,6 +1,9 @@
 #pragma once
 // Technical data and tag of one audio file. ReadInfo loads both into the
-// properties; the setters stage tag values that WriteInfo stores.
+// properties; the setters stage tag values. WriteInfo stores the fields staged
+// since the last ReadInfo, each in the tag's own form, and leaves every other
+// field and the rest of the tag as the file has them; with none staged it
+// leaves the file alone.
 
 #include <QString>
 #include <cstdint>

@@ -42,20 +42,6 @@ unsigned int leadingNumber(const StringList& values)
 
 // --- ID3v2: one text frame per field; comments as the getter picks them.
 
-const char* id3v2Frame(Field field)
-{
-    switch (field) {
-    case Title: return "TIT2";
-    case Artist: return "TPE1";
-    case Album: return "TALB";
-    case Genre: return "TCON";
-    case Year: return "TDRC";  // TagLib turns version 2.3's TYER into this and back
-    case Track: return "TRCK";
-    case Comment: break;
-    }
-    return nullptr;
-}
-
 // The comment TagLib's getter shows: the first without a description, else the first.
 TagLib::ID3v2::CommentsFrame* shownComment(const TagLib::ID3v2::Tag& t)
 {
@@ -78,7 +64,7 @@ StringList id3v2Values(const TagLib::ID3v2::Tag& t, Field field)
         return c ? listOf(c->text()) : StringList();
     }
     const auto& map = t.frameListMap();
-    const auto it = map.find(id3v2Frame(field));
+    const auto it = map.find(id3v2FrameIds(field, 4).front());
     if (it == map.end() || it->second.isEmpty()) return {};
     const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(it->second.front());
     return text ? text->fieldList() : StringList();
@@ -99,7 +85,7 @@ void setId3v2Values(TagLib::ID3v2::Tag& t, Field field, const StringList& values
         c->setText(joined(values));
         return;
     }
-    const TagLib::ByteVector id = id3v2Frame(field);
+    const TagLib::ByteVector id = id3v2FrameIds(field, 4).front();
     const auto& map = t.frameListMap();
     const auto it = map.find(id);
     // The frame is changed where it stands, in its own text encoding.
@@ -193,30 +179,9 @@ void setApeValues(TagLib::APE::Tag& t, Field field, const StringList& values)
 
 // --- RIFF INFO: one text per chunk.
 
-std::pair<const char*, const char*> infoIds(Field field)
-{
-    switch (field) {
-    case Title: return {"INAM", nullptr};
-    case Artist: return {"IART", nullptr};
-    case Album: return {"IPRD", nullptr};
-    case Comment: return {"ICMT", nullptr};
-    case Genre: return {"IGNR", nullptr};
-    case Year: return {"ICRD", nullptr};
-    case Track: return {"IPRT", "ITRK"};
-    }
-    return {"", nullptr};
-}
-
-StringList infoValues(const TagLib::RIFF::Info::Tag& t, Field field)
-{
-    const auto [id, older] = infoIds(field);
-    const String text = t.fieldText(id);
-    return !text.isEmpty() || !older ? listOf(text) : listOf(t.fieldText(older));
-}
-
 void setInfoValues(TagLib::RIFF::Info::Tag& t, Field field, const StringList& values)
 {
-    const auto [id, older] = infoIds(field);
+    const auto [id, older] = infoFieldIds(field);
     if (older) t.removeField(older);
     if (values.isEmpty()) t.removeField(id);
     else t.setFieldText(id, joined(values));
@@ -352,6 +317,44 @@ void setPlainValues(TagLib::Tag& t, Field field, const StringList& values)
 
 }  // namespace
 
+std::pair<const char*, const char*> infoFieldIds(Field field)
+{
+    switch (field) {
+    case Title: return {"INAM", nullptr};
+    case Artist: return {"IART", nullptr};
+    case Album: return {"IPRD", nullptr};
+    case Comment: return {"ICMT", nullptr};
+    case Genre: return {"IGNR", nullptr};
+    case Year: return {"ICRD", nullptr};
+    case Track: return {"IPRT", "ITRK"};
+    }
+    return {"", nullptr};
+}
+
+StringList infoFieldValues(const TagLib::RIFF::Info::Tag& t, Field field)
+{
+    const auto [id, older] = infoFieldIds(field);
+    const String text = t.fieldText(id);
+    return !text.isEmpty() || !older ? listOf(text) : listOf(t.fieldText(older));
+}
+
+std::vector<const char*> id3v2FrameIds(Field field, unsigned int version)
+{
+    switch (field) {
+    case Title: return {"TIT2"};
+    case Artist: return {"TPE1"};
+    case Album: return {"TALB"};
+    case Genre: return {"TCON"};
+    case Track: return {"TRCK"};
+    // Version 2.3 keeps the year, the day and the time apart; TagLib joins
+    // them into TDRC as it reads and splits them again as it writes.
+    case Year: return version == 4 ? std::vector<const char*>{"TDRC"}
+                                   : std::vector<const char*>{"TYER", "TDAT", "TIME", "TDRC"};
+    case Comment: break;
+    }
+    return {"COMM"};
+}
+
 StringList stagedValues(const TagFields& f, Field field, const StringList& old)
 {
     const auto text = [](const QString& s) { return s.isEmpty() ? StringList() : StringList(toTagLib(s)); };
@@ -377,7 +380,7 @@ StringList fieldValues(const TagLib::Tag& tag, Field field)
     if (auto* t = dynamic_cast<const TagLib::ID3v2::Tag*>(&tag)) return id3v2Values(*t, field);
     if (auto* t = dynamic_cast<const TagLib::Ogg::XiphComment*>(&tag)) return xiphValues(*t, field);
     if (auto* t = dynamic_cast<const TagLib::APE::Tag*>(&tag)) return apeValues(*t, field);
-    if (auto* t = dynamic_cast<const TagLib::RIFF::Info::Tag*>(&tag)) return infoValues(*t, field);
+    if (auto* t = dynamic_cast<const TagLib::RIFF::Info::Tag*>(&tag)) return infoFieldValues(*t, field);
     if (auto* t = dynamic_cast<const TagLib::ASF::Tag*>(&tag)) return asfValues(*t, field);
     if (auto* t = dynamic_cast<const TagLib::MP4::Tag*>(&tag)) return mp4Values(*t, field);
     return plainValues(tag, field);

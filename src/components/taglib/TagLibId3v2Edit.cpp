@@ -85,23 +85,6 @@ std::optional<std::vector<Frame>> framesOf(const ByteVector& body, unsigned int 
     return frames;
 }
 
-// The frames that hold a field: the first is the one a new value replaces.
-std::vector<const char*> frameIds(Field field, unsigned int version)
-{
-    switch (field) {
-    case Title: return {"TIT2"};
-    case Artist: return {"TPE1"};
-    case Album: return {"TALB"};
-    case Genre: return {"TCON"};
-    case Track: return {"TRCK"};
-    // Version 2.3 keeps the year, the day and the time apart.
-    case Year: return version == 4 ? std::vector<const char*>{"TDRC"}
-                                   : std::vector<const char*>{"TYER", "TDAT", "TIME", "TDRC"};
-    case Comment: break;
-    }
-    return {"COMM"};
-}
-
 // The frames of one tag, and what an edit makes of them.
 class Editor {
 public:
@@ -145,7 +128,7 @@ private:
 
     bool holds(Field field, int i) const
     {
-        for (const char* id : frameIds(field, version()))
+        for (const char* id : id3v2FrameIds(field, version()))
             if (frames_[i].id == id) return true;
         return false;
     }
@@ -155,7 +138,7 @@ private:
     // TagLib shows: the first without a description, else the first.
     int holder(Field field) const
     {
-        const ByteVector main = frameIds(field, version()).front();
+        const ByteVector main = id3v2FrameIds(field, version()).front();
         int first = -1;
         for (int i = 0; i < static_cast<int>(frames_.size()); ++i) {
             if (!holds(field, i)) continue;
@@ -191,7 +174,7 @@ private:
         const StringList values = stagedValues(f, field, text ? text->fieldList() : StringList());
         if (values.isEmpty()) return {};
         // TagLib widens Latin-1 where the text needs it.
-        Fresh<ID3v2::TextIdentificationFrame> fresh(version(), ByteVector(frameIds(field, version()).front()),
+        Fresh<ID3v2::TextIdentificationFrame> fresh(version(), ByteVector(id3v2FrameIds(field, version()).front()),
                                                     text ? text->textEncoding() : String::Latin1);
         fresh.setText(values);
         return fresh.render();

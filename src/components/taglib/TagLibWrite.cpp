@@ -5,6 +5,7 @@
 #include "components/taglib/TagLibAccess.h"
 #include "components/taglib/TagLibFields.h"
 #include "components/taglib/TagLibId3v2Edit.h"
+#include "components/taglib/TagLibInfoEdit.h"
 #include "components/taglib/TagLibText.h"
 #include "platform/FileName.h"
 
@@ -48,9 +49,11 @@ void seed(TagLib::Tag& fresh, const TagLib::Tag* from)
         TagLib::StringList values = fieldValues(*from, field);
         // Some taggers store the ID3v1 genre number; text tags get its name.
         if (field == Genre)
-            for (auto& v : values)
-                if (const int index = genreIndex(fromTagLib(v)); index >= 0 && QString::number(index) == fromTagLib(v).trimmed())
-                    v = toTagLib(genreName(index));
+            for (auto& v : values) {
+                const QString text = fromTagLib(v).trimmed();
+                const int index = genreIndex(text);
+                if (index >= 0 && QString::number(index) == text) v = toTagLib(genreName(index));
+            }
         if (!values.isEmpty()) setFieldValues(fresh, field, values);
     }
 }
@@ -64,38 +67,62 @@ TagLib::ID3v2::Version keptVersion(const TagLib::ID3v2::Tag* t, bool existed)
 
 WriteResult saved(bool ok) { return ok ? WriteResult::Written : WriteResult::SaveFailed; }
 
-// A WAV file whose ID3v2 chunk can be replaced as it stands.
+// A WAV file whose tag chunks can be replaced as they stand.
 class WaveFile : public TagLib::RIFF::WAV::File {
 public:
     explicit WaveFile(TagLib::FileName name) : TagLib::RIFF::WAV::File(name) {}
 
-    // The chunk's index, -1 when there is none.
-    int id3Chunk()
+    enum class Chunk { Id3, Info };
+    // The first chunk of that kind, as TagLib reads it; -1 when there is none.
+    int find(Chunk kind)
     {
-        for (unsigned int i = 0; i < chunkCount(); ++i)
-            if (chunkName(i) == "ID3 " || chunkName(i) == "id3 ") return static_cast<int>(i);
+        for (unsigned int i = 0; i < chunkCount(); ++i) {
+            const TagLib::ByteVector name = chunkName(i);
+            if (kind == Chunk::Id3 ? name == "ID3 " || name == "id3 "
+                                   : name == "LIST" && chunkData(i).startsWith("INFO"))
+                return static_cast<int>(i);
+        }
         return -1;
     }
-    TagLib::ByteVector id3Bytes()
+    TagLib::ByteVector bytes(Chunk kind)
     {
-        const int i = id3Chunk();
+        const int i = find(kind);
         return i < 0 ? TagLib::ByteVector() : chunkData(static_cast<unsigned int>(i));
     }
-    void setId3Bytes(const TagLib::ByteVector& tag) { setChunkData(static_cast<unsigned int>(id3Chunk()), tag); }
+    // Chunks move as TagLib saves; each is found again.
+    void replace(Chunk kind, const TagLib::ByteVector& data)
+    {
+        const int i = find(kind);
+        if (i < 0) return;
+        // An INFO list left without texts goes, as TagLib drops an empty one.
+        if (kind == Chunk::Info && data == "INFO") removeChunk(static_cast<unsigned int>(i));
+        else setChunkData(static_cast<unsigned int>(i), data);
+    }
 };
 
 WriteResult writeWave(WaveFile& wave, const TagFields& f)
 {
-    // Both chunks, so every player sees the tag.
+    using Chunk = WaveFile::Chunk;
+    // Both chunks, so every player sees the tag; each edited where it stands.
     const bool hadId3 = wave.hasID3v2Tag(), hadInfo = wave.hasInfoTag();
-    const TagLib::ByteVector edited = hadId3 ? editedId3v2(wave.id3Bytes(), f) : TagLib::ByteVector();
+    const TagLib::ByteVector id3 = hadId3 ? editedId3v2(wave.bytes(Chunk::Id3), f) : TagLib::ByteVector();
+    const TagLib::ByteVector info = hadInfo ? editedInfo(wave.bytes(Chunk::Info), f) : TagLib::ByteVector();
     if (!hadId3 && hadInfo) seed(*wave.ID3v2Tag(), wave.InfoTag());
     if (!hadInfo && hadId3) seed(*wave.InfoTag(), wave.ID3v2Tag());
-    if (edited.isEmpty()) applyStaged(wave.ID3v2Tag(), f);
-    applyStaged(wave.InfoTag(), f);
-    const auto tags = edited.isEmpty() ? TagLib::RIFF::WAV::File::AllTags : TagLib::RIFF::WAV::File::Info;
-    if (!wave.save(tags, TagLib::File::StripNone, keptVersion(wave.ID3v2Tag(), hadId3))) return WriteResult::SaveFailed;
-    if (!edited.isEmpty()) wave.setId3Bytes(edited);
+    int tags = 0;
+    if (id3.isEmpty()) {
+        applyStaged(wave.ID3v2Tag(), f);
+        tags |= TagLib::RIFF::WAV::File::ID3v2;
+    }
+    if (info.isEmpty()) {
+        applyStaged(wave.InfoTag(), f);
+        tags |= TagLib::RIFF::WAV::File::Info;
+    }
+    const auto version = keptVersion(wave.ID3v2Tag(), hadId3);
+    if (tags != 0 && !wave.save(static_cast<TagLib::RIFF::WAV::File::TagTypes>(tags), TagLib::File::StripNone, version))
+        return WriteResult::SaveFailed;
+    if (!id3.isEmpty()) wave.replace(Chunk::Id3, id3);
+    if (!info.isEmpty()) wave.replace(Chunk::Info, info);
     return WriteResult::Written;
 }
 
@@ -126,8 +153,8 @@ WriteResult writeMpeg(TagLib::MPEG::File& mpeg, const TagFields& f)
     if (edited.isEmpty()) applyStaged(mpeg.ID3v2Tag(), f);
     if (mpeg.hasID3v1Tag()) applyStaged(mpeg.ID3v1Tag(), f);
     if (mpeg.hasAPETag()) applyStaged(mpeg.APETag(), f);
-    if (tags != 0
-        && !mpeg.save(tags, TagLib::File::StripNone, keptVersion(mpeg.ID3v2Tag(), hadId3), TagLib::File::DoNotDuplicate))
+    const auto version = keptVersion(mpeg.ID3v2Tag(), hadId3);
+    if (tags != 0 && !mpeg.save(tags, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate))
         return WriteResult::SaveFailed;
     // The tags at the end are written first: the edited one may move the audio.
     if (!edited.isEmpty()) mpeg.insert(edited, 0, original.size());
