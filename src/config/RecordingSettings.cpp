@@ -57,6 +57,15 @@ RecordingSettings RecordingSettings::load(const SettingsFile& s, bool customNami
     return v;
 }
 
+QString RecordingSettings::extensionOf(int format)
+{
+    switch (format) {
+    case K::Output::FormatOgg: return QStringLiteral(".OGG");
+    case K::Output::FormatRaw: return QStringLiteral(".raw");
+    default: return QStringLiteral(".wav");
+    }
+}
+
 void RecordingSettings::save(SettingsFile& s) const
 {
     {

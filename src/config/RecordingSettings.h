@@ -71,5 +71,9 @@ struct RecordingSettings {
     // and leaves the keys before it written.
     void save(SettingsFile& file) const;
 
+    // The extension a recording in "output"/"format" gets; WAV for any
+    // format the program does not record.
+    static QString extensionOf(int format);
+
     bool operator==(const RecordingSettings&) const = default;
 };

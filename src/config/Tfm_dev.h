@@ -18,6 +18,9 @@ class Tfm_dev : public QDialog {
 public:
     Tfm_dev(TAudioRecord2* record, QWidget* parent = nullptr);
 
+    // The slider's right end. The line volume's scale runs to 65536 (100 %);
+    // the slider's range ends a little above it, as users of the program have
+    // always had it, and the capture component holds what it sends to its scale.
     static constexpr int kVolumeMax = 66535;
 
     QComboBox* cb_rd;

@@ -185,10 +185,10 @@ void Tfm_set::buildFormatPage()
     const QFont example = smaller(font(), 2);
     rb_time = button<QRadioButton>(naming, "rb_time", "Date_Time Mode", {8, 18, 226, 20});
     rb_time->setChecked(true);
-    out_labe_dat = label(naming, "Example: E-19-05-2006--00;08;04.MP3", {26, 38, 210, 16}, &example);
+    out_labe_dat = label(naming, "Example: E-19-05-2006--00;08;04.wav", {26, 38, 210, 16}, &example);
     out_labe_dat->setObjectName("out_labe_dat");
     rb_cust = button<QRadioButton>(naming, "rb_cust", "Custom Name", {8, 58, 226, 20});
-    out_labe_cus = label(naming, "Example: E.MP3", {26, 78, 210, 16}, &example);
+    out_labe_cus = label(naming, "Example: E.wav", {26, 78, 210, 16}, &example);
     out_labe_cus->setObjectName("out_labe_cus");
     label(pn_format, "If the filename already exists, the file will be ", {10, 228, 242, 17}, &example);
     label(pn_format, "overwritten automatically.  ", {10, 245, 242, 17}, &example);

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <QRegularExpressionValidator>
+#include <QToolTip>
 #include <QWindow>
 
 namespace {
@@ -65,6 +67,15 @@ void Tfm_set::connectRules()
     connect(Button2, &QPushButton::clicked, this, guarded(this, &Tfm_set::Button2Click));
     connect(bt_pre, &QPushButton::clicked, this, guarded(this, &Tfm_set::bt_preClick));
     connect(bt_nex, &QPushButton::clicked, this, guarded(this, &Tfm_set::bt_nexClick));
+    connect(cb_format, &QComboBox::currentIndexChanged, this, guarded(this, &Tfm_set::refreshExamples));
+    // The main name names a file in the output folder: a "/" would name a folder.
+    out_name->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^/]*")), out_name));
+    connect(out_name, &QLineEdit::inputRejected, this, guarded([this] {
+                QToolTip::showText(out_name->mapToGlobal(QPoint(0, out_name->height())),
+                                   QStringLiteral("A main name cannot hold \"/\": it names a file in the "
+                                                  "output folder."),
+                                   out_name);
+            }));
 }
 
 void Tfm_set::showEvent(QShowEvent* event)
@@ -215,10 +226,11 @@ void Tfm_set::out_nameExit() { refreshExamples(); }
 
 void Tfm_set::refreshExamples()
 {
-    // Fixed examples: neither the chosen format nor the clock changes them.
+    // A fixed date, so the example does not tick; the extension is the one written.
     const QString name = out_name->text();
-    out_labe_dat->setText("Example: " + name + "-19-05-2006--00;08;04.MP3");
-    out_labe_cus->setText("Example: " + name + ".MP3");
+    const QString extension = RecordingSettings::extensionOf(cb_format->currentIndex());
+    out_labe_dat->setText("Example: " + name + "-19-05-2006--00;08;04" + extension);
+    out_labe_cus->setText("Example: " + name + extension);
 }
 
 QChar Tfm_set::file_timeKeyPress(QChar key)

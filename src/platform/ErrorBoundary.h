@@ -12,7 +12,8 @@ namespace ErrorBoundary {
 
 using Handler = std::function<void(const QString& message)>;
 
-// The application-wide handler. Without one, errors are shown in a plain box.
+// The application-wide handler. Without one (before the main window exists),
+// errors are written to the log as warnings.
 void setHandler(Handler handler);
 
 // Hands a message to the handler. While the handler runs (its message box is

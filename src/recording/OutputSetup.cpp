@@ -46,15 +46,6 @@ QString channelName(int channels)
     return T::channelNames().value(channels - 1);
 }
 
-QString extensionFor(int format)
-{
-    switch (format) {
-    case K::Output::FormatOgg: return ".OGG";
-    case K::Output::FormatRaw: return ".raw";
-    default: return ".wav";
-    }
-}
-
 QString firstFreeName(const QString& stem, const QString& extension)
 {
     QString name = stem + extension;
@@ -136,7 +127,7 @@ OutputSetup setUpOutput(const RecordingSettings& s, TAudioFile2& writer, const Q
 
     QString stem = folder + mainName;
     if (!custom) stem += '-' + now.toString(QStringLiteral("dd-MM-yyyy--HH;mm;ss"));
-    const QString extension = extensionFor(format);
+    const QString extension = RecordingSettings::extensionOf(format);
 
     OutputSetup out;
     if (format == FormatOgg) {

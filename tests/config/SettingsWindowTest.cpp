@@ -62,8 +62,8 @@ TEST_F(SettingsWindow, WithNoFileOnlyOkSavesAndItWritesEveryKeyInItsOrder)
     EXPECT_TRUE(set.rb_cdquality->isChecked());
     EXPECT_TRUE(wavBoxesEnabled(false));
     // Date-and-time naming was already checked, so the examples keep the first name.
-    EXPECT_EQ(set.out_labe_dat->text(), "Example: E-19-05-2006--00;08;04.MP3");
-    EXPECT_EQ(set.out_labe_cus->text(), "Example: E.MP3");
+    EXPECT_EQ(set.out_labe_dat->text(), "Example: E-19-05-2006--00;08;04.wav");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: E.wav");
     EXPECT_FALSE(QFile::exists(settings.path())) << "loading writes nothing";
 
     set.out_name->setText("Unsaved");
@@ -126,7 +126,7 @@ TEST_F(SettingsWindow, DefaultResetsItsControlsAndSavesNothing)
     EXPECT_FALSE(set.file_rb_time->isEnabled());
     EXPECT_FALSE(set.file_time->isEnabled());
     // Date naming became checked, so the examples follow the new name.
-    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.MP3");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.wav");
 
     set.close();
     EXPECT_EQ(fileBytes(), before) << "Default then the close box saves nothing";
@@ -209,8 +209,8 @@ TEST_F(SettingsWindow, NamingOptionsFromTheFile)
     set.show();
     EXPECT_FALSE(set.rb_time->isChecked());
     // Loading checked the custom option, so the examples follow the loaded name.
-    EXPECT_EQ(set.out_labe_dat->text(), "Example: Both-19-05-2006--00;08;04.MP3");
-    EXPECT_EQ(set.out_labe_cus->text(), "Example: Both.MP3");
+    EXPECT_EQ(set.out_labe_dat->text(), "Example: Both-19-05-2006--00;08;04.wav");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: Both.wav");
 
     write("output", {{"rb_time", "0"}, {"rb_cust", "0"}});
     reopen();
@@ -226,25 +226,30 @@ TEST_F(SettingsWindow, ExampleLabelsFollowTheName)
     set.out_name->clear();
     set.rb_cust->click();
     EXPECT_EQ(set.out_name->text(), "EUT") << "an empty name becomes the default";
-    EXPECT_EQ(set.out_labe_dat->text(), "Example: EUT-19-05-2006--00;08;04.MP3");
-    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.MP3");
+    EXPECT_EQ(set.out_labe_dat->text(), "Example: EUT-19-05-2006--00;08;04.wav");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.wav");
 
     // Typing alone changes nothing; leaving the box refreshes both.
     set.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&set));
     set.out_name->setFocus();
     set.out_name->setText("Night");
-    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.MP3");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: EUT.wav");
     set.ed_dir->setFocus();
-    EXPECT_EQ(set.out_labe_dat->text(), "Example: Night-19-05-2006--00;08;04.MP3");
-    EXPECT_EQ(set.out_labe_cus->text(), "Example: Night.MP3");
+    EXPECT_EQ(set.out_labe_dat->text(), "Example: Night-19-05-2006--00;08;04.wav");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: Night.wav");
 
     set.out_name->setText("Day");
     set.rb_time->click();
-    EXPECT_EQ(set.out_labe_cus->text(), "Example: Day.MP3");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: Day.wav");
     set.out_name->clear();
     set.rb_time->click();  // already checked: no refresh
-    EXPECT_EQ(set.out_labe_cus->text(), "Example: Day.MP3");
+    EXPECT_EQ(set.out_labe_cus->text(), "Example: Day.wav");
+
+    // A "/" would name a folder: typed, it is refused where it is typed.
+    set.out_name->setFocus();
+    QTest::keyClicks(set.out_name, "a/b");
+    EXPECT_EQ(set.out_name->text(), "ab");
 }
 
 // Keys as X11 delivers them: Tab, Delete, Enter, Escape, Backspace and Ctrl

@@ -91,12 +91,6 @@ void SpectrumDisplay::setTickReleaseTime(int ms)
     dynamics_.setTickTiming(tickDelayTime_, tickReleaseTime_);
 }
 
-void SpectrumDisplay::setAutoRepaint(bool on)
-{
-    autoRepaint_ = on;
-    if (!on) animation_->stop();
-}
-
 QRect SpectrumDisplay::barArea() const
 {
     const int fw = frameWidth();
