@@ -2,7 +2,7 @@
 // list window's join, sox, ffmpeg and a plain byte copy (cat), each as a
 // process of its own measured by wait4 (wall time, CPU, peak memory).
 //
-//   bench_join [--hours H...] [--runs N] [--only same,short,mixed,mp3,low]
+//   bench_join [--hours H...] [--runs N] [--only same,short,mixed,mp3,low,toflac,toopus,tomp3]
 //
 // --hours: the lengths to measure (default 1); give two (e.g. 1 3) to check
 // that peak memory stays flat as the inputs grow. The 300 short files and
@@ -81,6 +81,7 @@ struct Result {
 // What the output holds, from its size; cat's output is not a WAV of the whole.
 QString lengthNote(const JoinCase& c, const QString& out)
 {
+    if (c.output != "wav") return {};
     const double seconds = (QFileInfo(out).size() - 44) / kCdBytesPerSecond;
     if (std::abs(seconds - c.audioSeconds) <= c.audioSeconds * 0.005 + 0.1) return {};
     return QString("output holds %1 s, expected %2 s").arg(seconds, 0, 'f', 1).arg(c.audioSeconds);
@@ -102,11 +103,16 @@ void warmUp(const QString& dir, qint64 bytes)
 QList<Result> measure(const JoinCase& c, const QString& dir, const QString& self, int runs)
 {
     warmUp(dir, qint64(c.audioSeconds * kCdBytesPerSecond));
-    const QString out = QDir(dir).filePath("out.wav");
+    const QString out = QDir(dir).filePath("out." + c.output);
     const QString list = QDir(dir).filePath("list.txt");
-    QList<PeerRun> peers{{kOurs, TAMSEL_JOIN_PATH, QStringList{"-q", "-o", out} + c.inputs, {}},
-                         {kList, self, QStringList{"--run", out} + c.inputs, {}},
-                         soxRun(c, out), ffmpegRun(c, out, list), copyRun(c, out)};
+    QList<PeerRun> peers{{kOurs, TAMSEL_JOIN_PATH, QStringList{"-q"} + ourOptions(c) + QStringList{"-o", out} + c.inputs, {}}};
+    // Encoding is measured against ffmpeg alone: sox, cat and the list
+    // window write WAV.
+    if (c.kind == CaseKind::Encode)
+        peers << ffmpegRun(c, out, list);
+    else
+        peers << PeerRun{kList, self, QStringList{"--run", out} + c.inputs, {}} << soxRun(c, out)
+              << ffmpegRun(c, out, list) << copyRun(c, out);
     QList<Result> results;
     for (const PeerRun& p : peers) {
         results.append(Result());
@@ -150,7 +156,7 @@ const Result* find(const QList<Result>& results, const QString& tool)
 QString verdict(bool met) { return met ? "met" : "NOT met"; }
 
 // The goals for one of our tools in this case, with whether they are met.
-QString goals(const JoinCase& c, const Result& r, const Result* sox, const Result* copy)
+QString goals(const JoinCase& c, const Result& r, const Result* sox, const Result* copy, const Result* ffmpeg)
 {
     const double bySox = sox ? sox->best / r.best : 0, byCopy = copy ? copy->best / r.best : 0;
     QStringList g;
@@ -173,6 +179,11 @@ QString goals(const JoinCase& c, const Result& r, const Result* sox, const Resul
         break;
     case CaseKind::LowRate:
         break;
+    case CaseKind::Encode: {
+        const double byFfmpeg = ffmpeg ? r.best / ffmpeg->best : 0;
+        g << QString("within 1.2x ffmpeg's time: %1 (%2x)").arg(verdict(ffmpeg && byFfmpeg <= 1.2)).arg(byFfmpeg, 0, 'f', 2);
+        break;
+    }
     }
     g << QString("peak < %1 MiB: %2 (%3)").arg(kMemoryGoalMiB).arg(verdict(r.mib() < kMemoryGoalMiB)).arg(r.mib(), 0, 'f', 1);
     return g.join("; ");
@@ -198,8 +209,10 @@ void print(QTextStream& out, const JoinCase& c, const QList<Result>& results)
     }
     if (const Result* list = find(results, kList); list && c.kind == CaseKind::Short)
         out << QString("adding the 300 files to the list window (AddFiles): %1 s\n").arg(list->addSeconds, 0, 'f', 3);
+    const Result* ffmpeg = find(results, "ffmpeg");
     for (const QString& tool : {kOurs, kList})
-        if (const Result* r = find(results, tool)) out << QString("  goals, %1: %2\n").arg(tool, goals(c, *r, sox, copy));
+        if (const Result* r = find(results, tool))
+            out << QString("  goals, %1: %2\n").arg(tool, goals(c, *r, sox, copy, ffmpeg));
     out.flush();
 }
 
@@ -215,7 +228,7 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     Options options;
     if (!parse(args, options)) {
-        out << "usage: bench_join [--hours H...] [--runs N] [--only same,short,mixed,mp3,low]\n";
+        out << "usage: bench_join [--hours H...] [--runs N] [--only same,short,mixed,mp3,low,toflac,toopus,tomp3]\n";
         return 2;
     }
     QTemporaryDir tmp(QDir("/dev/shm").exists() ? "/dev/shm/bench_join-XXXXXX" : QString());
@@ -236,6 +249,7 @@ int main(int argc, char** argv)
             removeInputs(c);
             print(out, c, results);
             for (const QString& tool : {kOurs, kList}) {
+                if (tool == kList && c.kind == CaseKind::Encode) continue;
                 const Result* r = find(results, tool);
                 if (!r) oursFailed = true;
                 else if (c.kind != CaseKind::Short) growth.add(c.key + " " + tool, r->mib());

@@ -13,6 +13,18 @@ namespace {
 constexpr int kShortFiles = 300;
 constexpr double kShortSeconds = 3;
 const int kMixedRates[] = {22050, 48000, 8000, 32000, 11025};
+struct EncodeInput {
+    const char* ext;
+    int rate, channels;
+    QStringList codec;
+};
+const EncodeInput kEncodeInputs[] = {
+    {"wav", 44100, 2, {}},
+    {"wav", 22050, 1, {}},
+    {"mp3", 44100, 2, {"-c:a", "libmp3lame", "-b:a", "192k"}},
+    {"flac", 48000, 2, {"-c:a", "flac"}},
+    {"ogg", 44100, 2, {"-c:a", "libvorbis", "-q:a", "4"}},
+};
 
 QString pitch(int i) { return QString::number(300 + 50 * (i % 10)); }
 
@@ -30,7 +42,18 @@ QList<JoinCase> joinCases(double hours)
         {CaseKind::Mp3, "mp3", QStringLiteral("%1 h as five MP3s (192 kb/s)").arg(h), second, {}, 0},
         {CaseKind::LowRate, "low", QStringLiteral("%1 h 8000 Hz mono WAV to CD quality").arg(2 * hours),
          2 * second, {}, 0},
+        {CaseKind::Encode, "toflac", QStringLiteral("%1 h of mixed inputs into FLAC").arg(h), second, {}, 0, "flac"},
+        {CaseKind::Encode, "toopus", QStringLiteral("%1 h of mixed inputs into Opus 96 kbit/s").arg(h), second, {}, 0,
+         "opus"},
+        {CaseKind::Encode, "tomp3", QStringLiteral("%1 h of mixed inputs into MP3 V2").arg(h), second, {}, 0, "mp3"},
     };
+}
+
+QStringList ourOptions(const JoinCase& c)
+{
+    if (c.output == "opus") return {"--bitrate", "96"};
+    if (c.output == "mp3") return {"--quality", "2"};
+    return {};
 }
 
 bool makeInputs(JoinCase& c, const QString& dirPath)
@@ -75,6 +98,21 @@ bool makeInputs(JoinCase& c, const QString& dirPath)
         c.inputs << dir.filePath("low.wav");
         if (!tone(c.inputs.last(), c.audioSeconds, 8000, 1)) return false;
         break;
+    case CaseKind::Encode:
+        // One set for the three outputs: made when the first needs it.
+        for (int i = 0; i < 5; ++i) {
+            c.inputs << dir.filePath(QString("enc%1.%2").arg(i).arg(kEncodeInputs[i].ext));
+            if (QFileInfo::exists(c.inputs.last())) continue;
+            const QString source = dir.filePath("source.wav");
+            const auto& in = kEncodeInputs[i];
+            const bool made = tone(source, c.audioSeconds / 5, in.rate, in.channels, pitch(i))
+                              && (QString(in.ext) == "wav" ? QFile::rename(source, c.inputs.last())
+                                                            : run("ffmpeg", QStringList{"-v", "error", "-y", "-i", source}
+                                                                                + in.codec + QStringList{c.inputs.last()}));
+            QFile::remove(source);
+            if (!made) return false;
+        }
+        break;
     }
     c.inputBytes = 0;
     for (const QString& f : c.inputs) c.inputBytes += QFileInfo(f).size();
@@ -83,6 +121,8 @@ bool makeInputs(JoinCase& c, const QString& dirPath)
 
 void removeInputs(const JoinCase& c)
 {
+    // The encoding cases share theirs up to the last.
+    if (c.kind == CaseKind::Encode && c.output != "mp3") return;
     for (const QString& f : c.inputs) QFile::remove(f);
 }
 
@@ -107,6 +147,8 @@ PeerRun soxRun(const JoinCase& c, const QString& out)
         r.args = c.inputs;
         r.args << "-r" << "44100" << "-c" << "2" << "-b" << "16" << out;
         break;
+    case CaseKind::Encode:
+        return {};  // ffmpeg is the peer here
     }
     return r;
 }
@@ -115,16 +157,25 @@ PeerRun ffmpegRun(const JoinCase& c, const QString& out, const QString& list)
 {
     PeerRun r{"ffmpeg concat -c copy", "ffmpeg", {"-nostdin", "-v", "error", "-y"}, {}};
     const QStringList toCd{"-c:a", "pcm_s16le", "-ar", "44100", "-ac", "2"};
-    if (c.kind == CaseKind::Mixed) {
+    if (c.kind == CaseKind::Mixed || c.kind == CaseKind::Encode) {
         r.name = "ffmpeg concat filter";
+        // The encoder's own rate and sample format, as tamsel-join writes.
+        const QString rate = c.output == "opus" ? "48000" : "44100";
+        const QString format = c.output == "flac" ? "s16" : c.output == "wav" ? "s16" : "flt";
         QString graph;
         for (int i = 0; i < c.inputs.size(); ++i) {
             r.args << "-i" << c.inputs[i];
-            graph += QString("[%1:a]aresample=44100,aformat=sample_fmts=s16:channel_layouts=stereo[a%1];").arg(i);
+            graph += QString("[%1:a]aresample=%2,aformat=sample_fmts=%3:channel_layouts=stereo[a%1];")
+                         .arg(i).arg(rate, format);
         }
         for (int i = 0; i < c.inputs.size(); ++i) graph += QString("[a%1]").arg(i);
         graph += QString("concat=n=%1:v=0:a=1[out]").arg(c.inputs.size());
-        r.args << "-filter_complex" << graph << "-map" << "[out]" << "-c:a" << "pcm_s16le" << out;
+        r.args << "-filter_complex" << graph << "-map" << "[out]";
+        if (c.output == "flac") r.args << "-c:a" << "flac";
+        else if (c.output == "opus") r.args << "-c:a" << "libopus" << "-b:a" << "96k";
+        else if (c.output == "mp3") r.args << "-c:a" << "libmp3lame" << "-q:a" << "2";
+        else r.args << "-c:a" << "pcm_s16le";
+        r.args << out;
         return r;
     }
     QFile file(list);

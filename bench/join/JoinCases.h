@@ -1,6 +1,7 @@
 #pragma once
 // The inputs a join is measured on, and how each peer program is asked to
-// join them into a CD-quality WAV file (44100 Hz, 2 channels, 16 bits).
+// join them: into a CD-quality WAV file (44100 Hz, 2 channels, 16 bits), or
+// into FLAC, Opus or MP3 with the same encoder settings as ffmpeg's.
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@ enum class CaseKind {
     Mixed,       // five WAVs of other rates and channels: converted
     Mp3,         // five MP3s: decoded
     LowRate,     // one 8000 Hz mono WAV: converted
+    Encode,      // five inputs of mixed formats and rates into FLAC, Opus or MP3
 };
 
 struct JoinCase {
@@ -22,6 +24,7 @@ struct JoinCase {
     double audioSeconds = 0;  // of the joined output
     QStringList inputs;
     qint64 inputBytes = 0;
+    QString output = "wav";  // Encode: flac, opus or mp3
 };
 
 // The cases at a length of hours (the 300 short files do not scale).
@@ -46,6 +49,8 @@ PeerRun soxRun(const JoinCase& c, const QString& out);
 // with a resampler per input where they do not (the demuxer would take every
 // input for the first one's format). list is the demuxer's list file.
 PeerRun ffmpegRun(const JoinCase& c, const QString& out, const QString& list);
+// The options that make tamsel-join write the case's output as ffmpeg does.
+QStringList ourOptions(const JoinCase& c);
 // cat IN... > OUT: the same bytes copied, the limit of the machine.
 PeerRun copyRun(const JoinCase& c, const QString& out);
 

@@ -3,13 +3,15 @@
 // and followed by the size text, the time text on every tick, stop with tag)
 // against parec recording the same source into a WAV file at the same time.
 // We want at most twice parec's CPU time and a peak memory that stays flat
-// however long the recording runs.
+// however long the recording runs; written as FLAC, Opus or MP3, at most
+// twice the CPU time of the same recording written as WAV.
 //
 //   d=$(mktemp -d); export PULSE_SERVER=$(scripts/pulse-private start $d)
-//   build/bench/recording/bench_recording [seconds=60]
+//   build/bench/recording/bench_recording [seconds=60] [wav|flac|opus|mp3]
 //   scripts/pulse-private stop $d
 
 #include "BenchSupport.h"
+#include "ForcedFormat.h"
 #include "app/Activity.h"
 #include "components/file/AudioFile.h"
 #include "components/kissfft/SpectrumDisplay.h"
@@ -44,6 +46,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
+    const QString format = argc > 2 ? QString(argv[2]) : QStringLiteral("wav");
     QTemporaryDir dir;
 
     QProcess tone;
@@ -56,7 +59,7 @@ int main(int argc, char** argv)
     const Usage atStart = selfUsage();
     ActivityState activity;
     PulseRecorder recorder;
-    AudioFile writer;
+    ForcedFormat writer(format);
     TagLibInformation information;
     SpectrumDisplay display;
     display.setLineCount(17);
@@ -96,8 +99,8 @@ int main(int argc, char** argv)
     tone.kill();
     tone.waitForFinished();
 
-    std::printf("%d s recorded at 44100 Hz stereo, 16-bit WAV; last texts \"%s\", \"%s\"\n", seconds,
-                qPrintable(timeText), qPrintable(sizeText));
+    std::printf("%d s recorded at 44100 Hz stereo, written as %s; last texts \"%s\", \"%s\"\n", seconds,
+                qPrintable(format), qPrintable(timeText), qPrintable(sizeText));
     std::printf("recording: cpu %.2f s, peak RSS %.1f MiB (%.1f MiB before), %lld bytes\n",
                 atEnd.cpuSeconds - atStart.cpuSeconds, atEnd.peakKiB / 1024.0, atStart.peakKiB / 1024.0,
                 static_cast<long long>(QFileInfo(file).size()));

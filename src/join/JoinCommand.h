@@ -31,7 +31,7 @@ struct JoinCommand {
     // When set, run() calls it before writing anything if an input must be
     // decoded, not copied; a program built without decoders hands the run
     // over to one that has them there.
-    std::function<void()> needsDecoding;
+    std::function<void()> needsDecoding = {};
 
     // arguments as the program got them, the program name first.
     int run(const QStringList& arguments);

@@ -59,9 +59,14 @@ QString JoinRun::formatName(Format format)
 
 QString JoinRun::Shortfall::message() const
 {
-    return QStringLiteral("%1: only %2 of its %3 could be decoded")
-        .arg(path, timeTextFromSeconds(rate > 0 ? decoded / rate : 0),
-             timeTextFromSeconds(rate > 0 ? stated / rate : 0));
+    const double got = rate > 0 ? double(decoded) / rate : 0, of = rate > 0 ? double(stated) / rate : 0;
+    QString gotText = timeTextFromSeconds(int64_t(got)), ofText = timeTextFromSeconds(int64_t(of));
+    // Within one second the clock cannot tell them apart.
+    if (gotText == ofText) {
+        gotText = QStringLiteral("%1 s").arg(got, 0, 'f', 2);
+        ofText = QStringLiteral("%1 s").arg(of, 0, 'f', 2);
+    }
+    return QStringLiteral("%1: only %2 of its %3 could be decoded").arg(path, gotText, ofText);
 }
 
 JoinRun::JoinRun(TAudioFile2& reader, TAudioFile2& writer, Listener listener)

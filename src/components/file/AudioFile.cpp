@@ -1,11 +1,36 @@
 #include "components/file/AudioFile.h"
 
-#include "components/ffmpeg/FfmpegReader.h"
+#include "components/file/AudioReader.h"
 #include "components/file/FileWriter.h"
 #include "platform/Error.h"
 
-AudioFile::AudioFile()
-    : reader_(std::make_unique<FfmpegReader>()), writer_(std::make_unique<FileWriter>())
+namespace {
+
+// Stands in where no decoder was built in: nothing is ever open.
+class NoReader : public AudioReader {
+public:
+    void open(const QString& path) override
+    {
+        throw TamselError(QString("Cannot open %1: this program decodes no audio").arg(path));
+    }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    int64_t samples() const override { return 0; }
+    bool lengthExact() const override { return false; }
+    int64_t durationMs() const override { return 0; }
+    int sampleRate() const override { return 0; }
+    int channels() const override { return 0; }
+    int bitrate() const override { return 0; }
+    QString fileName() const override { return {}; }
+    Block read(int) override { return {}; }
+    int64_t seek(int64_t) override { return 0; }
+};
+
+}  // namespace
+
+AudioFile::AudioFile(std::unique_ptr<AudioReader> reader)
+    : reader_(reader ? std::move(reader) : std::make_unique<NoReader>()),
+      writer_(std::make_unique<FileWriter>())
 {
 }
 

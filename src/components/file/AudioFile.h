@@ -12,12 +12,16 @@
 
 #include <memory>
 
-class FfmpegReader;
+class AudioReader;
 class FileWriter;
 
 class AudioFile : public TAudioFile2, public TPcmCopy {
 public:
+    // Reads with FFmpeg.
     AudioFile();
+    // Reads with reader; without one, reading is refused (a program that
+    // only writes and copies never loads a decoder).
+    explicit AudioFile(std::unique_ptr<AudioReader> reader);
     ~AudioFile() override;  // completes a file open for writing
     AudioFile(const AudioFile&) = delete;
     AudioFile& operator=(const AudioFile&) = delete;
@@ -69,6 +73,6 @@ private:
     void requireReading(const char* operation) const;
     void requireNotReading(const char* operation) const;
 
-    std::unique_ptr<FfmpegReader> reader_;
+    std::unique_ptr<AudioReader> reader_;
     std::unique_ptr<FileWriter> writer_;
 };
