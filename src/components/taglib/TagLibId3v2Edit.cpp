@@ -63,6 +63,15 @@ bool isFrameId(const ByteVector& id)
     return id.size() == 4;
 }
 
+// A frame's stated text encoding; a damaged one states any byte.
+String::Type checked(String::Type encoding)
+{
+    switch (static_cast<int>(encoding)) {
+    case String::Latin1: case String::UTF16: case String::UTF16BE: case String::UTF8: return encoding;
+    default: return String::Latin1;  // TagLib widens it where the text needs it
+    }
+}
+
 // The frames of a tag body; nothing when they do not parse cleanly up to
 // the padding (version 2.4 sizes written as plain integers, say).
 std::optional<std::vector<Frame>> framesOf(const ByteVector& body, unsigned int version)
@@ -167,6 +176,7 @@ private:
             auto* kept = dynamic_cast<ID3v2::CommentsFrame*>(old.get());
             Fresh<ID3v2::CommentsFrame> fresh(version());
             if (!kept) kept = &fresh;
+            kept->setTextEncoding(checked(kept->textEncoding()));
             kept->setText(values.toString("; "));
             return kept->render();
         }
@@ -175,7 +185,7 @@ private:
         if (values.isEmpty()) return {};
         // TagLib widens Latin-1 where the text needs it.
         Fresh<ID3v2::TextIdentificationFrame> fresh(version(), ByteVector(id3v2FrameIds(field, version()).front()),
-                                                    text ? text->textEncoding() : String::Latin1);
+                                                    checked(text ? text->textEncoding() : String::Latin1));
         fresh.setText(values);
         return fresh.render();
     }

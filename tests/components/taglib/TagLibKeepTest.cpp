@@ -214,3 +214,20 @@ TEST(RichTagEdits, ANewTagStartsFromTheFilesOtherTag)
         EXPECT_EQ(probed.value("genre").toString(), isWav ? "Synthwave" : "Jazz");
     }
 }
+
+// A frame whose text encoding byte is damaged is replaced by a sound one.
+TEST(RichTagEdits, ADamagedTextEncodingIsReplaced)
+{
+    QTemporaryDir dir;
+    const QString file = tagtest::encodeTone(dir, "damaged", "mp3", {"-metadata", "title=Old Title"});
+    QByteArray bytes = readBytes(file);
+    const qsizetype frame = bytes.indexOf("TIT2");
+    ASSERT_GT(frame, 0);
+    bytes[frame + 10] = 'L';
+    writeBytes(file, bytes);
+    TagLibInformation info;
+    info.ReadInfo(file);
+    info.setInfoTitle("New Title");
+    info.WriteInfo(file);
+    EXPECT_EQ(tagtest::probeTags(file).value("title").toString(), "New Title");
+}
