@@ -70,6 +70,8 @@ public:
     // Each of these four raises TamselError when it fails.
     virtual void OpenSkinFile(const QString& path) = 0;
     // Makes the window frameless; a visible window is shown again afterwards.
+    // Its title and button hints go too: window managers draw a title bar
+    // for them even on a frameless window.
     virtual void PrepareWindow(QWidget* window) = 0;
     // Sizes the window to the form and draws the form as its face; the
     // window's own child widgets stay on top of it.
@@ -82,6 +84,10 @@ signals:
     // button is the Qt::MouseButton; x, y are window coordinates. Presses and
     // releases continue to the window's own mouse handlers after these. Every
     // OnMouseDown is followed by one OnMouseUp for the same element and button.
+    // An element pressed from the keyboard, by a shortcut or by a screen
+    // reader reports what a click reports, in the same order (the window's
+    // own handlers included), with button 0 (Qt::NoButton) at its centre; a
+    // bar moved by keys reports so once it holds its new position.
     void OnMouseDown(ISkinObject* source, int button, int x, int y);
     void OnMouseUp(ISkinObject* source, int button, int x, int y);
 };

@@ -61,6 +61,7 @@ Session::~Session()
 {
     end(program_);
     end(tone_);
+    end(windowManager_);
     end(xvfb_);
 }
 
@@ -82,6 +83,42 @@ void Session::startDisplay()
         return;
     }
     display_ = ":" + QString::fromUtf8(number).trimmed();
+    startWindowManager();
+}
+
+QString Session::windowManager()
+{
+    return qEnvironmentVariable("TAMSEL_E2E_WM", QStringLiteral("openbox"));
+}
+
+void Session::startWindowManager()
+{
+    const QString wm = windowManager();
+    if (wm == QLatin1String("none")) return;
+    // In the session's home, like the program: nothing of the machine's own.
+    QProcessEnvironment e = withDisplay(display_);
+    e.insert("HOME", home());
+    e.insert("XDG_CONFIG_HOME", root_.filePath("config"));
+    e.insert("XDG_CACHE_HOME", home() + "/.cache");
+    e.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    windowManager_.setProcessEnvironment(e);
+    windowManager_.setProcessChannelMode(QProcess::MergedChannels);
+    windowManager_.setStandardOutputFile(root_.filePath("wm.log"));
+    windowManager_.start(wm, {});
+    // It manages the screen once it names itself on the root window.
+    const bool managing = waitUntil(
+        [&] {
+            QProcess xprop;
+            xprop.setProcessEnvironment(withDisplay(display_));
+            xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+            xprop.waitForFinished(10000);
+            return xprop.readAllStandardOutput().contains("window id")
+                   || windowManager_.state() == QProcess::NotRunning;
+        },
+        30000);
+    if (!managing || windowManager_.state() == QProcess::NotRunning)
+        ADD_FAILURE() << "the window manager " << wm.toStdString() << " did not start (scripts/setup installs "
+                      << "openbox; TAMSEL_E2E_WM=none runs without one)";
 }
 
 void Session::end(QProcess& p)
@@ -211,10 +248,10 @@ QString Session::xdo(const QStringList& args) const
 
 QStringList Session::shownWindows(const QString& title) const
 {
-    // Top-level windows only: without a window manager they are the root's
-    // children.
+    // Top-level windows only: the root's children, or their children inside
+    // the window manager's frames.
     const QString pattern = title.isEmpty() ? QString(".*") : "^" + QRegularExpression::escape(title) + "$";
-    return xdo({"search", "--maxdepth", "1", "--onlyvisible", "--name", pattern})
+    return xdo({"search", "--maxdepth", "2", "--onlyvisible", "--name", pattern})
         .split('\n', Qt::SkipEmptyParts);
 }
 
@@ -235,25 +272,9 @@ bool Session::waitForNoWindow(const QString& title, int timeoutMs) const
     return waitUntil([&] { return !shown(title); }, timeoutMs);
 }
 
-namespace {
-
-QPoint positionIn(const QString& geometryShell)
-{
-    static const QRegularExpression x("^X=(-?\\d+)$", QRegularExpression::MultilineOption);
-    static const QRegularExpression y("^Y=(-?\\d+)$", QRegularExpression::MultilineOption);
-    return {x.match(geometryShell).captured(1).toInt(), y.match(geometryShell).captured(1).toInt()};
-}
-
-}  // namespace
-
 QPoint Session::windowPosition(const QString& title) const
 {
-    const QStringList ids = shownWindows(title);
-    if (ids.isEmpty()) {
-        ADD_FAILURE() << "no window \"" << title.toStdString() << "\" is shown";
-        return {};
-    }
-    return positionIn(xdo({"getwindowgeometry", "--shell", ids.first()}));
+    return windowGeometry(title).topLeft();
 }
 
 QRect Session::windowGeometry(const QString& title) const
@@ -263,10 +284,18 @@ QRect Session::windowGeometry(const QString& title) const
         ADD_FAILURE() << "no window \"" << title.toStdString() << "\" is shown";
         return {};
     }
-    const QString shell = xdo({"getwindowgeometry", "--shell", ids.first()});
-    static const QRegularExpression w("^WIDTH=(\\d+)$", QRegularExpression::MultilineOption);
-    static const QRegularExpression h("^HEIGHT=(\\d+)$", QRegularExpression::MultilineOption);
-    return {positionIn(shell), QSize(w.match(shell).captured(1).toInt(), h.match(shell).captured(1).toInt())};
+    // xwininfo, as xdotool counts the offset inside a window manager's frame twice.
+    QProcess info;
+    info.setProcessEnvironment(withDisplay(display_));
+    info.start("xwininfo", {"-id", ids.first()});
+    info.waitForFinished(30000);
+    const QString text = QString::fromUtf8(info.readAllStandardOutput());
+    const auto value = [&](const char* name) {
+        const QRegularExpression re(QStringLiteral("^\\s*%1:\\s*(-?\\d+)$").arg(QLatin1String(name)),
+                                    QRegularExpression::MultilineOption);
+        return re.match(text).captured(1).toInt();
+    };
+    return {value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height")};
 }
 
 QPoint Session::onWindow(const QString& title, QPoint local) const
@@ -322,6 +351,11 @@ void Session::doubleClick(const QString& form, const QString& element) const
     const QPoint p = elementCentre(form, element);
     xdo({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "--repeat", "2",
          "--delay", "80", "1"});
+}
+
+QString Session::focusedWindow() const
+{
+    return xdo({"getwindowfocus", "getwindowname"}).trimmed();
 }
 
 void Session::type(const QString& text) const { xdo({"type", "--delay", "40", text}); }

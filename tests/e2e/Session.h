@@ -9,6 +9,9 @@
 //
 // Its system bus is a private one with a mock login manager on it: the
 // program's power-off and sleep inhibitor reach that, never the machine.
+//
+// A window manager runs on the X server, as on a desktop: openbox, or the
+// one $TAMSEL_E2E_WM names ("none" for a bare server).
 
 #include <QPoint>
 #include <QProcess>
@@ -49,6 +52,9 @@ public:
     // The program run: build/tamsel, or $TAMSEL_E2E_PROGRAM. Its skin file
     // lies beside it.
     static QString program();
+    static QString windowManager();
+    // The private X server, for peers that talk to it.
+    QString display() const { return display_; }
     // Starts the program and waits for its main window; false (with the
     // test failed) when it does not show.
     bool start();
@@ -82,6 +88,8 @@ public:
     void doubleClick(const QString& form, const QString& element) const;
     void clickAt(QPoint screen) const;
 
+    // The title of the window that has the keyboard, "" when none has.
+    QString focusedWindow() const;
     // Keyboard input goes to the window that has the focus.
     void type(const QString& text) const;
     void keys(const QStringList& keys) const;
@@ -107,6 +115,7 @@ private:
     QProcessEnvironment programEnvironment() const;
     QString windowOf(const QString& form) const;
     void startDisplay();
+    void startWindowManager();
     void end(QProcess& p);
 
     QTemporaryDir root_;
@@ -116,6 +125,7 @@ private:
     QSize screen_;
     QProcessEnvironment environment_;
     QProcess xvfb_;
+    QProcess windowManager_;
     QProcess program_;
     QProcess tone_;
     std::shared_ptr<const SkinDocument> skin_;
