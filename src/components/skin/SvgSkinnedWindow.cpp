@@ -23,8 +23,8 @@ SvgSkinnedWindow::SvgSkinnedWindow(SvgSkin& engine, QWidget& window)
 
 SvgSkinnedWindow::~SvgSkinnedWindow()
 {
-    // Shortcuts are children of the window, which may outlive this.
-    for (QShortcut* s : shortcuts_) delete s;
+    // The keys go with the skin, whichever of the window's children goes first.
+    for (const QPointer<QShortcut>& s : shortcuts_) delete s.data();
 }
 
 const TSkin* SvgSkinnedWindow::engine() const { return engine_.data(); }

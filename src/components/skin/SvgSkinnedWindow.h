@@ -131,5 +131,5 @@ private:
     bool focusVisible_ = false;  // shown once the keyboard is used, hidden by the mouse
     SvgSkinElement* keyPress_ = nullptr;  // held down by Space or Return
     int keyPressKey_ = 0;
-    std::vector<QShortcut*> shortcuts_;
+    std::vector<QPointer<QShortcut>> shortcuts_;  // children of the window
 };

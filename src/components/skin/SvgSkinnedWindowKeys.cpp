@@ -228,7 +228,7 @@ void SvgSkinnedWindow::paintFocus(QPainter& painter) const
 
 void SvgSkinnedWindow::makeShortcuts()
 {
-    for (QShortcut* s : shortcuts_) delete s;
+    for (const QPointer<QShortcut>& s : shortcuts_) delete s.data();
     shortcuts_.clear();
     bool nextWindowTaken = false;
     const auto add = [&](const QKeySequence& key, auto slot) {
