@@ -4,58 +4,108 @@
 
 namespace K = SettingsKeys;
 
-RecordingSettings RecordingSettings::load(const SettingsFile& s, bool customNamingDefault)
+namespace {
+
+// Reads each key into its field.
+struct Loader {
+    const SettingsFile& file;
+    static constexpr bool saving = false;
+    void flag(const char* section, const char* key, bool& field, bool fallback) const
+    {
+        field = file.readBool(section, key, fallback);
+    }
+    void number(const char* section, const char* key, int& field, int fallback) const
+    {
+        field = file.readInteger(section, key, fallback);
+    }
+    void text(const char* section, const char* key, QString& field, const QString& fallback) const
+    {
+        field = file.readText(section, key, fallback);
+    }
+};
+
+// Writes each field to its key.
+struct Saver {
+    SettingsFile& file;
+    static constexpr bool saving = true;
+    void flag(const char* section, const char* key, const bool& field, bool) const
+    {
+        file.writeBool(section, key, field);
+    }
+    void number(const char* section, const char* key, const int& field, int) const
+    {
+        file.writeInteger(section, key, field);
+    }
+    void text(const char* section, const char* key, const QString& field, const QString&) const
+    {
+        file.writeText(section, key, field);
+    }
+};
+
+}  // namespace
+
+// Every key once, in the order a save writes them; the sections no window
+// writes come last and are only read.
+template <class Value, class IO>
+void RecordingSettings::visit(Value& v, const IO& io, bool customNamingDefault)
 {
-    RecordingSettings v;
-    LengthLimit& l = v.limit;
     {
         using namespace K::File;
-        l.enabled = s.readBool(Section, EnLength, false);
-        l.byTime = s.readBool(Section, RbTime, false);
-        l.byTimeEnabled = s.readBool(Section, RbTimeE, false);
-        l.seconds = s.readText(Section, TimeT, TimeTDefault);
-        l.secondsEnabled = s.readBool(Section, Time, false);
-        l.stop = s.readBool(Section, LimitS, false);
-        l.startNext = s.readBool(Section, LimitN, false);
+        auto& l = v.limit;
+        io.flag(Section, EnLength, l.enabled, false);
+        io.flag(Section, RbTime, l.byTime, false);
+        io.flag(Section, RbTimeE, l.byTimeEnabled, false);
+        io.text(Section, TimeT, l.seconds, TimeTDefault);
+        io.flag(Section, Time, l.secondsEnabled, false);
+        io.flag(Section, LimitS, l.stop, false);
+        io.flag(Section, LimitN, l.startNext, false);
     }
     {
         using namespace K::Output;
-        Output& o = v.output;
-        o.format = s.readInteger(Section, Format, FormatDefault);
-        o.mainName = s.readText(Section, OutName, OutNameDefault);
-        o.dateTimeNaming = s.readBool(Section, RbTime, RbTimeDefault);
-        o.customNaming = s.readBool(Section, RbCust, customNamingDefault);
-        o.folder = s.readText(Section, Dir, directoryDefault());
+        auto& o = v.output;
+        io.number(Section, Format, o.format, FormatDefault);
+        io.text(Section, OutName, o.mainName, OutNameDefault);
+        io.flag(Section, RbTime, o.dateTimeNaming, RbTimeDefault);
+        io.flag(Section, RbCust, o.customNaming, customNamingDefault);
+        io.text(Section, Dir, o.folder, directoryDefault());
     }
     {
         using namespace K::Wav;
-        Wav& w = v.wav;
-        w.mode = s.readInteger(Section, Mode, ModeDefault);
-        w.bit = s.readInteger(Section, Bit, BitDefault);
-        w.channel = s.readInteger(Section, Channel, ChannelDefault);
-        w.frequency = s.readInteger(Section, Frequency, FrequencyDefault);
+        auto& w = v.wav;
+        if (!IO::saving || w.mode != Wav::kNoMode) io.number(Section, Mode, w.mode, ModeDefault);
+        io.number(Section, Bit, w.bit, BitDefault);
+        io.number(Section, Channel, w.channel, ChannelDefault);
+        io.number(Section, Frequency, w.frequency, FrequencyDefault);
     }
-    {
+    if constexpr (!IO::saving) {
         using namespace K::Ogg;
-        Ogg& g = v.ogg;
-        g.byQuality = s.readBool(Section, EnableQuality, EnableQualityDefault);
-        g.bitrate = s.readInteger(Section, Bitrate, BitrateDefault);
-        g.minBitrate = s.readInteger(Section, MinBitrate, MinBitrateDefault);
-        g.maxBitrate = s.readInteger(Section, MaxBitrate, MaxBitrateDefault);
-        g.quality = s.readInteger(Section, Quality, QualityDefault);
-        g.channel = s.readInteger(Section, Channel, ChannelDefault);
-        g.frequency = s.readInteger(Section, Frequency, FrequencyDefault);
+        auto& g = v.ogg;
+        io.flag(Section, EnableQuality, g.byQuality, EnableQualityDefault);
+        io.number(Section, Bitrate, g.bitrate, BitrateDefault);
+        io.number(Section, MinBitrate, g.minBitrate, MinBitrateDefault);
+        io.number(Section, MaxBitrate, g.maxBitrate, MaxBitrateDefault);
+        io.number(Section, Quality, g.quality, QualityDefault);
+        io.number(Section, Channel, g.channel, ChannelDefault);
+        io.number(Section, Frequency, g.frequency, FrequencyDefault);
     }
-    {
+    if constexpr (!IO::saving) {
         using namespace K::Raw;
-        Raw& r = v.raw;
-        r.channel = s.readInteger(Section, C, CDefault);
-        r.bit = s.readInteger(Section, B, BDefault);
-        r.frequency = s.readInteger(Section, F, FDefault);
-        r.sampleFormat = s.readInteger(Section, Format, FormatDefault);
+        auto& r = v.raw;
+        io.number(Section, C, r.channel, CDefault);
+        io.number(Section, B, r.bit, BDefault);
+        io.number(Section, F, r.frequency, FDefault);
+        io.number(Section, Format, r.sampleFormat, FormatDefault);
     }
+}
+
+RecordingSettings RecordingSettings::load(const SettingsFile& s, bool customNamingDefault)
+{
+    RecordingSettings v;
+    visit(v, Loader{s}, customNamingDefault);
     return v;
 }
+
+void RecordingSettings::save(SettingsFile& s) const { visit(*this, Saver{s}, output.customNaming); }
 
 QString RecordingSettings::extensionOf(int format)
 {
@@ -63,34 +113,5 @@ QString RecordingSettings::extensionOf(int format)
     case K::Output::FormatOgg: return QStringLiteral(".OGG");
     case K::Output::FormatRaw: return QStringLiteral(".raw");
     default: return QStringLiteral(".wav");
-    }
-}
-
-void RecordingSettings::save(SettingsFile& s) const
-{
-    {
-        using namespace K::File;
-        s.writeBool(Section, EnLength, limit.enabled);
-        s.writeBool(Section, RbTime, limit.byTime);
-        s.writeBool(Section, RbTimeE, limit.byTimeEnabled);
-        s.writeText(Section, TimeT, limit.seconds);
-        s.writeBool(Section, Time, limit.secondsEnabled);
-        s.writeBool(Section, LimitS, limit.stop);
-        s.writeBool(Section, LimitN, limit.startNext);
-    }
-    {
-        using namespace K::Output;
-        s.writeInteger(Section, Format, output.format);
-        s.writeText(Section, OutName, output.mainName);
-        s.writeBool(Section, RbTime, output.dateTimeNaming);
-        s.writeBool(Section, RbCust, output.customNaming);
-        s.writeText(Section, Dir, output.folder);
-    }
-    {
-        using namespace K::Wav;
-        if (wav.mode != Wav::kNoMode) s.writeInteger(Section, Mode, wav.mode);
-        s.writeInteger(Section, Bit, wav.bit);
-        s.writeInteger(Section, Channel, wav.channel);
-        s.writeInteger(Section, Frequency, wav.frequency);
     }
 }

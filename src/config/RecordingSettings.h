@@ -76,4 +76,9 @@ struct RecordingSettings {
     static QString extensionOf(int format);
 
     bool operator==(const RecordingSettings&) const = default;
+
+private:
+    // The one list of keys that loading and saving both walk.
+    template <class Value, class IO>
+    static void visit(Value& value, const IO& io, bool customNamingDefault);
 };

@@ -8,6 +8,7 @@
 #include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
 
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -36,8 +37,7 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + file));
     // The start saved the settings window's controls first.
     EXPECT_EQ(stored.readText("file", "timet", "?"), "120");
-    // The stop adds the recorded file, still flagged as recording, without
-    // asking for files, and selects it.
+    // The stop adds the recorded file without asking for files, and selects it.
     p.dialogs.filesToOpen = {"/m/never.wav"};
     main.Skin1Click(&stop);
     EXPECT_FALSE(main.activity().recording());
@@ -49,4 +49,11 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     main.Skin1Click(&del);
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.entryPath(0), "/m/a.wav");
+
+    // An edit left in the settings window is what the next start saves and uses.
+    p.set->out_name->setText("Late");
+    main.Skin1Click(&recorder);
+    EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + p.tmp.filePath("out") + "/Late.wav"));
+    EXPECT_EQ(stored.readText("output", "out_name", "?"), "Late");
+    main.Skin1Click(&stop);
 }
