@@ -75,15 +75,21 @@ bool SettingsFile::readBool(const QString& section, const QString& key, bool def
     return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
+// Stored as ISO 8601, which no change of locale alters; the locale's own
+// forms, as earlier versions wrote them, still read.
 QTime SettingsFile::readTime(const QString& section, const QString& key, const QTime& defaultValue) const
 {
-    const QTime time = LocaleFormats::parseTime(locale_, readText(section, key, QString()));
+    const QString text = readText(section, key, QString()).trimmed();
+    QTime time = QTime::fromString(text, kIsoTime);
+    if (!time.isValid()) time = LocaleFormats::parseTime(locale_, text);
     return time.isValid() ? time : defaultValue;
 }
 
 QDate SettingsFile::readDate(const QString& section, const QString& key, const QDate& defaultValue) const
 {
-    const QDate date = LocaleFormats::parseDate(locale_, readText(section, key, QString()));
+    const QString text = readText(section, key, QString()).trimmed();
+    QDate date = QDate::fromString(text, kIsoDate);
+    if (!date.isValid()) date = LocaleFormats::parseDate(locale_, text);
     return date.isValid() ? date : defaultValue;
 }
 
@@ -104,10 +110,10 @@ void SettingsFile::writeBool(const QString& section, const QString& key, bool va
 
 void SettingsFile::writeTime(const QString& section, const QString& key, const QTime& value)
 {
-    file_.write(section, key, LocaleFormats::formatTime(locale_, value));
+    file_.write(section, key, value.toString(kIsoTime));
 }
 
 void SettingsFile::writeDate(const QString& section, const QString& key, const QDate& value)
 {
-    file_.write(section, key, LocaleFormats::formatDate(locale_, value));
+    file_.write(section, key, value.toString(kIsoDate));
 }

@@ -26,8 +26,12 @@ public:
     static QString defaultPath();
     const QString& path() const { return file_.path(); }
 
-    // The regional settings that times and dates are written and read with.
+    // The regional settings the windows show times and dates in. The file
+    // keeps them as ISO 8601 (kIsoTime, kIsoDate), which every locale reads
+    // alike; text in the locale's own forms, as older versions wrote, still reads.
     const QLocale& locale() const { return locale_; }
+    static constexpr char kIsoTime[] = "HH:mm:ss";
+    static constexpr char kIsoDate[] = "yyyy-MM-dd";
 
     QString readText(const QString& section, const QString& key, const QString& defaultValue) const;
     int readInteger(const QString& section, const QString& key, int defaultValue) const;

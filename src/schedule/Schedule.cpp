@@ -16,7 +16,7 @@ Schedule Schedule::load(const SettingsFile& s, int currentMode, bool shown, cons
     auto readTime = [&](const QString& section, const QString& key) -> std::optional<QTime> {
         const QTime stored = s.readTime(section, key, QTime());
         if (stored.isValid()) return stored;
-        if (shown) return now.time();
+        if (shown && s.readText(section, key, QString()).isEmpty()) return now.time();
         return std::nullopt;
     };
     Schedule v;
@@ -28,24 +28,29 @@ Schedule Schedule::load(const SettingsFile& s, int currentMode, bool shown, cons
         v.windows[n - 1].beginEnabled = s.readBool(AR::Section, AR::beginTimeEnabled(n), false);
     for (int n = 1; n <= kWindows; ++n)
         v.windows[n - 1].endEnabled = s.readBool(AR::Section, AR::endTimeEnabled(n), false);
-    v.day = s.readDate(AR::Section, AR::Date, now.date());
+    const QDate day = s.readDate(AR::Section, AR::Date, QDate());
+    if (day.isValid()) v.day = day;
+    else if (s.readText(AR::Section, AR::Date, QString()).isEmpty()) v.day = now.date();
     v.powerOff = storedPowerOff(s);
     v.powerOffTime = readTime(ST::Section, ST::Time);
     return v;
 }
 
-void Schedule::save(SettingsFile& s, const QTime& now) const
+void Schedule::save(SettingsFile& s) const
 {
+    auto writeTime = [&s](const QString& section, const QString& key, const std::optional<QTime>& t) {
+        if (t) s.writeTime(section, key, *t);
+    };
     s.writeInteger(AR::Section, AR::Format, mode);
     for (int n = 1; n <= kWindows; ++n) s.writeBool(AR::Section, AR::enabled(n), windows[n - 1].on);
-    for (int n = 1; n <= kWindows; ++n) s.writeTime(AR::Section, AR::beginTime(n), windows[n - 1].begin.value_or(now));
-    for (int n = 1; n <= kWindows; ++n) s.writeTime(AR::Section, AR::endTime(n), windows[n - 1].end.value_or(now));
+    for (int n = 1; n <= kWindows; ++n) writeTime(AR::Section, AR::beginTime(n), windows[n - 1].begin);
+    for (int n = 1; n <= kWindows; ++n) writeTime(AR::Section, AR::endTime(n), windows[n - 1].end);
     for (int n = 1; n <= kWindows; ++n)
         s.writeBool(AR::Section, AR::beginTimeEnabled(n), windows[n - 1].beginEnabled);
     for (int n = 1; n <= kWindows; ++n) s.writeBool(AR::Section, AR::endTimeEnabled(n), windows[n - 1].endEnabled);
-    s.writeDate(AR::Section, AR::Date, day);
+    if (day) s.writeDate(AR::Section, AR::Date, *day);
     savePowerOff(s, powerOff);
-    s.writeTime(ST::Section, ST::Time, powerOffTime.value_or(now));
+    writeTime(ST::Section, ST::Time, powerOffTime);
 }
 
 std::optional<int> Schedule::storedMode(const SettingsFile& s)

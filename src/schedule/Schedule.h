@@ -25,16 +25,19 @@ struct Schedule {
 
     int mode = Disabled;
     std::array<Window, kWindows> windows{};
-    QDate day;
+    // No value: the stored day could not be read; the special day never comes.
+    std::optional<QDate> day;
     bool powerOff = false;
     std::optional<QTime> powerOffTime;
 
-    // A stored mode other than the three keeps `currentMode`. A missing or
-    // unreadable time is `now` when the window is being shown, no time at all
-    // when the schedule is loaded unseen at start-up. A missing date is today.
+    // A stored mode other than the three keeps `currentMode`. A missing time
+    // is `now` when the window is being shown, no time at all when the
+    // schedule is loaded unseen at start-up; a missing date is today. A stored
+    // time or date that cannot be read is never a time: it stays unset.
     static Schedule load(const SettingsFile& file, int currentMode, bool shown, const QDateTime& now);
-    // Every key in its fixed order; a time never set is written as `now`.
-    void save(SettingsFile& file, const QTime& now) const;
+    // Every key in its fixed order; an unset time or date is not written, so
+    // what the file holds stays for the user to see.
+    void save(SettingsFile& file) const;
     // The stored mode when it is one of the three.
     static std::optional<int> storedMode(const SettingsFile& file);
     // The power-off switch as stored: only a saved choice powers off.

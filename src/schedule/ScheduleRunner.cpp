@@ -87,7 +87,7 @@ void ScheduleRunner::checkSecond(const QDateTime& second, SettingsFile& settings
         if (!window.on) continue;
         auto onTheDay = [&] {
             return mode == Schedule::EveryDay
-                   || LocaleFormats::formatDate(locale, second.date()) == LocaleFormats::formatDate(locale, w.day);
+                   || (w.day && LocaleFormats::formatDate(locale, second.date()) == LocaleFormats::formatDate(locale, *w.day));
         };
         if (onTheDay() && starts(window.begin)) guard([this] { beginAction(); });
         if (onTheDay() && starts(window.end) && holds(p_.recording)) guard([this] { endAction(); });

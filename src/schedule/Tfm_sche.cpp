@@ -63,6 +63,8 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
     RadioButton3 = button<QRadioButton>(gb_mode, "RadioButton3", "Special Day", {180, 22, 140, 20});
     date_time = control<QDateEdit>(gb_mode, "date_time", {180, 46, 140, 22});
     date_time->setCalendarPopup(true);
+    // A stored day that cannot be read shows as its earliest date, named so.
+    date_time->setSpecialValueText(QStringLiteral("not set"));
 
     gb_time = control<QGroupBox>(this, "gb_time", {8, 184, 364, 100});
     gb_time->setTitle("Schedule Time");
@@ -134,7 +136,9 @@ void Tfm_sche::connectEdits()
                 edit([i](Schedule& v, QTime t) { v.windows[i].begin = t; }));
         connect(ends_[i], &QTimeEdit::timeChanged, this, edit([i](Schedule& v, QTime t) { v.windows[i].end = t; }));
     }
-    connect(date_time, &QDateEdit::dateChanged, this, edit([](Schedule& v, QDate d) { v.day = d; }));
+    connect(date_time, &QDateEdit::dateChanged, this, edit([this](Schedule& v, QDate d) {
+                v.day = d == date_time->minimumDate() ? std::nullopt : std::optional<QDate>(d);
+            }));
     connect(CB_SHOWD, &QCheckBox::toggled, this, edit([](Schedule& v, bool on) { v.powerOff = on; }));
     connect(dtpTime, &QTimeEdit::timeChanged, this, edit([](Schedule& v, QTime t) { v.powerOffTime = t; }));
 }
@@ -179,7 +183,7 @@ void Tfm_sche::FormShow()
     for (int i = 0; i < Schedule::kWindows; ++i) ends_[i]->setTime(v.windows[i].end.value_or(now));
     for (int i = 0; i < Schedule::kWindows; ++i) begins_[i]->setEnabled(v.windows[i].beginEnabled);
     for (int i = 0; i < Schedule::kWindows; ++i) ends_[i]->setEnabled(v.windows[i].endEnabled);
-    date_time->setDate(v.day);
+    date_time->setDate(v.day.value_or(date_time->minimumDate()));
     CB_SHOWD->setChecked(v.powerOff);
     dtpTime->setTime(v.powerOffTime.value_or(now));
     edited = v;
@@ -227,7 +231,7 @@ void Tfm_sche::UpdateTimeEnables()
 
 void Tfm_sche::sche_bt_okClick()
 {
-    value().save(settings(), QTime::currentTime());
+    value().save(settings());
     accept();
 }
 

@@ -49,7 +49,7 @@ TEST(LocaleFormats, TwoDigitYearsTakeTheCenturyNearestToday)
     EXPECT_EQ(LocaleFormats::parseDate(QLocale("fr_FR"), "01/02/1850", QDate(2025, 1, 1)), QDate(1850, 2, 1));
 }
 
-TEST(LocaleFormats, TextOfAnotherLocaleGivesTheDefault)
+TEST(LocaleFormats, StoredTimesAndDatesReadAlikeInEveryLocaleAndOldLocaleTextStillReads)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("tamsel.ini");
@@ -62,17 +62,24 @@ TEST(LocaleFormats, TextOfAnotherLocaleGivesTheDefault)
         SettingsFile reader(path, QLocale(QString::fromLatin1(p.reader)));
         writer.writeTime("Time", "Time", QTime(14, 5, 9));
         writer.writeDate("autorec", "date", QDate(2024, 2, 29));
-        EXPECT_EQ(reader.readTime("Time", "Time", QTime(3, 3, 3)), QTime(3, 3, 3)) << p.writer << " -> " << p.reader;
-        EXPECT_EQ(reader.readDate("autorec", "date", QDate(1999, 9, 9)), QDate(1999, 9, 9))
+        EXPECT_EQ(reader.readTime("Time", "Time", QTime(3, 3, 3)), QTime(14, 5, 9)) << p.writer << " -> " << p.reader;
+        EXPECT_EQ(reader.readDate("autorec", "date", QDate(1999, 9, 9)), QDate(2024, 2, 29))
             << p.writer << " -> " << p.reader;
     }
-    // Both forms of one locale can still be told apart from garbage.
     SettingsFile us(path, QLocale("en_US"));
-    for (const char* text : {"", "14:05", "25:00:00 PM", "2:05:09", "noon"}) {
+    EXPECT_EQ(us.readText("autorec", "date", {}), "2024-02-29");
+    EXPECT_EQ(us.readText("Time", "Time", {}), "14:05:09");
+    // What an older version wrote in the locale's own form still reads.
+    us.writeText("Time", "Time", "2:05:09 PM");
+    us.writeText("autorec", "date", "2/29/24");
+    EXPECT_EQ(us.readTime("Time", "Time", QTime()), QTime(14, 5, 9));
+    EXPECT_EQ(us.readDate("autorec", "date", QDate()), QDate(2024, 2, 29));
+    // Garbage gives the default.
+    for (const char* text : {"", "25:00:00 PM", "2:05:09", "noon"}) {
         us.writeText("Time", "Time", text);
         EXPECT_EQ(us.readTime("Time", "Time", QTime(3, 3, 3)), QTime(3, 3, 3)) << text;
     }
-    for (const char* text : {"", "2/30/24", "13/1/24", "2024-02-29", "yesterday"}) {
+    for (const char* text : {"", "2/30/24", "13/1/24", "2024-02-30", "yesterday"}) {
         us.writeText("autorec", "date", text);
         EXPECT_EQ(us.readDate("autorec", "date", QDate(1999, 9, 9)), QDate(1999, 9, 9)) << text;
     }

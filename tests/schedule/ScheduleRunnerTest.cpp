@@ -136,6 +136,8 @@ TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
         {"special day, the day before", 2, true, T(8, 0), T(8, 0, 5), -1, T(7, 59, 59), T(8, 0, 6), false, false, {}},
         {"special day, its date", 2, true, T(8, 0), T(8, 0, 5), 0, T(7, 59, 59), T(8, 0, 6), false, false,
          {"record", "stop"}},
+        {"special day, a date that cannot be read", 2, true, T(8, 0), T(8, 0, 5), 99, T(7, 59, 59), T(8, 0, 6),
+         false, false, {}},
         {"begin stops a manual recording", 1, true, T(8, 0), T(9, 0), 0, T(7, 59, 59), T(8, 0, 1), true, false,
          {"stop", "record"}},
         {"begin stops playback", 1, true, T(8, 0), T(9, 0), 0, T(7, 59, 59), T(8, 0, 1), false, true,
@@ -153,13 +155,14 @@ TEST_F(Runner, WhatAStoredWindowDoesAroundItsTimes)
         QFile::remove(settings.path());
         storeWindow(r.mode, 2, r.begin, r.end);
         settings.writeBool("autorec", "cb2", r.checked);
-        settings.writeDate("autorec", "date", kDay);
+        if (r.day == 99) settings.writeText("autorec", "date", "08.12.26");  // another locale's
+        else settings.writeDate("autorec", "date", kDay);
         storePowerOff(r.powerOffOn, r.powerOffAt);
         loadStored();
         log.clear();
         recording = r.recording;
         playing = r.playing;
-        start(r.from, kDay.addDays(r.day));
+        start(r.from, r.day == 99 ? kDay : kDay.addDays(r.day));
         runUntil(r.until);
         EXPECT_EQ(log, r.expected);
         EXPECT_FALSE(window.isVisible());

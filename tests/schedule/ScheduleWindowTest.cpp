@@ -226,6 +226,30 @@ TEST_F(ScheduleWindow, LoadedUnseenAMissingTimeIsNoTimeTheUserSet)
     EXPECT_EQ(shown.powerOffTime, now.time());
 }
 
+// A day or time that cannot be read (written under another locale by an old
+// version, or by hand) is never taken as today or now, shown or not.
+TEST_F(ScheduleWindow, AStoredDayOrTimeThatCannotBeReadStaysUnset)
+{
+    settings.writeInteger("autorec", "format", Schedule::SpecialDay);
+    settings.writeText("autorec", "date", "08.12.26 (Dienstag)");
+    settings.writeText("autorec", "begintime1", "quarter past eight");
+    const QDateTime now(QDate(2026, 12, 8), QTime(14, 0, 0));
+    for (const bool shown : {false, true}) {
+        const Schedule v = Schedule::load(settings, Schedule::Disabled, shown, now);
+        EXPECT_FALSE(v.day.has_value()) << shown;
+        EXPECT_FALSE(v.windows[0].begin.has_value()) << shown;
+    }
+    w.FormShow();
+    EXPECT_EQ(w.date_time->text(), "not set");
+    EXPECT_FALSE(w.schedule().day.has_value());
+    w.sche_bt_okClick();
+    EXPECT_EQ(settings.readText("autorec", "date", {}), "08.12.26 (Dienstag)") << "kept for the user to see";
+    EXPECT_EQ(settings.readText("autorec", "endtime1", {}).size(), 8) << "an ISO time: HH:mm:ss";
+    w.FormShow();
+    w.date_time->setDate(QDate(2026, 12, 24));
+    EXPECT_EQ(w.schedule().day, QDate(2026, 12, 24));
+}
+
 // Without the settings file, showing the window and its Ok hand their errors
 // to the error handler instead of throwing into Qt.
 TEST_F(ScheduleWindow, ErrorsOfItsEventsGoToTheHandler)
