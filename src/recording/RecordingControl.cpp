@@ -76,8 +76,8 @@ void RecordingControl::startNewFile()
     const bool continuing = continuing_;
     continuing_ = false;
     // What the save step left in the file, hand-edited sections included.
-    used_ = RecordingSettings::load(settings(), SettingsKeys::Output::RbCustRecordingDefault);
-    const OutputSetup out = setUpOutput(used_, *p_.writer, QDateTime::currentDateTime(), continuing);
+    const RecordingSettings used = RecordingSettings::load(settings(), SettingsKeys::Output::RbCustRecordingDefault);
+    const OutputSetup out = setUpOutput(used, *p_.writer, QDateTime::currentDateTime(), continuing);
     outputFileName_ = out.fileName;
     taggable_ = out.taggable;
     fileLost_ = false;
@@ -95,7 +95,7 @@ void RecordingControl::startNewFile()
     activity_.set(Activity::Recording);
     if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Recording to " + outputFileName_);
     if (p_.levels) p_.levels->show();
-    show(Text::FileName, fileNameText(outputFileName_, used_.output.mainName));
+    show(Text::FileName, fileNameText(outputFileName_, used.output.mainName));
     p_.recorder->SetFormat(p_.writer->ArraySampleRate(), p_.writer->ArrayChannels());
     p_.recorder->SetArraySize(p_.recorder->MsToSamples(200));
     p_.recorder->StartRecord();
@@ -210,7 +210,8 @@ void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)
     const int64_t seconds = p_.recorder->SamplesToMs(positionSamples_) / 1000;
     if (textsFollow()) show(Text::Time, "Time:" + timeTextFromSeconds(seconds));
 
-    switch (checkLengthLimit(used_.limit, seconds)) {
+    // Read at every tick, so a limit changed in the file applies at once.
+    switch (checkLengthLimit(RecordingSettings::load(settings()).limit, seconds)) {
     case LengthLimitAction::None:
         break;
     case LengthLimitAction::Stop:

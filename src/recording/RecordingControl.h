@@ -76,7 +76,6 @@ private:
 
     Parts p_;
     ActivityState::Handle activity_;
-    RecordingSettings used_;  // what the file being recorded was set up with
     QString outputFileName_;
     int64_t positionBase_ = 0;     // frames reached at the last pause
     int64_t positionSamples_ = 0;  // positionBase_ plus frames since the last start
