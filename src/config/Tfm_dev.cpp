@@ -45,6 +45,7 @@ Tfm_dev::Tfm_dev(TAudioRecord2* record, QWidget* parent)
     lab2->setFont(small);
 
     dev_bt_ok = new QPushButton("Ok", this);
+    dev_bt_ok->setDefault(true);  // Return; Escape cancels
     dev_bt_ok->setGeometry(8, 202, 74, 28);
     dev_bt_can = new QPushButton("Cancel", this);
     dev_bt_can->setGeometry(88, 202, 74, 28);

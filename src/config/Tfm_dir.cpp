@@ -58,6 +58,7 @@ Tfm_dir::Tfm_dir(QWidget* parent)
 
     Button1 = button(this, "Button1", "New Folder", {4, 238, 75, 25});
     btn_ok = button(this, "btn_ok", "Ok", {88, 238, 75, 25});
+    btn_ok->setDefault(true);  // Return; Escape cancels
     btn_cancel = button(this, "btn_cancel", "Cancel", {168, 238, 75, 25});
     connect(Button1, &QPushButton::clicked, this, guarded(this, &Tfm_dir::Button1Click));
     connect(btn_ok, &QPushButton::clicked, this, guarded(this, &Tfm_dir::btn_okClick));

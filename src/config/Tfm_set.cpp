@@ -92,6 +92,8 @@ Tfm_set::Tfm_set(QWidget* parent)
     for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_source}) g->hide();
 
     set_bt_ok = button<QPushButton>(this, "set_bt_ok", "OK", {2, 248, 60, 26});
+    // Return presses OK; Escape closes the window as its close button does.
+    set_bt_ok->setDefault(true);
     set_bt_default = button<QPushButton>(this, "set_bt_default", "Default", {66, 248, 60, 26});
     connect(set_bt_ok, &QPushButton::clicked, this, ErrorBoundary::guarded(this, &Tfm_set::set_bt_okClick));
     connect(set_bt_default, &QPushButton::clicked, this,
@@ -252,12 +254,15 @@ void Tfm_set::buildTree()
     node(format, "WAV", WavPage);
     node(nullptr, "About", AboutPage);
     tv->setCurrentItem(nullptr);
-    // A selected node opens; the page itself changes only with a mouse click.
+    // A selected node opens. A click or Return shows its page; the arrow keys
+    // show the pages that open no window beside this one.
     connect(tv, &QTreeWidget::currentItemChanged, this,
             ErrorBoundary::guarded([](QTreeWidgetItem* current, QTreeWidgetItem*) {
                 if (current) current->setExpanded(true);
             }));
+    connect(tv, &QTreeWidget::itemActivated, this, ErrorBoundary::guarded(this, &Tfm_set::tvClick));
     tv->viewport()->installEventFilter(this);
+    tv->installEventFilter(this);
 }
 
 

@@ -86,6 +86,8 @@ public:
     void set_bt_defaultClick();
 
     void tvClick();
+    // The arrow keys moved the tree's selection.
+    void tvKey();
     void ShowPage(int position);
     void Button1Click();
     void Button2Click();

@@ -254,6 +254,9 @@ bool Tfm_set::filterEvent(QObject* watched, QEvent* event)
         }
     } else if (watched == out_name && event->type() == QEvent::FocusOut) {
         out_nameExit();
+    } else if (watched == tv && event->type() == QEvent::KeyRelease) {
+        // After the tree has moved its selection.
+        QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &Tfm_set::tvKey), Qt::QueuedConnection);
     } else if (watched == tv->viewport() && event->type() == QEvent::MouseButtonRelease
                && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // After the tree has taken the click, so the page is the one now selected.
@@ -261,6 +264,17 @@ bool Tfm_set::filterEvent(QObject* watched, QEvent* event)
                                   Qt::QueuedConnection);
     }
     return false;
+}
+
+void Tfm_set::tvKey()
+{
+    QTreeWidgetItem* node = tv->currentItem();
+    if (!node) return;
+    const int page = node->data(0, Qt::UserRole).toInt();
+    const bool opensWindow = page == SourcePage || page == SchedulePage;
+    const bool shown = (page == FilePage && pn_file->isVisible()) || (page == WavPage && pn_wav->isVisible())
+                       || (page == FormatPage && pn_format->isVisible()) || (page == AboutPage && pn_about->isVisible());
+    if (!opensWindow && !shown) ShowPage(page);
 }
 
 void Tfm_set::tvClick()

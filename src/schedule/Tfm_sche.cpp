@@ -90,6 +90,7 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
     endtime3 = ends_[2];
 
     sche_bt_ok = button<QPushButton>(this, "sche_bt_ok", "Ok", {136, 294, 75, 25});
+    sche_bt_ok->setDefault(true);  // Return; Escape cancels
     Button2 = button<QPushButton>(this, "Button2", "default", {216, 294, 75, 25});
     Button3 = button<QPushButton>(this, "Button3", "Cancel", {296, 294, 75, 25});
 

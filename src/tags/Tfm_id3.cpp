@@ -116,6 +116,7 @@ Tfm_id3::Tfm_id3(QWidget* parent)
     infoFormatTag = technical("infoFormatTag", "FormatTag:");
 
     btnApply = button(this, "btnApply", "OK", 179);
+    btnApply->setDefault(true);  // Return; Escape cancels
     btnReset = button(this, "btnReset", "Clear", 265);
     Button2 = button(this, "Button2", "Cancel", 351);
     using ErrorBoundary::guarded;

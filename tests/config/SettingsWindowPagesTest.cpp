@@ -93,19 +93,29 @@ TEST_F(SettingsPages, EachPageShowsOneGroupAndOnlyTheWindowItOpens)
     EXPECT_FALSE(dir.isModal());
 }
 
-TEST_F(SettingsPages, OnlyAMouseClickOnTheTreeChangesThePage)
+TEST_F(SettingsPages, TheTreeChangesThePageByMouseAndByKeyboard)
 {
     set.show();
     clickNode(node("File Length Limitation"));
     EXPECT_EQ(groupInView(), set.pn_file);
 
-    // The arrow keys move the selection but keep the page.
+    // The arrow keys show the pages that stay inside this window; a page that
+    // opens a window beside it waits for Return.
     set.tv->setFocus();
-    QTest::keyClick(set.tv, Qt::Key_Down);
-    QCoreApplication::processEvents();
+    const auto key = [this](Qt::Key k) {
+        QTest::keyClick(set.tv, k);
+        QCoreApplication::processEvents();
+    };
+    key(Qt::Key_Down);
     EXPECT_EQ(set.tv->currentItem(), node("Schedule"));
     EXPECT_EQ(groupInView(), set.pn_file);
     EXPECT_FALSE(sche.isVisible());
+    key(Qt::Key_Down);
+    EXPECT_EQ(groupInView(), set.pn_format);
+    key(Qt::Key_Up);
+    key(Qt::Key_Return);
+    EXPECT_TRUE(sche.isVisible()) << "Return opens the page under the selection";
+    sche.hide();
 
     clickNode(node("Output Format"));
     EXPECT_EQ(groupInView(), set.pn_format);
