@@ -116,6 +116,7 @@ TEST_F(SettingsPages, TheTreeChangesThePageByMouseAndByKeyboard)
     key(Qt::Key_Return);
     EXPECT_TRUE(sche.isVisible()) << "Return opens the page under the selection";
     sche.hide();
+    EXPECT_EQ(set.pn_file->accessibleName(), "File Length Limitation") << "read out without the rule";
 
     clickNode(node("Output Format"));
     EXPECT_EQ(groupInView(), set.pn_format);
