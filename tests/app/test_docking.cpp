@@ -52,3 +52,32 @@ TEST(ListWindowDrag, SnapsSlidesAlongTheEdgeAndUndocksBeyondSixPixels)
     EXPECT_EQ(r.listPos, QPoint(315, 495)) << "a free drag follows the mouse";
     EXPECT_FALSE(r.docked);
 }
+
+// One gesture at a time: a press on an element moves no window and holds the
+// texts still until the release; a list drag carries its docking from move to
+// move, and the next drag starts undocked.
+TEST(WindowDrag, APressOnAnElementMovesNothingAndDockingLastsOneDrag)
+{
+    WindowDrag drag;
+    EXPECT_FALSE(drag.textsFollow()) << "until the first release a drag may be starting";
+    drag.elementPressed();
+    drag.mainPressed(QPoint(10, 10));
+    EXPECT_TRUE(drag.textsFollow());
+    EXPECT_EQ(drag.mainMoved(kMain, QRect(0, 500, 475, 180), QPoint(60, 60), true).mainPos, kMain.topLeft());
+    drag.listPressed(QPoint(10, 10));
+    EXPECT_FALSE(drag.listMoved(kMain, QRect(100, 284, 475, 180), QPoint(60, 60), true));
+    drag.released();
+
+    drag.listPressed(QPoint(10, 10));
+    const QRect nearEdge(100, 284, 475, 180);
+    EXPECT_EQ(drag.listMoved(kMain, nearEdge, QPoint(10, 10), true), QPoint(100, 280)) << "snaps";
+    EXPECT_EQ(drag.listMoved(kMain, QRect(100, 280, 475, 180), QPoint(40, 14), true), QPoint(130, 280))
+        << "docked: slides along the edge";
+    EXPECT_FALSE(drag.listMoved(kMain, nearEdge, QPoint(40, 14), false)) << "the button is up";
+    drag.listReleased();
+    EXPECT_FALSE(drag.listMoved(kMain, nearEdge, QPoint(40, 14), true)) << "no drag after the release";
+
+    drag.listPressed(QPoint(10, 10));
+    EXPECT_EQ(drag.listMoved(kMain, QRect(300, 500, 475, 180), QPoint(25, 5), true), QPoint(315, 495))
+        << "a new drag starts undocked";
+}
