@@ -112,7 +112,7 @@ WavFormat configuredWavFormat(const RecordingSettings::Wav& wav)
 }
 
 OutputSetup setUpOutput(const RecordingSettings& s, TAudioFile2& writer, const QDateTime& now,
-                        bool continuing)
+                        bool continuing, const QSet<QString>& recordedBefore)
 {
     using namespace K::Output;
     QString dir = s.output.folder;
@@ -138,7 +138,10 @@ OutputSetup setUpOutput(const RecordingSettings& s, TAudioFile2& writer, const Q
     } else {
         out.infoText = setWav(s.wav, writer);
     }
-    out.fileName = continuing ? firstFreeName(stem, extension) : stem + extension;
+    // A custom name is the user's to reuse; a date-time name comes again only
+    // when the clocks go back.
+    const bool keepOthers = continuing || (!custom && recordedBefore.contains(stem + extension));
+    out.fileName = keepOthers ? firstFreeName(stem, extension) : stem + extension;
     return out;
 }
 

@@ -77,7 +77,7 @@ void RecordingControl::startNewFile()
     continuing_ = false;
     // What the save step left in the file, hand-edited sections included.
     const RecordingSettings used = RecordingSettings::load(settings(), SettingsKeys::Output::RbCustRecordingDefault);
-    const OutputSetup out = setUpOutput(used, *p_.writer, QDateTime::currentDateTime(), continuing);
+    const OutputSetup out = setUpOutput(used, *p_.writer, QDateTime::currentDateTime(), continuing, recorded_);
     outputFileName_ = out.fileName;
     taggable_ = out.taggable;
     fileLost_ = false;
@@ -152,6 +152,7 @@ void RecordingControl::StopRecording()
         // A file deleted or moved away during the recording (its loss already
         // reported) can be neither listed nor tagged under its name.
         if (recording && !fileLost_) {
+            recorded_.insert(outputFileName_);
             if (p_.addRecordedFile) p_.addRecordedFile(outputFileName_);
             // A file without audio has nothing to tag, and tag chunks behind
             // its empty data chunk would be read as audio by some players. A

@@ -9,6 +9,7 @@
 #include "platform/SleepInhibitor.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -77,6 +78,8 @@ private:
     Parts p_;
     ActivityState::Handle activity_;
     QString outputFileName_;
+    QSet<QString> recorded_;  // files this run recorded and listed
+
     int64_t positionBase_ = 0;     // frames reached at the last pause
     int64_t positionSamples_ = 0;  // positionBase_ plus frames since the last start
     bool continuing_ = false;  // the next start continues a recording cut at its limit

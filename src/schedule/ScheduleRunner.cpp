@@ -66,31 +66,43 @@ void ScheduleRunner::checkSecond(const QDateTime& second, SettingsFile& settings
 {
     const Schedule& w = *p_.schedule;
     const QLocale& locale = settings.locale();
+    const QDateTime previous = second.addSecs(-1);
     const QString nowText = LocaleFormats::formatTime(locale, second.time());
-    const QString before = LocaleFormats::formatTime(locale, second.addSecs(-1).time());
+    const QString before = LocaleFormats::formatTime(locale, previous.time());
+    // The clocks went forward: the wall-clock times in between never come.
+    const bool skipped = previous.date() == second.date() && previous.time().secsTo(second.time()) > 1;
     // A time acts in the second its text first equals the current time's text:
-    // with a format without seconds that is the first second of its minute.
-    // A time nobody set never acts.
-    auto starts = [&](const std::optional<QTime>& time) {
+    // with a format without seconds that is the first second of its minute; a
+    // time in a skipped hour acts when the clock passes it. Each acts once a
+    // day, also when the clocks go back and the hour comes again. A time
+    // nobody set never acts.
+    auto starts = [&](int action, const std::optional<QTime>& time) {
         if (!time) return false;
         const QString set = LocaleFormats::formatTime(locale, *time);
-        return nowText == set && before != set;
+        const bool due = (nowText == set && before != set)
+                         || (skipped && *time > previous.time() && *time <= second.time());
+        if (!due) return false;
+        const auto done = std::make_pair(second.date(), *time);
+        if (fired_[action] == done) return false;
+        fired_[action] = done;
+        return true;
     };
 
     // Every due action runs: an error in one is reported and the rest go on.
     using ErrorBoundary::guard;
-    if (Schedule::storedPowerOff(settings) && starts(w.powerOffTime)) guard([this] { powerOffAction(); });
+    if (Schedule::storedPowerOff(settings) && starts(0, w.powerOffTime)) guard([this] { powerOffAction(); });
 
     const int mode = w.mode;
     if (mode != Schedule::EveryDay && mode != Schedule::SpecialDay) return;
-    for (const Schedule::Window& window : w.windows) {
+    for (int n = 0; n < Schedule::kWindows; ++n) {
+        const Schedule::Window& window = w.windows[n];
         if (!window.on) continue;
         auto onTheDay = [&] {
             return mode == Schedule::EveryDay
                    || (w.day && LocaleFormats::formatDate(locale, second.date()) == LocaleFormats::formatDate(locale, *w.day));
         };
-        if (onTheDay() && starts(window.begin)) guard([this] { beginAction(); });
-        if (onTheDay() && starts(window.end) && holds(p_.recording)) guard([this] { endAction(); });
+        if (onTheDay() && starts(1 + 2 * n, window.begin)) guard([this] { beginAction(); });
+        if (onTheDay() && holds(p_.recording) && starts(2 + 2 * n, window.end)) guard([this] { endAction(); });
     }
 }
 

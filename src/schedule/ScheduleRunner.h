@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QObject>
 #include <functional>
+#include <map>
+#include <utility>
 
 class PowerOff;
 class QTimer;
@@ -60,4 +62,7 @@ private:
     Parts p_;
     QTimer* timer_;
     qint64 lastCheckMs_;
+    // Per action (the power-off, then each window's begin and end): the day
+    // and set time it last acted on.
+    std::map<int, std::pair<QDate, QTime>> fired_;
 };

@@ -18,6 +18,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <time.h>
 
 namespace {
 
@@ -296,4 +297,38 @@ TEST_F(Runner, ItsTimerRunsTheChecks)
     runner->timer()->start();
     at(QTime(8, 0, 0, 200));
     QTRY_COMPARE_WITH_TIMEOUT(log.size(), 1, 3000);
+}
+
+// Daylight saving in a zone that has it: a window acts once on the day the
+// hour repeats, and one that starts in the skipped hour starts when the clock
+// passes it.
+TEST_F(Runner, ClockChangesNeitherRepeatNorSkipAWindow)
+{
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    // From `fromUtc` to `untilUtc`, a check every five seconds.
+    auto run = [this](const QDateTime& fromUtc, const QDateTime& untilUtc) {
+        clock = fromUtc.toLocalTime();
+        start(clock.time(), clock.date());
+        for (qint64 ms = fromUtc.toMSecsSinceEpoch(); ms <= untilUtc.toMSecsSinceEpoch(); ms += 5000) {
+            clock = QDateTime::fromMSecsSinceEpoch(ms);
+            runner->RunScheduleCheck();
+        }
+    };
+    // 25 October 2026: 03:00 summer time is 02:00 again.
+    storeWindow(1, 1, QTime(2, 59, 50), QTime(3, 0, 10));
+    run(QDateTime(QDate(2026, 10, 25), QTime(0, 59, 0), Qt::UTC), QDateTime(QDate(2026, 10, 25), QTime(2, 1), Qt::UTC));
+    EXPECT_EQ(log, (QStringList{"record", "stop"})) << "the repeated 02:59:50 starts nothing";
+
+    // 29 March 2026: 02:00 winter time is 03:00.
+    log.clear();
+    recording = false;
+    storeWindow(1, 1, QTime(2, 30, 0), QTime(3, 0, 5));
+    run(QDateTime(QDate(2026, 3, 29), QTime(0, 59, 0), Qt::UTC), QDateTime(QDate(2026, 3, 29), QTime(1, 1), Qt::UTC));
+    EXPECT_EQ(log, (QStringList{"record", "stop"}));
+
+    if (zone.isNull()) qunsetenv("TZ");
+    else qputenv("TZ", zone);
+    tzset();
 }
