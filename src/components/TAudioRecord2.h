@@ -45,6 +45,13 @@ signals:
     void OnEndArrayRecord(int nBlock);
     // Frames captured since the most recent StartRecord.
     void OnTimer(qint64 currentSamples, int levelLeft, int levelRight);
-    // A failure while capturing (server gone, stream failed).
+    // A failure while capturing that cannot be waited out.
     void OnError(const QString& message);
+    // The recorded input (or the sound server) went away during capture. The
+    // component keeps trying by itself; nothing is delivered meanwhile.
+    void OnInputWaiting(const QString& why);
+    // Capture goes on after a gap of `gapFrames` frames (input lost, server
+    // restarted, or audio the server could not deliver: a stall, a suspend).
+    // The gap has already been queued as silence, so positions match the clock.
+    void OnGap(qint64 gapFrames);
 };
