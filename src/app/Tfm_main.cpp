@@ -130,6 +130,7 @@ void Tfm_main::fillRecordingSource()
 {
     TAudioRecord2& rec = *components_.AudioRecord1;
     Tfm_dev& dev = *windows_.dev;
+    dev.useSettings(settings_.get());  // the stored line is the one listed as selected
     const int devices = rec.DeviceCount();
     for (int i = 0; i <= devices; ++i) {
         rec.SetDevice(i);

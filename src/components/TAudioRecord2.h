@@ -40,6 +40,11 @@ public:
     virtual void SetLineSelected() = 0;
     virtual int LineVolume() = 0;              // 0..65536
     virtual void SetLineVolume(int volume) = 0;
+    // The current line's source as the server names it; empty for none.
+    virtual QString LineSource() { return {}; }
+    // The source capture records from, by its server name; empty follows
+    // the system default. Never changes the system's own default.
+    virtual void SetSource(const QString& source) { (void)source; }
 
 signals:
     void OnEndArrayRecord(int nBlock);
@@ -54,4 +59,6 @@ signals:
     // restarted, or audio the server could not deliver: a stall, a suspend).
     // The gap has already been queued as silence, so positions match the clock.
     void OnGap(qint64 gapFrames);
+    // The input lines changed (a device came or went); read them again.
+    void OnLinesChanged();
 };

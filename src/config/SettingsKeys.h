@@ -84,6 +84,7 @@ inline constexpr int FormatDefault = 0;
 namespace Rd {
 inline constexpr char Section[] = "rd";
 inline constexpr char Rd[] = "rd";  // index: device to preselect; default the device count
+inline constexpr char Line[] = "line";  // text: recorded source by its server name; empty: the system default
 }  // namespace Rd
 
 namespace Info {

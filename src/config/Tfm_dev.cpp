@@ -2,12 +2,15 @@
 
 #include "components/TAudioRecord2.h"
 #include "config/RecordingSourceHelp.h"
+#include "config/SettingsFile.h"
+#include "config/SettingsKeys.h"
 #include "platform/ErrorBoundary.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <algorithm>
@@ -78,6 +81,36 @@ Tfm_dev::Tfm_dev(TAudioRecord2* record, QWidget* parent)
     connect(Button4, &QPushButton::clicked, this, guarded(this, &Tfm_dev::Button4Click));
     connect(bt_nex, &QPushButton::clicked, this, guarded(this, &Tfm_dev::bt_nexClick));
     connect(bt_pre, &QPushButton::clicked, this, guarded(this, &Tfm_dev::bt_preClick));
+    if (record_) connect(record_, &TAudioRecord2::OnLinesChanged, this, guarded(this, &Tfm_dev::fillLines));
+}
+
+void Tfm_dev::useSettings(SettingsFile* settings)
+{
+    namespace Rd = SettingsKeys::Rd;
+    settings_ = settings;
+    chosen_ = settings_->readText(Rd::Section, Rd::Line, QString());
+    record_->SetSource(chosen_);
+}
+
+void Tfm_dev::fillLines()
+{
+    const QSignalBlocker quiet(cb_rdson);
+    cb_rdson->clear();
+    int selected = -1;
+    const int lines = record_->InputLineCount();
+    for (int n = 1; n <= lines; ++n) {
+        record_->SetLine(n);
+        cb_rdson->addItem(record_->LineName());
+        if (record_->LineSelected()) selected = n - 1;
+    }
+    cb_rdson->setCurrentIndex(selected);
+    record_->SetLine(selected + 1);
+}
+
+void Tfm_dev::showEvent(QShowEvent* event)
+{
+    shownWith_ = chosen_;
+    QDialog::showEvent(event);
 }
 
 void Tfm_dev::showVolume(int volume)
@@ -90,13 +123,27 @@ void Tfm_dev::cb_rdsonChange(int position)
 {
     record_->SetLine(position + 1);
     record_->SetLineSelected();
+    chosen_ = record_->LineSource();
     showVolume(record_->LineVolume());
 }
 
 void Tfm_dev::tb_rdChange(int position) { record_->SetLineVolume(position); }
 
-void Tfm_dev::dev_bt_okClick() { hide(); }
-void Tfm_dev::dev_bt_canClick() { hide(); }
+void Tfm_dev::dev_bt_okClick()
+{
+    namespace Rd = SettingsKeys::Rd;
+    if (settings_) settings_->writeText(Rd::Section, Rd::Line, chosen_);
+    shownWith_ = chosen_;
+    hide();
+}
+
+void Tfm_dev::dev_bt_canClick()
+{
+    chosen_ = shownWith_;
+    record_->SetSource(chosen_);
+    fillLines();
+    hide();
+}
 void Tfm_dev::dev_bt_helpClick()
 {
     gb_help->show();

@@ -1,6 +1,7 @@
 #pragma once
 // Recording source window: the capture device, its input line and volume.
-// Every change goes straight to the capture component; nothing is stored.
+// The line and volume go straight to the capture component; the line chosen is
+// the program's own (settings "rd"/"line"), kept by Ok and undone by Cancel.
 
 #include "config/RecordingSourceHelp.h"
 
@@ -11,6 +12,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class SettingsFile;
 class TAudioRecord2;
 
 class Tfm_dev : public QDialog {
@@ -41,6 +43,10 @@ public:
     // sending it back: only the user's own moves set the volume, so showing
     // keeps a boost beyond the slider's end.
     void showVolume(int volume);
+    // Reads the stored line and hands it to the capture component.
+    void useSettings(SettingsFile* settings);
+    // Lists the capture component's lines, the one it records selected.
+    void fillLines();
 
     void cb_rdsonChange(int position);
     void tb_rdChange(int position);
@@ -52,7 +58,11 @@ public:
     void bt_preClick();
 
 private:
+    void showEvent(QShowEvent* event) override;
 
     TAudioRecord2* record_;
+    SettingsFile* settings_ = nullptr;
+    QString chosen_;     // the source handed to the capture component
+    QString shownWith_;  // the one it had when the window was shown
     RecordingSourceHelp help_;
 };

@@ -1,16 +1,19 @@
-// The recording source window on the private sound server: picking a line
-// makes that source the recording input and shows its volume on the slider;
-// slider moves set the volume; Cancel keeps the new line. The program's
-// start-up leaves the source's volume alone.
+// The recording source window on the private sound server: a picked line is
+// what the program records, never the system's default source; Ok keeps it in
+// the settings file, Cancel goes back to the line the window was shown with,
+// and the next start lists the kept line as the selected one. Slider moves
+// set the volume. The program's start-up leaves the source's volume alone.
 
 #include "app/Tfm_main.h"
 #include "components/pulse/PulseRecorder.h"
+#include "config/SettingsFile.h"
 #include "config/Tfm_dev.h"
 #include "fakes/FakeProgram.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSlider>
 #include <gtest/gtest.h>
 
@@ -28,37 +31,57 @@ std::vector<long> channelVolumes(const QString& source)
     return volumes;
 }
 
+QString storedLine(const QString& settingsPath)
+{
+    return QSettings(settingsPath, QSettings::IniFormat).value("rd/line").toString();
+}
+
 }  // namespace
 
-TEST(RecordingSourceOnServer, PickedLineBecomesTheInputAndCancelKeepsIt)
+TEST(RecordingSourceOnServer, APickedLineIsTheProgramsOwnKeptByOkUndoneByCancel)
 {
     REQUIRE_PULSE();
     const testsupport::TestSource source("tamsel_pick", "Tamsel-Pick");
     pactl({"set-source-volume", "tamsel_pick", "21000"});
+    const QString systemDefault = pactl({"get-default-source"});
 
-    PulseRecorder recorder;
-    Tfm_dev dev(&recorder);
-    int picked = -1;
-    for (int n = 1; n <= recorder.InputLineCount(); ++n) {
-        recorder.SetLine(n);
-        dev.cb_rdson->addItem(recorder.LineName());
-        if (recorder.LineName() == "Tamsel-Pick") picked = n - 1;
-    }
+    FakeProgram p;
+    p.parts.AudioRecord1 = std::make_unique<PulseRecorder>();
+    p.build();
+    p.main->FormShow();
+    Tfm_dev& dev = *p.dev;
+    EXPECT_EQ(dev.cb_rdson->itemText(0), "the system default");
+    EXPECT_EQ(dev.cb_rdson->currentIndex(), 0) << "nothing stored: the system default";
+    const int picked = dev.cb_rdson->findText("Tamsel-Pick");
     ASSERT_GE(picked, 0) << "the second source is one of the lines";
 
     dev.show();
     dev.cb_rdsonChange(picked);
-    EXPECT_EQ(pactl({"get-default-source"}), "tamsel_pick");
     EXPECT_EQ(dev.tb_rd->value(), 21000);
-
     // Every slider move reaches the source at once.
     dev.tb_rd->setValue(45000);
     EXPECT_TRUE(pactl({"get-source-volume", "tamsel_pick"}).contains("45000"))
         << pactl({"get-source-volume", "tamsel_pick"}).toStdString();
-
-    dev.dev_bt_canClick();
+    dev.dev_bt_okClick();
     EXPECT_FALSE(dev.isVisible());
-    EXPECT_EQ(pactl({"get-default-source"}), "tamsel_pick") << "Cancel undoes nothing";
+    EXPECT_EQ(storedLine(p.settingsPath()), "tamsel_pick");
+    EXPECT_EQ(pactl({"get-default-source"}), systemDefault) << "the system's default is left alone";
+
+    // Cancel after a pick goes back to the kept line.
+    dev.show();
+    dev.cb_rdsonChange(0);
+    dev.dev_bt_canClick();
+    EXPECT_EQ(dev.cb_rdson->currentIndex(), picked);
+    EXPECT_EQ(storedLine(p.settingsPath()), "tamsel_pick");
+    EXPECT_EQ(pactl({"get-default-source"}), systemDefault);
+
+    // The next start lists the kept line as the one recorded.
+    FakeProgram next;
+    SettingsFile(next.settingsPath()).writeText("rd", "line", "tamsel_pick");
+    next.parts.AudioRecord1 = std::make_unique<PulseRecorder>();
+    next.build();
+    next.main->FormShow();
+    EXPECT_EQ(next.dev->cb_rdson->currentText(), "Tamsel-Pick");
 }
 
 // 30% and 150%: unbalanced, and the right channel boosted beyond the slider.

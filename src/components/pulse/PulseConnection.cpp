@@ -16,6 +16,11 @@ void operationStateChanged(pa_operation*, void* loop)
     pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
 }
 
+void changed(pa_context*, pa_subscription_event_type_t, uint32_t, void* handler)
+{
+    (*static_cast<std::function<void()>*>(handler))();
+}
+
 }  // namespace
 
 PulseConnection::PulseConnection(const QString& clientName) : clientName_(clientName)
@@ -57,6 +62,7 @@ void PulseConnection::dropContext()
 {
     if (!context_) return;
     pa_context_set_state_callback(context_, nullptr, nullptr);
+    pa_context_set_subscribe_callback(context_, nullptr, nullptr);
     pa_context_disconnect(context_);
     pa_context_unref(context_);
     context_ = nullptr;
@@ -90,7 +96,16 @@ void PulseConnection::ensureConnected()
     }
     for (;;) {
         const pa_context_state_t state = pa_context_get_state(context_);
-        if (state == PA_CONTEXT_READY) return;
+        if (state == PA_CONTEXT_READY) {
+            if (onChange_) {
+                pa_context_set_subscribe_callback(context_, changed, &onChange_);
+                pa_operation* op = pa_context_subscribe(
+                    context_, static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SERVER),
+                    nullptr, nullptr);
+                if (op) pa_operation_unref(op);
+            }
+            return;
+        }
         if (!PA_CONTEXT_IS_GOOD(state)) {
             const QString message = errorText();
             dropContext();
@@ -131,6 +146,11 @@ void PulseConnection::release(pa_stream* stream)
     pa_stream_set_write_callback(stream, nullptr, nullptr);
     pa_stream_disconnect(stream);
     pa_stream_unref(stream);
+}
+
+bool PulseConnection::connected() const
+{
+    return context_ && pa_context_get_state(context_) == PA_CONTEXT_READY;
 }
 
 int PulseConnection::errorCode() const

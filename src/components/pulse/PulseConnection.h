@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_operation;
@@ -52,6 +54,12 @@ public:
     // With the lock held: detaches the callbacks, disconnects and frees it.
     static void release(pa_stream* stream);
 
+    // Called on the PulseAudio thread, lock held, when a source comes, goes or
+    // changes, or the server's defaults change; on every connection made.
+    void onChange(std::function<void()> handler) { onChange_ = std::move(handler); }
+    // With the lock held: whether a connection is up now.
+    bool connected() const;
+
     // The last error of the connection as the library words it.
     QString errorText() const;
     int errorCode() const;
@@ -66,4 +74,5 @@ private:
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     bool started_ = false;
+    std::function<void()> onChange_;
 };

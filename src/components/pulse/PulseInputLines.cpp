@@ -69,7 +69,7 @@ QString PulseInputLines::defaultSource() { return readServerInfo(connection_).de
 
 int PulseInputLines::refresh()
 {
-    std::vector<PulseLine> lines;
+    std::vector<PulseLine> lines{{QString(), QString(), QStringLiteral("the system default")}};
     {
         PulseConnection::Lock lock(connection_);
         connection_.ensureConnected();
@@ -96,35 +96,34 @@ PulseInputLines::SourceState PulseInputLines::readSource(const PulseLine& line)
         out->volume = info->volume;
         if (info->active_port) out->activePort = QString::fromUtf8(info->active_port->name);
     };
+    const QByteArray source = sourceOf(line);
     PulseConnection::Lock lock(connection_);
     connection_.ensureConnected();
     // An input that vanished since the list was read answers with an error.
-    pa_operation* op = pa_context_get_source_info_by_name(
-        connection_.context(), line.source.toUtf8().constData(), arrived, &state);
+    pa_operation* op = pa_context_get_source_info_by_name(connection_.context(), source.constData(), arrived, &state);
     connection_.finish(op, QStringLiteral("Cannot read the input %1").arg(lineLabel(line)));
     if (!state.found) connection_.fail(QStringLiteral("Cannot read the input %1").arg(lineLabel(line)));
     return state;
 }
 
-bool PulseInputLines::isSelected(const PulseLine& line)
+QByteArray PulseInputLines::sourceOf(const PulseLine& line)
 {
-    if (defaultSource() != line.source) return false;
+    return (line.source.isEmpty() ? defaultSource() : line.source).toUtf8();
+}
+
+bool PulseInputLines::isActivePort(const PulseLine& line)
+{
     return line.port.isEmpty() || readSource(line).activePort == line.port;
 }
 
-void PulseInputLines::select(const PulseLine& line)
+void PulseInputLines::selectPort(const PulseLine& line)
 {
+    if (line.port.isEmpty()) return;
     const QString what = QStringLiteral("Cannot select the input %1").arg(lineLabel(line));
     PulseConnection::Lock lock(connection_);
     connection_.ensureConnected();
-    const QByteArray source = line.source.toUtf8();
     int ok = 0;
-    connection_.finish(
-        pa_context_set_default_source(connection_.context(), source.constData(), success, &ok), what);
-    if (!ok) connection_.fail(what);
-    if (line.port.isEmpty()) return;
-    ok = 0;
-    connection_.finish(pa_context_set_source_port_by_name(connection_.context(), source.constData(),
+    connection_.finish(pa_context_set_source_port_by_name(connection_.context(), line.source.toUtf8().constData(),
                                                           line.port.toUtf8().constData(), success, &ok),
                        what);
     if (!ok) connection_.fail(what);
@@ -146,11 +145,12 @@ void PulseInputLines::setVolume(const PulseLine& line, int volume)
     if (!pa_cvolume_valid(&channels) || !pa_cvolume_scale(&channels, level))
         pa_cvolume_set(&channels, 1, level);
     const QString what = QStringLiteral("Cannot set the volume of the input %1").arg(lineLabel(line));
+    const QByteArray source = sourceOf(line);
     PulseConnection::Lock lock(connection_);
     connection_.ensureConnected();
     int ok = 0;
-    connection_.finish(pa_context_set_source_volume_by_name(
-                           connection_.context(), line.source.toUtf8().constData(), &channels, success, &ok),
+    connection_.finish(pa_context_set_source_volume_by_name(connection_.context(), source.constData(), &channels,
+                                                            success, &ok),
                        what);
     if (!ok) connection_.fail(what);
 }

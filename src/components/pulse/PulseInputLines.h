@@ -1,9 +1,11 @@
 #pragma once
-// The sound server's capture sources seen as a sound card's input lines: one
-// line per source (monitors of outputs included), or one per port when a
-// source has several. Selection and volume are the server's own state (the
-// default source, its active port, the source volume); nothing is kept here
-// but the list read at the last refresh.
+// The sound server's capture sources seen as a sound card's input lines: first
+// "the system default" (no source name: whatever the server's default source
+// is), then one line per source (monitors of outputs included), or one per
+// port when a source has several. A port and the volume are the source's own
+// state on the server; nothing is kept here but the list read at the last
+// refresh. Which line is recorded is the recorder's choice, never the server's
+// default source.
 
 #include <QString>
 #include <vector>
@@ -11,7 +13,7 @@
 class PulseConnection;
 
 struct PulseLine {
-    QString source;  // server name of the source
+    QString source;  // server name of the source; empty: the system default
     QString port;    // empty when the source has no choice of ports
     QString name;    // "<source description>" or "<source description>: <port description>"
 };
@@ -28,8 +30,10 @@ public:
     // Lines are numbered from 1; nullptr for any other number.
     const PulseLine* line(int number) const;
 
-    bool isSelected(const PulseLine& line);
-    void select(const PulseLine& line);
+    // Whether the line's port is the source's active one (true without ports).
+    bool isActivePort(const PulseLine& line);
+    // Makes the line's port the source's active one; nothing without ports.
+    void selectPort(const PulseLine& line);
     // The loudest channel's volume: 0..65536, and beyond for boosted sources.
     int volume(const PulseLine& line);
     // Scales the channels so the loudest one has `volume`, keeping the balance.
@@ -38,6 +42,7 @@ public:
 private:
     struct SourceState;
     SourceState readSource(const PulseLine& line);
+    QByteArray sourceOf(const PulseLine& line);
 
     PulseConnection& connection_;
     std::vector<PulseLine> lines_;

@@ -14,6 +14,18 @@ PulseRecorder::PulseRecorder(QObject* parent) : TAudioRecord2(parent), d(std::ma
     d->corkTimer.setSingleShot(true);
     d->corkTimer.setInterval(Private::kCorkAfterMs);
     connect(&d->corkTimer, &QTimer::timeout, this, ErrorBoundary::guarded(this, &PulseRecorder::corkPaused));
+    // Nothing tells a client that a server came back: while none answers, a
+    // waiting recording asks again at this pace.
+    d->retryTimer.setSingleShot(true);
+    d->retryTimer.setInterval(500);
+    connect(&d->retryTimer, &QTimer::timeout, this, ErrorBoundary::guarded(this, &PulseRecorder::retry));
+    Private* p = d.get();
+    d->connection.onChange([this, p] {
+        if (p->changePosted) return;
+        p->changePosted = true;
+        QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &PulseRecorder::serverChanged),
+                                  Qt::QueuedConnection);
+    });
 }
 
 PulseRecorder::~PulseRecorder()
@@ -46,6 +58,8 @@ void PulseRecorder::SetArraySize(int frames)
 void PulseRecorder::newRecording()
 {
     d->running = false;
+    d->waiting = false;
+    d->retryTimer.stop();
     d->timer.stop();
     closeStream();
     d->pending.clear();
@@ -55,10 +69,15 @@ void PulseRecorder::newRecording()
     d->current = Block{};
 }
 
+QByteArray PulseRecorder::wantedSource()
+{
+    return d->chosen.isEmpty() ? d->lines.defaultSource().toUtf8() : d->chosen;
+}
+
 void PulseRecorder::openStream()
 {
     // Asked before taking the lock: waits must not run under a nested lock.
-    const QByteArray source = d->lines.defaultSource().toUtf8();
+    const QByteArray source = wantedSource();
     PulseConnection::Lock lock(d->connection);
     d->connection.ensureConnected();
     const QString what = QStringLiteral("Cannot record from %1").arg(QString::fromUtf8(source));
@@ -70,6 +89,7 @@ void PulseRecorder::openStream()
     d->stream = stream;
     d->source = source;
     d->bytesRead = 0;
+    d->lastAudioAt = 0;
     d->keepFrom = 0;
     d->corked = false;
     pa_stream_set_state_callback(stream, Private::stateChanged, d.get());
@@ -78,8 +98,9 @@ void PulseRecorder::openStream()
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(Private::kFragmentUsec, &spec));
+    // Never moved: a recording holds the chosen input or nothing.
     if (pa_stream_connect_record(stream, source.isEmpty() ? nullptr : source.constData(), &attr,
-                                 PA_STREAM_ADJUST_LATENCY)
+                                 static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE))
             >= 0
         && d->connection.waitUntilReady(stream))
         return;
@@ -119,10 +140,11 @@ void PulseRecorder::StartRecord()
     try {
         bool resumed = false;
         if (d->stream) {
+            const QByteArray wanted = wantedSource();
             bool ready;
             {
                 PulseConnection::Lock lock(d->connection);
-                ready = pa_stream_get_state(d->stream) == PA_STREAM_READY;
+                ready = pa_stream_get_state(d->stream) == PA_STREAM_READY && wanted == d->source;
             }
             if (ready) {
                 d->resume();
@@ -153,6 +175,8 @@ void PulseRecorder::StopRecord()
 {
     if (!d->running) return;
     d->running = false;
+    d->waiting = false;
+    d->retryTimer.stop();
     d->timer.stop();
     d->carriedFrames += d->sessionFrames - d->reportedFrames;
     d->sessionFrames = d->reportedFrames = 0;
@@ -240,15 +264,88 @@ void PulseRecorder::tick()
 void PulseRecorder::streamFailed(quint64 generation, const QString& message)
 {
     if (generation != d->generation) return;
-    const bool wasRunning = d->running;
-    if (wasRunning) {
-        d->running = false;
-        d->timer.stop();
-        d->carriedFrames += d->sessionFrames - d->reportedFrames;
-        d->sessionFrames = d->reportedFrames = 0;
-    }
     closeStream();
-    if (wasRunning) emit OnError(message);
+    if (!d->running || d->waiting) return;
+    d->waiting = true;
+    {
+        // The audio missing starts where the last that came ends, however
+        // late the failure is heard of here.
+        PulseConnection::Lock lock(d->connection);
+        d->missingSince = d->lastAudioAt != 0 ? d->lastAudioAt : Private::now();
+    }
+    emit OnInputWaiting(message);
+    retry();
+}
+
+// While waiting: opens the stream again if its source (or the server) is back.
+void PulseRecorder::retry()
+{
+    d->retryTimer.stop();
+    if (!d->waiting || !d->running) return;
+    try {
+        openStream();
+    } catch (const TamselError&) {
+        bool up;
+        {
+            PulseConnection::Lock lock(d->connection);
+            up = d->connection.connected();
+        }
+        // A server that answers tells when its sources change.
+        if (!up) d->retryTimer.start();
+        return;
+    }
+    d->waiting = false;
+}
+
+// Capture moves to another source without a stop: the default changed.
+void PulseRecorder::switchSource()
+{
+    closeStream();
+    {
+        PulseConnection::Lock lock(d->connection);
+        d->missingSince = Private::now();
+    }
+    try {
+        openStream();
+    } catch (const TamselError& e) {
+        d->waiting = true;
+        emit OnInputWaiting(e.message());
+        retry();
+    }
+}
+
+void PulseRecorder::serverChanged()
+{
+    {
+        PulseConnection::Lock lock(d->connection);
+        d->changePosted = false;
+    }
+    emit OnLinesChanged();
+    if (d->waiting) {
+        retry();
+        return;
+    }
+    if (!d->running || !d->stream || !d->chosen.isEmpty()) return;
+    const QByteArray wanted = wantedSource();
+    if (!wanted.isEmpty() && wanted != d->source) switchSource();
+}
+
+void PulseRecorder::SetSource(const QString& source)
+{
+    const QByteArray chosen = source.toUtf8();
+    if (chosen == d->chosen) return;
+    d->chosen = chosen;
+    if (!d->stream) return;
+    if (d->running && !d->waiting)
+        switchSource();
+    else if (!d->running)
+        closeStream();
+}
+
+QString PulseRecorder::LineSource()
+{
+    const PulseLine* line = d->lines.line(d->currentLine);
+    return line ? line->source : QString();
 }
 
 int PulseRecorder::DeviceCount() { return 0; }
@@ -283,12 +380,16 @@ QString PulseRecorder::LineName()
 bool PulseRecorder::LineSelected()
 {
     const PulseLine* line = d->lines.line(d->currentLine);
-    return line && d->lines.isSelected(*line);
+    return line && line->source.toUtf8() == d->chosen && d->lines.isActivePort(*line);
 }
 
 void PulseRecorder::SetLineSelected()
 {
-    if (const PulseLine* line = d->lines.line(d->currentLine)) d->lines.select(*line);
+    const PulseLine* line = d->lines.line(d->currentLine);
+    if (!line) return;
+    const PulseLine picked = *line;
+    d->lines.selectPort(picked);
+    SetSource(picked.source);
 }
 
 int PulseRecorder::LineVolume()

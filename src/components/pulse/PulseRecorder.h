@@ -1,7 +1,16 @@
 #pragma once
 // Capture from the sound server. The one capture device is the server itself;
-// its input lines are the server's sources (see PulseInputLines), and capture
-// always records from the line that is selected, i.e. the default source.
+// its input lines are the server's sources (see PulseInputLines). Capture
+// records from the source chosen by name and from no other: the stream may not
+// be moved, so a source that goes away is never replaced by another behind the
+// user's back. Choosing "the system default" (line 1, source name empty)
+// records from the server's default source and follows it when it changes, on
+// PulseAudio and PipeWire alike. The server's own default is never changed.
+//
+// When the recorded source or the server goes away during a recording,
+// OnInputWaiting is raised and capture resumes by itself once the source (by
+// the same name) or the server returns; the time without input is queued as
+// silence first and reported with OnGap.
 //
 // Captured audio is queued inside the component by the PulseAudio thread and
 // cut into blocks on the UI thread, so a busy UI loses nothing: the blocks
@@ -24,8 +33,7 @@
 // selected, volume 0, and selecting it or setting its volume does nothing.
 //
 // StartRecord failing sets ErrorCode() to the library's error code and throws
-// a TamselError naming the source. The server going away while capturing
-// raises OnError through the event loop; the next StartRecord reconnects.
+// a TamselError naming the source.
 // OnTimer levels are the peaks since the previous tick, 0..32767.
 
 #include "components/TAudioRecord2.h"
@@ -58,6 +66,8 @@ public:
     void SetLineSelected() override;
     int LineVolume() override;
     void SetLineVolume(int volume) override;
+    QString LineSource() override;
+    void SetSource(const QString& source) override;
 
 private:
     struct Private;
@@ -69,6 +79,10 @@ private:
     void tick();
     void corkPaused();
     void streamFailed(quint64 generation, const QString& message);
+    void serverChanged();
+    void retry();
+    void switchSource();
+    QByteArray wantedSource();
 
     std::unique_ptr<Private> d;
 };

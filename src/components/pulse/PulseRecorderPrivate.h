@@ -38,6 +38,12 @@ struct PulseRecorder::Private {
     PulseInputLines lines;
     int currentLine = 0;
     bool linesRead = false;
+    // The source chosen by name; empty follows the server's default source.
+    QByteArray chosen;
+    // The input or the server went away during a recording: capture resumes
+    // by itself when it returns, after the missing time as silence.
+    bool waiting = false;
+    QTimer retryTimer;
 
     int sampleRate = 44100;
     int channels = 2;
@@ -61,6 +67,11 @@ struct PulseRecorder::Private {
     // are dropped, as captured during a pause or before a resume.
     uint64_t bytesRead = 0;
     uint64_t keepFrom = 0;
+    // Steady-clock nanoseconds since which audio is missing, 0 when none is:
+    // the next stream's first audio is preceded by silence for the time.
+    qint64 missingSince = 0;
+    qint64 lastAudioAt = 0;  // when the latest audio arrived
+    bool changePosted = false;
     bool draining = false;
     bool drainTimedOut = false;
     bool corked = false;
@@ -80,6 +91,7 @@ struct PulseRecorder::Private {
     QTimer timer;
     QTimer corkTimer;
 
+    static qint64 now();
     static void succeeded(pa_stream*, int ok, void* result);
     static void readable(pa_stream* stream, size_t, void* self);
     static void stateChanged(pa_stream* stream, void* self);

@@ -4,7 +4,14 @@
 #include "platform/ErrorBoundary.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
+
+qint64 PulseRecorder::Private::now()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 void PulseRecorder::Private::succeeded(pa_stream*, int ok, void* result)
 {
@@ -21,6 +28,18 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
         // A failing peek means the stream itself failed; stateChanged reports it.
         if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
         const size_t count = bytes / sizeof(float);
+        if (d->missingSince != 0) {
+            // The time without input, less what this first piece covers, ends
+            // where the piece begins.
+            const qint64 piece = static_cast<qint64>(count) / d->channels;
+            const qint64 gap = (now() - d->missingSince) * d->sampleRate / 1000000000 - piece;
+            d->missingSince = 0;
+            if (gap > 0) {
+                d->queue.insert(d->queue.end(), static_cast<size_t>(gap) * static_cast<size_t>(d->channels), 0.0f);
+                PulseRecorder* owner = d->owner;
+                QMetaObject::invokeMethod(owner, [owner, gap] { emit owner->OnGap(gap); }, Qt::QueuedConnection);
+            }
+        }
         // What was captured during a pause or before a resume is left out.
         const uint64_t skipped = d->keepFrom > d->bytesRead ? std::min<uint64_t>(d->keepFrom - d->bytesRead, bytes) : 0;
         const size_t dropped = static_cast<size_t>(skipped) / sizeof(float);
@@ -33,6 +52,7 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
         }
         pa_stream_drop(stream);
         d->bytesRead += bytes;
+        d->lastAudioAt = now();
     }
     if (d->draining) d->connection.wake();
     if (!d->deliveryPosted && d->queue.size() >= d->samplesToBlock) {
