@@ -172,7 +172,8 @@ PeerRun ffmpegRun(const JoinCase& c, const QString& out, const QString& list)
         graph += QString("concat=n=%1:v=0:a=1[out]").arg(c.inputs.size());
         r.args << "-filter_complex" << graph << "-map" << "[out]";
         if (c.output == "flac") r.args << "-c:a" << "flac";
-        else if (c.output == "opus") r.args << "-c:a" << "libopus" << "-b:a" << "96k";
+        // The complexity tamsel-join's Opus writer uses.
+        else if (c.output == "opus") r.args << "-c:a" << "libopus" << "-b:a" << "96k" << "-compression_level" << "6";
         else if (c.output == "mp3") r.args << "-c:a" << "libmp3lame" << "-q:a" << "2";
         else r.args << "-c:a" << "pcm_s16le";
         r.args << out;

@@ -19,6 +19,7 @@
 #include "components/taglib/TagLibInformation.h"
 #include "config/SettingsFile.h"
 #include "platform/Dialogs.h"
+#include "platform/Error.h"
 #include "recording/RecordingControl.h"
 
 #include <QApplication>
@@ -91,7 +92,13 @@ int main(int argc, char** argv)
         parec.terminate();
         parec.waitForFinished();
         file = control.outputFileName();
-        control.StopRecording();
+        try {
+            control.StopRecording();
+        } catch (const TamselError& e) {
+            // Another format under the name of a WAV file: its tag is not
+            // written, which costs nothing worth measuring.
+            if (format == "wav") std::fprintf(stderr, "%s\n", e.what());
+        }
         app.quit();
     });
     app.exec();

@@ -87,8 +87,7 @@ public:
     virtual void SetFlacFormat(int sampleRate, int channels, int bitsPerSample) = 0;
     // Ogg Opus at bitrateKbps (6 to 256 per channel; 96 suits stereo music),
     // 1 to 8 channels. Opus codes at 48 kHz only: the file stores 48000 Hz
-    // whatever sampleRate is, blocks at sampleRate are resampled to it, and
-    // sampleRate is kept in the header as the original rate.
+    // whatever sampleRate is, and blocks at sampleRate are resampled to it.
     virtual void SetOpusFormat(int sampleRate, int channels, int bitrateKbps) = 0;
     // MP3 (LAME), 1 or 2 channels. cbrKbps > 0: constant bitrate (32 to 320,
     // the nearest rate MP3 has); otherwise variable bitrate at vbrQuality,

@@ -94,8 +94,12 @@ TEST_F(JoinFormats, EachFormatByItsExtensionOrOptionWithAChapterPerInput)
         const QJsonObject s = testsupport::probeAudioStream(out);
         EXPECT_EQ(s.value("codec_name").toString(), c.codec);
         EXPECT_EQ(s.value("sample_rate").toString().toInt(), c.rate);
-        if (out.endsWith(".flac")) EXPECT_EQ(s.value("bits_per_raw_sample").toString(), "24");
-        if (out.endsWith(".mp3")) EXPECT_EQ(s.value("bit_rate").toString(), "128000");
+        if (out.endsWith(".flac")) {
+            EXPECT_EQ(s.value("bits_per_raw_sample").toString(), "24");
+        }
+        if (out.endsWith(".mp3")) {
+            EXPECT_EQ(s.value("bit_rate").toString(), "128000");
+        }
         EXPECT_NEAR(double(firstChannel(out).size()) / c.rate, 3.0, 0.001);
         const QJsonArray marks = chapters(out);
         ASSERT_EQ(marks.size(), 3);
@@ -144,7 +148,9 @@ TEST_F(JoinFormats, InputsOfEveryCodecJoinAtTheirTrueLength)
             pieces << path(QString("p%1.%2").arg(i).arg(c.ext));
             ffmpeg(QStringList{"-i", wav} + c.options + QStringList{pieces.last()});
             const std::vector<int16_t> piece = firstChannel(pieces.last(), c.bySox);
-            if (c.rate == 44100) EXPECT_EQ(piece.size(), size_t(cuts[i + 1] - cuts[i]));
+            if (c.rate == 44100) {
+                EXPECT_EQ(piece.size(), size_t(cuts[i + 1] - cuts[i]));
+            }
             alone.insert(alone.end(), piece.begin(), piece.end());
             joins.push_back(alone.size());
         }

@@ -69,13 +69,13 @@ void FileWriter::setFlac(int sampleRate, int channels, int bits)
 
 void FileWriter::setOpus(int sampleRate, int channels, int kbps)
 {
-    SndfileWriter::Format f;
-    f.container = SndfileWriter::Container::Opus;
-    f.originalRate = sampleRate;
-    f.sampleRate = sampleRate > 0 ? SndfileWriter::storedRate(f.container, sampleRate) : sampleRate;
-    f.channels = channels;
-    f.kbps = kbps;
-    choose(Kind::Opus, f, sampleRate, channels);
+    if (sampleRate <= 0 || sampleRate > 1000000)
+        throw TamselError(QString("Unsupported Opus format: %1 Hz: no such sample rate").arg(sampleRate));
+    const OpusWriter::Format f{channels, kbps};
+    OpusWriter::validate(f);
+    opusFormat_ = f;
+    kind_ = Kind::Opus;
+    array_ = {sampleRate, channels};
 }
 
 void FileWriter::setMp3(int sampleRate, int channels, int vbrQuality, int kbps)
@@ -96,6 +96,8 @@ void FileWriter::open(const QString& fileName)
     marks_.clear();
     if (kind_ == Kind::Ogg)
         ogg_.open(fileName, oggFormat_);
+    else if (kind_ == Kind::Opus)
+        opus_.open(fileName, opusFormat_);
     else
         sf_.open(fileName, sfFormat_);
     openKind_ = kind_;
@@ -183,7 +185,9 @@ void FileWriter::close()
     if (!isOpen()) return;
     inputSet_ = false;
     const auto complete = [this] {
-        if (openKind_ == Kind::Ogg) ogg_.close(); else sf_.close();
+        if (openKind_ == Kind::Ogg) ogg_.close();
+        else if (openKind_ == Kind::Opus) opus_.close();
+        else sf_.close();
     };
     try {
         flushConverter();
@@ -203,7 +207,8 @@ void FileWriter::storeMarks(int64_t totalFrames, int rate)
 {
     std::vector<Mark> marks;
     marks.swap(marks_);
-    if (marks.empty() || openKind_ == Kind::Raw) return;
+    // A file without sound has nothing to mark.
+    if (marks.empty() || openKind_ == Kind::Raw || totalFrames == 0) return;
     const ChapterContainer container = openKind_ == Kind::Wav    ? ChapterContainer::Wav
                                        : openKind_ == Kind::Flac ? ChapterContainer::Flac
                                        : openKind_ == Kind::Opus ? ChapterContainer::Opus
@@ -214,18 +219,21 @@ void FileWriter::storeMarks(int64_t totalFrames, int rate)
 
 bool FileWriter::isOpen() const
 {
-    return openKind_ == Kind::Ogg ? ogg_.isOpen() : sf_.isOpen();
+    if (openKind_ == Kind::Ogg) return ogg_.isOpen();
+    return openKind_ == Kind::Opus ? opus_.isOpen() : sf_.isOpen();
 }
 
 int FileWriter::sampleRate() const
 {
     if (current() == Kind::Ogg) return isOpen() ? ogg_.format().sampleRate : oggFormat_.sampleRate;
+    if (current() == Kind::Opus) return OpusWriter::kRate;
     return isOpen() ? sf_.format().sampleRate : sfFormat_.sampleRate;
 }
 
 int FileWriter::channels() const
 {
     if (current() == Kind::Ogg) return isOpen() ? ogg_.format().channels : oggFormat_.channels;
+    if (current() == Kind::Opus) return isOpen() ? opus_.format().channels : opusFormat_.channels;
     return isOpen() ? sf_.format().channels : sfFormat_.channels;
 }
 
@@ -236,7 +244,8 @@ int FileWriter::arrayChannels() const { return isOpen() ? openArray_.second : ar
 int64_t FileWriter::frames() const
 {
     if (!isOpen()) return 0;
-    return openKind_ == Kind::Ogg ? ogg_.frames() : sf_.frames();
+    if (openKind_ == Kind::Ogg) return ogg_.frames();
+    return openKind_ == Kind::Opus ? opus_.frames() : sf_.frames();
 }
 
 int FileWriter::bitrate() const
@@ -246,8 +255,9 @@ int FileWriter::bitrate() const
         const VorbisWriter::Format& f = isOpen() ? ogg_.format() : oggFormat_;
         return f.quality == 0 ? f.nominalKbps * 1000 : 0;
     }
+    if (k == Kind::Opus) return (isOpen() ? opus_.format() : opusFormat_).kbps * 1000;
     const SndfileWriter::Format& f = isOpen() ? sf_.format() : sfFormat_;
-    if (k == Kind::Opus || k == Kind::Mp3) return f.kbps > 0 ? f.kbps * 1000 : 0;
+    if (k == Kind::Mp3) return f.kbps > 0 ? f.kbps * 1000 : 0;
     if (k == Kind::Flac) return 0;
     return f.sampleRate * SndfileWriter::frameBytes(f) * 8;
 }
@@ -277,6 +287,8 @@ void FileWriter::put(const float* samples, int64_t frames)
     if (frames <= 0) return;
     if (openKind_ == Kind::Ogg)
         ogg_.write(samples, frames);
+    else if (openKind_ == Kind::Opus)
+        opus_.write(samples, frames);
     else
         sf_.write(samples, frames);
 }

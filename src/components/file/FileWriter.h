@@ -1,9 +1,10 @@
 #pragma once
 // The writing half of the audio file component: keeps the chosen output
-// format, converts incoming blocks to it and hands them to the libsndfile or
-// Vorbis encoder; stores chapter marks when the file is completed.
+// format, converts incoming blocks to it and hands them to the libsndfile,
+// Opus or Vorbis encoder; stores chapter marks when the file is completed.
 
 #include "components/Block.h"
+#include "components/opusenc/OpusWriter.h"
 #include "components/sndfile/SndfilePcmSource.h"
 #include "components/sndfile/SndfileWriter.h"
 #include "components/taglib/TagLibChapters.h"
@@ -86,11 +87,13 @@ private:
     Kind kind_ = Kind::Wav;
     SndfileWriter::Format sfFormat_;
     VorbisWriter::Format oggFormat_;
+    OpusWriter::Format opusFormat_;
     std::pair<int, int> array_{44100, 2};  // rate and channels given with kind_
     Kind openKind_ = Kind::Wav;
     std::pair<int, int> openArray_{44100, 2};
     SndfileWriter sf_;
     VorbisWriter ogg_;
+    OpusWriter opus_;
     std::unique_ptr<Resampler> converter_;
     // The input format; until setInputFormat it follows the array format.
     bool inputSet_ = false;

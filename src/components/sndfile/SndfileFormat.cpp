@@ -13,10 +13,7 @@ namespace {
 
 using Container = SndfileWriter::Container;
 
-constexpr int kOpusRate = 48000;
 constexpr int kMp3Rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
-// Opus half a second per page: a killed writer loses no more than that.
-constexpr double kOpusPageMs = 500;
 
 bool quantized(int bits) { return bits >= 2 && bits <= 5; }
 
@@ -25,7 +22,6 @@ QString containerName(const SndfileWriter::Format& f)
     switch (f.container) {
     case Container::Raw: return QStringLiteral("raw PCM");
     case Container::Flac: return QStringLiteral("FLAC");
-    case Container::Opus: return QStringLiteral("Opus");
     case Container::Mp3: return QStringLiteral("MP3");
     case Container::Wav: break;
     }
@@ -49,19 +45,13 @@ Range mp3Bitrates(int rate)
     return {8, 64};
 }
 
-void command(SNDFILE* file, int cmd, double value)
-{
-    sf_command(file, cmd, &value, sizeof value);
-}
-
 }  // namespace
 
 namespace sndfileformat {
 
 void validate(const SndfileWriter::Format& f)
 {
-    if (f.sampleRate <= 0 || f.sampleRate > 1000000 || f.originalRate < 0 || f.originalRate > 1000000)
-        refuse(f, "no such sample rate");
+    if (f.sampleRate <= 0 || f.sampleRate > 1000000) refuse(f, "no such sample rate");
     switch (f.container) {
     case Container::Wav:
     case Container::Raw:
@@ -73,13 +63,6 @@ void validate(const SndfileWriter::Format& f)
         if (f.channels < 1 || f.channels > 8) refuse(f, "1 to 8 channels are possible");
         if (f.bits != 16 && f.bits != 24) refuse(f, "16 or 24 bits are possible");
         if (f.sampleRate > 655350) refuse(f, "at most 655350 Hz is possible");
-        return;
-    case Container::Opus:
-        if (f.sampleRate != kOpusRate) refuse(f, "Opus stores 48000 Hz only");
-        if (f.channels < 1 || f.channels > 8) refuse(f, "1 to 8 channels are possible");
-        if (f.kbps < 6 * f.channels || f.kbps > 256 * f.channels)
-            refuse(f, QStringLiteral("%1 kbit/s is outside %2 to %3 kbit/s")
-                          .arg(f.kbps).arg(6 * f.channels).arg(256 * f.channels));
         return;
     case Container::Mp3: {
         if (!std::count(std::begin(kMp3Rates), std::end(kMp3Rates), f.sampleRate))
@@ -98,7 +81,6 @@ void validate(const SndfileWriter::Format& f)
 
 int storedRate(Container container, int sampleRate)
 {
-    if (container == Container::Opus) return kOpusRate;
     if (container != Container::Mp3) return sampleRate;
     const auto* above = std::lower_bound(std::begin(kMp3Rates), std::end(kMp3Rates), sampleRate);
     return above == std::end(kMp3Rates) ? kMp3Rates[std::size(kMp3Rates) - 1] : *above;
@@ -107,11 +89,7 @@ int storedRate(Container container, int sampleRate)
 int subtype(const SndfileWriter::Format& f)
 {
     const bool raw = f.container == Container::Raw;
-    switch (f.container) {
-    case Container::Opus: return SF_FORMAT_OPUS;
-    case Container::Mp3: return SF_FORMAT_MPEG_LAYER_III;
-    default: break;
-    }
+    if (f.container == Container::Mp3) return SF_FORMAT_MPEG_LAYER_III;
     if (raw && f.rawCoding == SndfileWriter::FloatLittleEndian) return SF_FORMAT_FLOAT;
     switch (f.bits) {
     case 16: return SF_FORMAT_PCM_16;
@@ -129,7 +107,6 @@ int majorFormat(const SndfileWriter::Format& f)
     switch (f.container) {
     case Container::Wav: return SF_FORMAT_RF64;
     case Container::Flac: return SF_FORMAT_FLAC;
-    case Container::Opus: return SF_FORMAT_OGG;
     case Container::Mp3: return SF_FORMAT_MPEG;
     case Container::Raw: break;
     }
@@ -144,17 +121,6 @@ bool configure(SNDFILE* file, const SndfileWriter::Format& f)
     case Container::Wav:
         sf_command(file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
         return true;
-    case Container::Opus: {
-        command(file, SFC_SET_OGG_PAGE_LATENCY, kOpusPageMs);
-        int original = f.originalRate > 0 ? f.originalRate : f.sampleRate;
-        sf_command(file, SFC_SET_ORIGINAL_SAMPLERATE, &original, sizeof original);
-        // libsndfile turns a level into (1 - level) * 250 + 6 kbit/s per
-        // channel, truncated: aim half a bit above.
-        const double perChannel = f.kbps * 1000.0 / f.channels;
-        double level = 1.0 - (perChannel - 6000.0 + 0.5) / 250000.0;
-        level = std::clamp(level, 0.0, 1.0);
-        return sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level) == SF_TRUE;
-    }
     case Container::Mp3: {
         int mode = f.kbps > 0 ? SF_BITRATE_MODE_CONSTANT : SF_BITRATE_MODE_VARIABLE;
         sf_command(file, SFC_SET_BITRATE_MODE, &mode, sizeof mode);

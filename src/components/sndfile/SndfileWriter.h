@@ -1,11 +1,11 @@
 #pragma once
 // Output through libsndfile: WAV (RIFF, turning into RF64 past 4 GiB),
-// headerless PCM, FLAC, Ogg Opus and MP3 (LAME). Takes interleaved float
-// frames already in the file's own rate and channel count.
+// headerless PCM, FLAC and MP3 (LAME). Takes interleaved float frames
+// already in the file's own rate and channel count.
 //
 // Every file stays playable when the process dies: the WAV header follows
-// the data at most half a second behind, Opus pages are at most half a
-// second long, FLAC and MP3 frames reach the file as they are coded.
+// the data at most half a second behind, FLAC and MP3 frames reach the file
+// as they are coded.
 
 #include <QString>
 #include <cstdint>
@@ -15,7 +15,7 @@ struct sf_private_tag;
 
 class SndfileWriter {
 public:
-    enum class Container { Wav, Raw, Flac, Opus, Mp3 };
+    enum class Container { Wav, Raw, Flac, Mp3 };
 
     // Sample coding of headerless output, the number stored in the settings
     // and handed to SetRawFormat. Unknown numbers mean SignedLittleEndian.
@@ -28,22 +28,21 @@ public:
 
     struct Format {
         Container container = Container::Wav;
-        int sampleRate = 44100;  // as stored: Opus 48000, MP3 one of its rates
+        int sampleRate = 44100;  // as stored: for MP3 one of its rates
         int channels = 2;
         // WAV and headerless: 8, 16, 24 or 32 bits stored as such; 2 to 5 are
         // quantized to that many bits and stored in 8-bit samples. FLAC: 16
         // or 24.
         int bits = 16;
         int rawCoding = SignedLittleEndian;
-        int kbps = 0;         // Opus; MP3 at constant bitrate when > 0
+        int kbps = 0;         // MP3 at constant bitrate when > 0
         int vbrQuality = 2;   // MP3 at variable bitrate: 0 (best) to 9
-        int originalRate = 0; // Opus: the rate the audio had before resampling
     };
 
     // Throws TamselError when the format cannot be written.
     static void validate(const Format& format);
     // The rate a file of this container stores for audio of sampleRate:
-    // Opus always 48000, MP3 the nearest of its rates above, others as given.
+    // MP3 the nearest of its rates above, others as given.
     static int storedRate(Container container, int sampleRate);
     // Bytes per frame on disk (PCM containers).
     static int frameBytes(const Format& format);

@@ -102,8 +102,9 @@ TEST(EncodedWriter, EachFormatHoldsTheToneAtTheRateItStores)
         EXPECT_EQ(stream.value("codec_name").toString(), c.codec);
         EXPECT_EQ(stream.value("sample_rate").toString().toInt(), c.storedRate);
         EXPECT_EQ(stream.value("channels").toInt(), s.channels);
-        if (s.format == Format::Flac)
+        if (s.format == Format::Flac) {
             EXPECT_EQ(stream.value("bits_per_raw_sample").toString().toInt(), s.bits);
+        }
         // Gapless: encoder delay and padding are announced, so players play
         // exactly what was written.
         EXPECT_NEAR(ffmpegFrames(file), 1.5 * c.storedRate, s.format == Format::Flac ? 0 : 2);
@@ -164,6 +165,14 @@ TEST(EncodedWriter, FilesWithoutSoundStateSoExactly)
     const QString flac = write(dir.filePath("e.flac"), {Format::Flac, 44100, 2}, Block{});
     EXPECT_EQ(probeAudioStream(flac).value("codec_name").toString(), "flac");
     EXPECT_EQ(ffmpegFrames(flac), 0);
+    // libopusenc aborts on ending a stream without a sample: the file keeps
+    // its headers, and marks are not stored in what holds no sound.
+    AudioFile f;
+    f.SetOpusFormat(44100, 2, 96);
+    f.OpenWrite(dir.filePath("e.opus"));
+    f.SetChapters({{0, "None"}});
+    f.CloseFile();
+    EXPECT_TRUE(readBytes(dir.filePath("e.opus")).contains("OpusHead"));
 }
 
 // Each format keeps the marks as its players read them; headerless files
