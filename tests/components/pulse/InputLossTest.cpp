@@ -1,0 +1,62 @@
+// A chosen input that goes away mid-recording: the recording waits for it,
+// records nothing from any other source meanwhile, and resumes by itself when
+// a source of the same name returns, the time between kept as silence.
+
+#include "CaptureCollector.h"
+#include "PulseTestTools.h"
+
+#include "components/pulse/PulseRecorder.h"
+#include "support/TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace pulsetest;
+
+namespace {
+
+qint64 framesSince(const QElapsedTimer& clock) { return clock.nsecsElapsed() * kRate / 1000000000; }
+
+TEST(PulseInputLoss, AChosenInputThatGoesIsWaitedForAndNeverReplaced)
+{
+    REQUIRE_PULSE();
+    restoreDefaultSource();
+    auto input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+    PulseRecorder recorder;
+    recorder.SetSource("tamsel_gone");
+    Collector got(recorder, 100);
+    QSignalSpy errors(&recorder, &TAudioRecord2::OnError);
+    QSignalSpy waiting(&recorder, &TAudioRecord2::OnInputWaiting);
+    QSignalSpy gaps(&recorder, &TAudioRecord2::OnGap);
+    QElapsedTimer clock;
+    clock.start();
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForFrames(kRate / 2, 8000));
+    const qint64 startup = framesSince(clock) - got.frames();
+
+    input.reset();
+    ASSERT_TRUE(waiting.wait(5000));
+    EXPECT_TRUE(waiting.at(0).at(0).toString().contains("tamsel_gone")) << waiting.at(0).at(0).toString().toStdString();
+    QTest::qWait(200);
+    const qint64 atLoss = got.frames();
+    QTest::qWait(1000);
+    // The monitor, the default source, is still there: nothing of it is taken.
+    EXPECT_EQ(got.frames(), atLoss) << "audio came from another input";
+    EXPECT_EQ(pactl({"list", "short", "source-outputs"}), "") << "the stream was moved";
+
+    input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+    ASSERT_TRUE(gaps.wait(5000)) << "capture did not resume by itself";
+    EXPECT_GT(gaps.at(0).at(0).toLongLong(), kRate);
+    ASSERT_TRUE(got.waitForFrames(got.frames() + kRate / 2, 8000));
+    const qint64 elapsed = framesSince(clock);
+    recorder.StopRecord();
+    const qint64 recorded = got.frames() + recorder.TakeRemainder().frames();
+    EXPECT_TRUE(errors.isEmpty());
+    // Positions match the clock: the gap fills the time without input.
+    EXPECT_NEAR(double(recorded + startup) / kRate, double(elapsed) / kRate, 0.3);
+}
+
+}  // namespace
