@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 PulseRecorder::PulseRecorder(QObject* parent) : TAudioRecord2(parent), d(std::make_unique<Private>(this))
 {
@@ -38,7 +39,7 @@ void PulseRecorder::SetFormat(int sampleRate, int channels)
 {
     if (!isValidFloatFormat(sampleRate, channels))
         throw TamselError(QStringLiteral("Cannot record %1 Hz with %2 channels").arg(sampleRate).arg(channels));
-    newRecording();
+    newRecording(sampleRate != d->sampleRate || channels != d->channels);
     d->sampleRate = sampleRate;
     d->channels = channels;
 }
@@ -51,17 +52,20 @@ int PulseRecorder::MsToSamples(int ms) const
 void PulseRecorder::SetArraySize(int frames)
 {
     if (frames <= 0) throw TamselError(QStringLiteral("Cannot record blocks of %1 frames").arg(frames));
-    newRecording();
+    newRecording(false);
     d->arrayFrames = frames;
 }
 
-void PulseRecorder::newRecording()
+void PulseRecorder::newRecording(bool formatChanged)
 {
+    const bool wasRunning = d->running;
     d->running = false;
     d->waiting = false;
     d->retryTimer.stop();
     d->timer.stop();
-    closeStream();
+    // A paused stream of the same format is kept: it is ready for the start.
+    if (wasRunning || formatChanged) closeStream();
+    takeCaptured();
     d->pending.clear();
     d->pendingStart = 0;
     d->carriedFrames = 0;
@@ -72,6 +76,28 @@ void PulseRecorder::newRecording()
 QByteArray PulseRecorder::wantedSource()
 {
     return d->chosen.isEmpty() ? d->lines.defaultSource().toUtf8() : d->chosen;
+}
+
+// A stream opened well before the first start: a new stream's first audio
+// can come a second or two late (a null sink's monitor on PulseAudio, early in
+// a process), and that audio is lost. A ready stream, paused, is taken up at
+// the press instead; it is corked after a while like any pause.
+void PulseRecorder::prepare()
+{
+    if (d->stream || d->running) return;
+    try {
+        openStream();
+    } catch (const TamselError&) {
+        closeStream();  // the start will say why
+        return;
+    }
+    {
+        PulseConnection::Lock lock(d->connection);
+        d->keepFrom = std::numeric_limits<uint64_t>::max();
+        std::lock_guard guard(d->queueMutex);
+        d->queue.clear();
+    }
+    d->corkTimer.start();
 }
 
 void PulseRecorder::openStream()
@@ -338,8 +364,10 @@ void PulseRecorder::SetSource(const QString& source)
     if (!d->stream) return;
     if (d->running && !d->waiting)
         switchSource();
-    else if (!d->running)
+    else if (!d->running) {
         closeStream();
+        prepare();
+    }
 }
 
 QString PulseRecorder::LineSource()
@@ -362,7 +390,9 @@ QString PulseRecorder::DeviceName() { return d->lines.serverName(); }
 int PulseRecorder::InputLineCount()
 {
     d->linesRead = true;
-    return d->lines.refresh();
+    const int count = d->lines.refresh();
+    prepare();
+    return count;
 }
 
 void PulseRecorder::SetLine(int number)

@@ -73,7 +73,8 @@ private:
     struct Private;
     void openStream();
     void closeStream();
-    void newRecording();
+    void newRecording(bool formatChanged);
+    void prepare();
     void takeCaptured();
     void deliver();
     void tick();
