@@ -6,7 +6,9 @@
 #include <QObject>
 #include <memory>
 
-enum class Activity { Idle, Recording, RecordingPaused, Playing, PlaybackPaused, Joining };
+// WaitingForInput: a recording whose input or sound server went away; it
+// goes on into the same file when they come back.
+enum class Activity { Idle, Recording, RecordingPaused, WaitingForInput, Playing, PlaybackPaused, Joining };
 
 // The three kinds of work, each run by one owner.
 enum class ActivityOwner { Recording, Playback, Join };
@@ -18,8 +20,11 @@ public:
 
     Activity current() const { return current_; }
     bool idle() const { return current_ == Activity::Idle; }
-    // Running or paused.
-    bool recording() const { return current_ == Activity::Recording || recordingPaused(); }
+    // Running, paused or waiting for its input.
+    bool recording() const
+    {
+        return current_ == Activity::Recording || recordingPaused() || current_ == Activity::WaitingForInput;
+    }
     bool recordingPaused() const { return current_ == Activity::RecordingPaused; }
     // A file is open for playback, running or paused.
     bool playing() const { return current_ == Activity::Playing || playbackPaused(); }

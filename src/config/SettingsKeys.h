@@ -85,6 +85,9 @@ namespace Rd {
 inline constexpr char Section[] = "rd";
 inline constexpr char Rd[] = "rd";  // index: device to preselect; default the device count
 inline constexpr char Line[] = "line";  // text: recorded source by its server name; empty: the system default
+// integer: seconds a recording waits for its input to come back before it ends
+inline constexpr char Wait[] = "wait";
+inline constexpr int WaitDefault = 600;
 }  // namespace Rd
 
 namespace Info {

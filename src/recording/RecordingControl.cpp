@@ -14,13 +14,21 @@
 #include "recording/OutputSetup.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <exception>
 
 RecordingControl::RecordingControl(Parts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)), activity_(p_.activity->claim(ActivityOwner::Recording))
+    : QObject(parent), p_(std::move(parts)), activity_(p_.activity->claim(ActivityOwner::Recording)),
+      waitTimer_(new QTimer(this))
 {
     using ErrorBoundary::guarded;
+    waitTimer_->setSingleShot(true);
+    connect(waitTimer_, &QTimer::timeout, this, guarded(this, &RecordingControl::waitTimedOut));
+    connect(p_.recorder, &TAudioRecord2::OnInputWaiting, this,
+            guarded(this, &RecordingControl::AudioRecord1InputWaiting));
+    connect(p_.recorder, &TAudioRecord2::OnGap, this, guarded(this, &RecordingControl::AudioRecord1Gap));
     connect(p_.recorder, &TAudioRecord2::OnEndArrayRecord, this,
             guarded(this, &RecordingControl::AudioRecord1EndArrayRecord));
     connect(p_.recorder, &TAudioRecord2::OnTimer, this, guarded(this, &RecordingControl::AudioRecord1Timer));
@@ -85,7 +93,20 @@ void RecordingControl::startNewFile()
         p_.dialogs->information(p_.dialogParent, out.refusal);
         return;
     }
-    show(Text::Info, out.infoText);
+    const WavFormat f = configuredWavFormat(used.wav);
+    watch_.start(int64_t(f.sampleRate) * f.channels * std::max(f.bitsPerSample, 8) / 8);
+    nextSpaceCheckMs_ = 0;
+    const int64_t left = watch_.secondsLeft(freeBytes(), 0, 0);
+    if (left < TakeWatch::kStopSeconds) {
+        // Nothing would fit: no empty file is left behind.
+        p_.dialogs->information(p_.dialogParent,
+                                QStringLiteral("The disk holding %1 is full: there is no room to record.")
+                                    .arg(QFileInfo(outputFileName_).absolutePath()));
+        return;
+    }
+    infoText_ = out.infoText;
+    const QString warning = watch_.warning(left);
+    show(Text::Info, warning.isEmpty() ? infoText_ : warning);
 
     if (p_.writer->IsOpen()) p_.writer->CloseFile();
     p_.writer->OpenWrite(outputFileName_, 0);
@@ -116,11 +137,14 @@ void RecordingControl::ToggleRecordingPause()
     }
 }
 
-void RecordingControl::StopRecording()
+void RecordingControl::StopRecording() { stop(true); }
+
+void RecordingControl::stop(bool tell)
 {
     const ActivityState& st = activity_.state();
     if (st.joining()) return;
     const bool recording = st.recording();
+    waitTimer_->stop();
     positionBase_ = 0;
     p_.recorder->StopRecord();
     // The frames after the last full block end the file where the user
@@ -141,6 +165,9 @@ void RecordingControl::StopRecording()
         }
     }
     p_.writer->CloseFile();
+    // A take that captured nothing leaves no file behind and no list entry.
+    const bool empty = recording && !fileLost_ && !writeFailed_ && framesWritten_ == 0;
+    if (empty) QFile::remove(outputFileName_);
     auto clear = [this] {
         activity_.finish();
         awake_.reset();
@@ -151,7 +178,7 @@ void RecordingControl::StopRecording()
     try {
         // A file deleted or moved away during the recording (its loss already
         // reported) can be neither listed nor tagged under its name.
-        if (recording && !fileLost_) {
+        if (recording && !fileLost_ && !empty) {
             recorded_.insert(outputFileName_);
             if (p_.addRecordedFile) p_.addRecordedFile(outputFileName_);
             // A file without audio has nothing to tag, and tag chunks behind
@@ -166,6 +193,11 @@ void RecordingControl::StopRecording()
     }
     clear();
     if (lastWriteError) std::rethrow_exception(lastWriteError);
+    if (!tell || !recording) return;
+    const QString told = empty ? QStringLiteral("Nothing was recorded: no sound came from the input before the "
+                                                "recording stopped, so no file was kept.")
+                               : watch_.endMessage(outputFileName_);
+    if (!told.isEmpty()) p_.dialogs->information(p_.dialogParent, told);
 }
 
 void RecordingControl::AudioRecord1EndArrayRecord(int)
@@ -200,6 +232,7 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
                               .arg(outputFileName_));
     }
     if (textsFollow()) show(Text::Size, QStringLiteral("File Size: %1 KB").arg(file.size() / 1024));
+    checkSpace();
 }
 
 void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)

@@ -7,6 +7,7 @@
 #include "config/RecordingSettings.h"
 #include "app/DisplayText.h"
 #include "platform/SleepInhibitor.h"
+#include "recording/TakeWatch.h"
 
 #include <QObject>
 #include <QSet>
@@ -21,6 +22,7 @@ class TAudioFile2;
 class TAudioInformation2;
 class TAudioRecord2;
 class TAudioVisualizationEx2;
+class QTimer;
 class QWidget;
 
 class RecordingControl : public QObject {
@@ -61,6 +63,10 @@ public:
     void StopRecording();
     void AudioRecord1EndArrayRecord(int nBlock);
     void AudioRecord1Timer(qint64 currentSamples, int levelLeft, int levelRight);
+    // The input went away: the take waits for it, into the same file.
+    void AudioRecord1InputWaiting(const QString& why);
+    // Capture goes on after a gap, kept as silence.
+    void AudioRecord1Gap(qint64 gapFrames);
     void TagRecording(const QString& fileName);
 
     // The current or last recording's file.
@@ -69,6 +75,13 @@ public:
     int64_t position() const { return positionSamples_; }
 
 private:
+    // `tell`: say at the end what the take missed, or that nothing was kept.
+    void stop(bool tell);
+    void waitTimedOut();
+    // Checks the free space once per recorded second, and completes the take
+    // before the disk fills.
+    void checkSpace();
+    int64_t freeBytes() const;
     void saveSettings();
     void startNewFile();
     void show(Text which, const QString& text) const;
@@ -79,6 +92,10 @@ private:
     ActivityState::Handle activity_;
     QString outputFileName_;
     QSet<QString> recorded_;  // files this run recorded and listed
+    QString infoText_;        // the format shown while nothing else is
+    TakeWatch watch_;
+    QTimer* waitTimer_;
+    int64_t nextSpaceCheckMs_ = 0;
 
     int64_t positionBase_ = 0;     // frames reached at the last pause
     int64_t positionSamples_ = 0;  // positionBase_ plus frames since the last start

@@ -26,6 +26,11 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     main.FormShow();
 
     Element recorder("recorder"), stop("stop"), add("list_add"), del("del");
+    p.writer()->createOnOpenWrite = true;
+    const auto capture = [&p] {
+        p.recorder()->nextBlock = Block{{0.1f, -0.1f, 0.2f, -0.2f}, 2, 44100};
+        emit p.recorder()->OnEndArrayRecord(0);
+    };
     p.dialogs.filesToOpen = {"/m/a.wav"};
     main.Skin1Click(&add);
     ASSERT_EQ(list.count(), 1);
@@ -35,6 +40,7 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     main.Skin1Click(&recorder);
     EXPECT_TRUE(main.activity().recording());
     EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + file));
+    capture();
     // The start saved the settings window's controls first.
     EXPECT_EQ(stored.readText("file", "timet", "?"), "120");
     // The stop adds the recorded file without asking for files, and selects it.
@@ -56,4 +62,6 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + p.tmp.filePath("out") + "/Late.wav"));
     EXPECT_EQ(stored.readText("output", "out_name", "?"), "Late");
     main.Skin1Click(&stop);
+    EXPECT_EQ(p.dialogs.shown.size(), 1) << "a take without sound is not kept, and the user is told";
+    EXPECT_EQ(list.count(), 1);
 }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -171,7 +172,9 @@ TEST_F(Recording, PauseKeepsTheTimeAndRecordResumesWithoutSaving)
 
 TEST_F(Recording, LateEventsAfterPauseOrStopChangeNothing)
 {
+    writer.createOnOpenWrite = true;
     control->RecordCommand();
+    deliver(8);
     tick(5 * kFramesPerSecond);
     control->ToggleRecordingPause();
     tick(10 * kFramesPerSecond);  // queued before the pause took effect
@@ -188,8 +191,8 @@ TEST_F(Recording, LateEventsAfterPauseOrStopChangeNothing)
     tick(kFramesPerSecond);
     deliver(8);
     EXPECT_TRUE(activity.idle()) << "a late tick must not start the next file";
-    EXPECT_EQ(writer.written, 0);
-    EXPECT_EQ(added.size(), 2);
+    EXPECT_EQ(writer.written, 4) << "frames of the first take only";
+    EXPECT_EQ(added.size(), 1) << "the take that captured nothing is not listed";
 }
 
 TEST_F(Recording, StopAddsAndTagsTheFileAndClearsTheDisplay)
@@ -272,7 +275,7 @@ TEST_F(Recording, AWriterThatFailsIsReportedOnceAndTheFileIsStillCompletedAndLis
     EXPECT_TRUE(information.calls.join(' ').contains("WriteInfo"));
 }
 
-TEST_F(Recording, ABadYearOrTrackOrNoAudioLeavesTheListedFileUntagged)
+TEST_F(Recording, ABadYearOrTrackLeavesTheListedFileUntaggedAndAnEmptyTakeLeavesNoFile)
 {
     settings.writeText("info", "Track", "nope");
     writer.createOnOpenWrite = true;
@@ -287,10 +290,11 @@ TEST_F(Recording, ABadYearOrTrackOrNoAudioLeavesTheListedFileUntagged)
     control->RecordCommand();
     tick(100);
     control->StopRecording();
-    EXPECT_EQ(added.size(), 3);
-    EXPECT_FALSE(information.calls.join(',').contains("WriteInfo"))
-        << "tag chunks behind an empty data chunk would be read as audio";
-    EXPECT_EQ(dialogs.shown.size(), 2);
+    EXPECT_EQ(added.size(), 2);
+    EXPECT_FALSE(QFile::exists(control->outputFileName())) << "no header-only file is left behind";
+    EXPECT_FALSE(information.calls.join(',').contains("WriteInfo"));
+    ASSERT_EQ(dialogs.shown.size(), 3);
+    EXPECT_TRUE(dialogs.shown[2].startsWith("Nothing was recorded")) << dialogs.shown[2].toStdString();
 }
 
 // Headerless RAW data cannot hold a tag: a cut file is listed untagged and
@@ -346,6 +350,7 @@ TEST_F(Recording, AFileGoneWhileRecordingIsReportedOnceAndNotListed)
 
     // The next recording is listed again.
     control->RecordCommand();
+    deliver(8);
     control->StopRecording();
     EXPECT_EQ(added.size(), 1);
 }
@@ -353,10 +358,13 @@ TEST_F(Recording, AFileGoneWhileRecordingIsReportedOnceAndNotListed)
 TEST_F(Recording, ACaptureThatFailsToStartIsStoppedAtOnce)
 {
     recorder.errorCode = 5;
+    writer.createOnOpenWrite = true;
     control->RecordCommand();
     EXPECT_FALSE(activity.recording());
-    EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
+    EXPECT_TRUE(added.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir() + "/@E.wav")) << "a failed start leaves no empty file";
     EXPECT_EQ(recorder.calls.last(), "StopRecord");
+    EXPECT_EQ(dialogs.shown.size(), 1);
 }
 
 TEST_F(Recording, ARefusedOggFormatOpensNoFile)
@@ -376,7 +384,9 @@ TEST_F(Recording, ARefusedOggFormatOpensNoFile)
 TEST_F(Recording, LimitStopsOrCutsCustomNamedFilesWithoutOverwritingThem)
 {
     setLimit(2, true, false);
+    writer.createOnOpenWrite = true;
     control->RecordCommand();
+    deliver(8);
     tick(kFramesPerSecond);
     EXPECT_TRUE(activity.recording());
     tick(2 * kFramesPerSecond);
@@ -387,14 +397,15 @@ TEST_F(Recording, LimitStopsOrCutsCustomNamedFilesWithoutOverwritingThem)
     // save step again; the user's next recording overwrites as before.
     added.clear();
     saves = 0;
-    writer.createOnOpenWrite = true;
     setLimit(1, false, true);
     control->RecordCommand();
+    deliver(8);
     tick(kFramesPerSecond);
     EXPECT_TRUE(activity.recording());
     EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
     EXPECT_EQ(control->outputFileName(), dir() + "/@E-2.wav");
     EXPECT_EQ(saves, 2);
+    deliver(8);
     control->StopRecording();
     control->RecordCommand();
     EXPECT_EQ(control->outputFileName(), dir() + "/@E.wav");
@@ -406,4 +417,39 @@ TEST(SettingsSave, WithoutASettingsFileNothingIsSavedAndTheWindowStays)
     lone.show();
     EXPECT_THROW(lone.set_bt_okClick(), TamselError);
     EXPECT_TRUE(lone.isVisible());
+}
+
+// The input goes away and comes back: the take waits into the same file,
+// shows that it waits, and says at the end where sound was missing. An input
+// that stays away ends the take after the set time, saved.
+TEST_F(Recording, AnInputThatGoesAwayIsWaitedForAndItsGapsAreToldAtTheEnd)
+{
+    writer.createOnOpenWrite = true;
+    control->RecordCommand();
+    deliver(8);
+    tick(65 * kFramesPerSecond);
+    emit recorder.OnInputWaiting("the input was removed");
+    EXPECT_EQ(activity.current(), Activity::WaitingForInput);
+    EXPECT_EQ(texts[Text::Info], "Waiting for the input: the input was removed");
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << "no box while it waits";
+    emit recorder.OnGap(12 * kFramesPerSecond);
+    EXPECT_EQ(activity.current(), Activity::Recording);
+    EXPECT_EQ(texts[Text::Info], "File Info: stereo 16B 44100HZ");
+    emit recorder.OnGap(kFramesPerSecond / 2);  // a stall
+    control->StopRecording();
+    EXPECT_EQ(added.size(), 1);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0], "The recording " + dir() + "/@E.wav was saved. Its input was missing 2 times, "
+                                "kept as silence: at 00:01:05 for 12.0 s; at 00:01:05 for 0.5 s.");
+
+    dialogs.shown.clear();
+    settings.writeInteger("rd", "wait", 1);
+    control->RecordCommand();
+    deliver(8);
+    emit recorder.OnInputWaiting("the sound server went away");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !activity.recording(); }, 5000));
+    EXPECT_EQ(added.size(), 2) << "what was recorded is listed";
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].startsWith("The input did not come back within 00:00:01"))
+        << dialogs.shown[0].toStdString();
 }

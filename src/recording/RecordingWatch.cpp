@@ -1,0 +1,74 @@
+// The recording control's watch over a take: an input that goes away and
+// comes back, gaps kept as silence, and the free space left on the disk.
+
+#include "recording/RecordingControl.h"
+
+#include "components/TAudioRecord2.h"
+#include "config/SettingsFile.h"
+#include "config/SettingsKeys.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorBoundary.h"
+#include "platform/TimeText.h"
+
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <QTimer>
+
+void RecordingControl::AudioRecord1InputWaiting(const QString& why)
+{
+    if (activity_.state().current() != Activity::Recording) return;
+    activity_.set(Activity::WaitingForInput);
+    // Shown at once and kept until the input is back; no box waits for a click.
+    show(Text::Info, QStringLiteral("Waiting for the input: %1").arg(why));
+    namespace Rd = SettingsKeys::Rd;
+    const int seconds = settings().readInteger(Rd::Section, Rd::Wait, Rd::WaitDefault);
+    waitTimer_->start(std::chrono::seconds(std::max(seconds, 1)));
+}
+
+void RecordingControl::AudioRecord1Gap(qint64 gapFrames)
+{
+    if (!activity_.state().recording() || gapFrames <= 0) return;
+    watch_.gap(p_.recorder->SamplesToMs(positionSamples_), p_.recorder->SamplesToMs(gapFrames));
+    if (activity_.state().current() != Activity::WaitingForInput) return;
+    waitTimer_->stop();
+    activity_.set(Activity::Recording);
+    show(Text::Info, infoText_);
+}
+
+void RecordingControl::waitTimedOut()
+{
+    if (activity_.state().current() != Activity::WaitingForInput) return;
+    const QString file = outputFileName_;
+    const QString gaps = watch_.endMessage(file);
+    stop(false);
+    QString message = QStringLiteral("The input did not come back within %1, so the recording was stopped. "
+                                     "%2 holds what was recorded.")
+                          .arg(timeTextFromMs(waitTimer_->interval()), file);
+    if (!gaps.isEmpty()) message += ' ' + gaps;
+    p_.dialogs->information(p_.dialogParent, message);
+}
+
+int64_t RecordingControl::freeBytes() const
+{
+    QStorageInfo disk(QFileInfo(outputFileName_).absolutePath());
+    return disk.isValid() ? disk.bytesAvailable() : INT64_MAX / 2;
+}
+
+void RecordingControl::checkSpace()
+{
+    const int64_t recordedMs = p_.recorder->SamplesToMs(framesWritten_);
+    if (recordedMs < nextSpaceCheckMs_) return;
+    nextSpaceCheckMs_ = recordedMs + 1000;
+    const int64_t left = watch_.secondsLeft(freeBytes(), QFileInfo(outputFileName_).size(), recordedMs);
+    if (left < TakeWatch::kStopSeconds) {
+        const QString file = outputFileName_;
+        stop(false);
+        // Completed before the disk filled; said once the take is safe.
+        ErrorBoundary::report(QStringLiteral("The disk holding %1 is nearly full, so the recording was stopped "
+                                             "and saved as %2.")
+                                  .arg(QFileInfo(file).absolutePath(), file));
+        return;
+    }
+    const QString warning = watch_.warning(left);
+    if (!warning.isEmpty()) show(Text::Info, warning);
+}
