@@ -1,5 +1,6 @@
 #include "components/file/FileWriter.h"
 
+#include "components/file/EncoderThread.h"
 #include "components/swresample/Resampler.h"
 #include "platform/Error.h"
 
@@ -102,6 +103,9 @@ void FileWriter::open(const QString& fileName)
         sf_.open(fileName, sfFormat_);
     openKind_ = kind_;
     openArray_ = array_;
+    queued_ = 0;
+    if (kind_ != Kind::Wav && kind_ != Kind::Raw)
+        encoder_ = std::make_unique<EncoderThread>(channels(), [this](const float* s, int64_t n) { encode(s, n); });
     const int rate = inputSet_ ? inRate_ : array_.first;
     const int channels = inputSet_ ? inChannels_ : array_.second;
     inRate_ = sampleRate();
@@ -191,12 +195,15 @@ void FileWriter::close()
     };
     try {
         flushConverter();
+        if (encoder_) encoder_->finish();
     } catch (const TamselError&) {
         converter_.reset();
+        encoder_.reset();
         complete();
         throw;
     }
     const int64_t total = frames();
+    encoder_.reset();
     const int rate = sampleRate();
     complete();
     storeMarks(total, rate);
@@ -244,8 +251,7 @@ int FileWriter::arrayChannels() const { return isOpen() ? openArray_.second : ar
 int64_t FileWriter::frames() const
 {
     if (!isOpen()) return 0;
-    if (openKind_ == Kind::Ogg) return ogg_.frames();
-    return openKind_ == Kind::Opus ? opus_.frames() : sf_.frames();
+    return encoder_ ? queued_ : sf_.frames();
 }
 
 int FileWriter::bitrate() const
@@ -285,6 +291,13 @@ void FileWriter::flushConverter()
 void FileWriter::put(const float* samples, int64_t frames)
 {
     if (frames <= 0) return;
+    if (!encoder_) return encode(samples, frames);
+    encoder_->push(samples, frames);
+    queued_ += frames;
+}
+
+void FileWriter::encode(const float* samples, int64_t frames)
+{
     if (openKind_ == Kind::Ogg)
         ogg_.write(samples, frames);
     else if (openKind_ == Kind::Opus)

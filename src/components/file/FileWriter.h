@@ -4,7 +4,7 @@
 // Opus or Vorbis encoder; stores chapter marks when the file is completed.
 
 #include "components/Block.h"
-#include "components/opusenc/OpusWriter.h"
+#include "components/opus/OpusWriter.h"
 #include "components/sndfile/SndfilePcmSource.h"
 #include "components/sndfile/SndfileWriter.h"
 #include "components/taglib/TagLibChapters.h"
@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+class EncoderThread;
 class Resampler;
 
 class FileWriter {
@@ -82,6 +83,7 @@ private:
     void useInput(int sampleRate, int channels);
     void flushConverter();
     void put(const float* samples, int64_t frames);
+    void encode(const float* samples, int64_t frames);
     void storeMarks(int64_t totalFrames, int rate);
 
     Kind kind_ = Kind::Wav;
@@ -95,6 +97,9 @@ private:
     VorbisWriter ogg_;
     OpusWriter opus_;
     std::unique_ptr<Resampler> converter_;
+    // Coded formats are encoded on a thread of their own.
+    std::unique_ptr<EncoderThread> encoder_;
+    int64_t queued_ = 0;  // frames handed to it
     // The input format; until setInputFormat it follows the array format.
     bool inputSet_ = false;
     int inRate_ = 0;

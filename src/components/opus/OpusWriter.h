@@ -1,13 +1,16 @@
 #pragma once
-// Ogg Opus output through libopusenc, at a bitrate. Takes interleaved float
-// frames at 48000 Hz, the only rate Opus codes at. Pages reach the disk at
-// most half a second apart, so a file cut off by a crash plays up to there;
-// a completed file states its exact length (pre-skip and end trimming). A
-// file without sound holds the two header pages only.
+// Ogg Opus output through libopus and libogg, at a bitrate. Takes
+// interleaved float frames at 48000 Hz, the only rate Opus codes at.
+//
+// Pages reach the disk at most half a second of audio apart, straight from
+// the encoder, so a file cut off by a crash plays up to there. A completed
+// file states its exact length: the encoder's delay as pre-skip and the
+// padding of its last frame as the end granule, also when it holds no sound.
 
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class OpusWriter {
 public:
@@ -27,7 +30,7 @@ public:
     OpusWriter& operator=(const OpusWriter&) = delete;
 
     // Sets the encoder up first, so a refused format leaves no file behind;
-    // then creates or overwrites the file.
+    // then creates or overwrites the file and writes the headers.
     void open(const QString& fileName, const Format& format);
     void write(const float* samples, int64_t frames);
     // Codes what the encoder holds, ends the stream and completes the file;
@@ -40,7 +43,9 @@ public:
 
 private:
     struct State;
-    [[noreturn]] void fail(const QString& what, int code);
+    void encodeFrame(const float* frame, bool last);
+    void writePages(bool flush);
+    [[noreturn]] void fail(const QString& what, const QString& why) const;
 
     std::unique_ptr<State> state_;
     Format format_;
