@@ -116,6 +116,7 @@ void PulseRecorder::openStream()
     d->source = source;
     d->bytesRead = 0;
     d->lastAudioAt = 0;
+    d->pace = CaptureClock(d->sampleRate);
     d->keepFrom = 0;
     d->corked = false;
     pa_stream_set_state_callback(stream, Private::stateChanged, d.get());

@@ -4,6 +4,7 @@
 // (the stream: what the PulseAudio thread reads, and where a stop or a resume
 // falls in it).
 
+#include "components/pulse/CaptureClock.h"
 #include "components/pulse/PulseConnection.h"
 #include "components/pulse/PulseInputLines.h"
 #include "components/pulse/PulseRecorder.h"
@@ -71,6 +72,7 @@ struct PulseRecorder::Private {
     // the next stream's first audio is preceded by silence for the time.
     qint64 missingSince = 0;
     qint64 lastAudioAt = 0;  // when the latest audio arrived
+    CaptureClock pace{44100};
     bool changePosted = false;
     bool draining = false;
     bool drainTimedOut = false;
@@ -91,6 +93,7 @@ struct PulseRecorder::Private {
     QTimer timer;
     QTimer corkTimer;
 
+    // Nanoseconds of a clock that runs on while the machine is suspended.
     static qint64 now();
     static void succeeded(pa_stream*, int ok, void* result);
     static void readable(pa_stream* stream, size_t, void* self);

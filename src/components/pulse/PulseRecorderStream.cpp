@@ -4,14 +4,24 @@
 #include "platform/ErrorBoundary.h"
 
 #include <algorithm>
-#include <chrono>
 #include <limits>
+#include <time.h>
 
 qint64 PulseRecorder::Private::now()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    timespec t{};
+    clock_gettime(CLOCK_BOOTTIME, &t);
+    return static_cast<qint64>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
+
+namespace {
+
+void postGap(PulseRecorder* owner, qint64 frames)
+{
+    QMetaObject::invokeMethod(owner, [owner, frames] { emit owner->OnGap(frames); }, Qt::QueuedConnection);
+}
+
+}  // namespace
 
 void PulseRecorder::Private::succeeded(pa_stream*, int ok, void* result)
 {
@@ -22,6 +32,16 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
 {
     auto* d = static_cast<Private*>(self);
     std::lock_guard guard(d->queueMutex);
+    const size_t available = pa_stream_readable_size(stream);
+    if (available != static_cast<size_t>(-1)) {
+        // Audio the server could not deliver keeps its length as silence
+        // before what came after it; during a pause it is dropped anyway.
+        const qint64 lost = d->pace.arrived(now(), static_cast<qint64>(available / sizeof(float)) / d->channels);
+        if (lost > 0 && d->keepFrom <= d->bytesRead) {
+            d->queue.insert(d->queue.end(), static_cast<size_t>(lost) * static_cast<size_t>(d->channels), 0.0f);
+            postGap(d->owner, lost);
+        }
+    }
     for (;;) {
         const void* data = nullptr;
         size_t bytes = 0;
@@ -36,8 +56,7 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
             d->missingSince = 0;
             if (gap > 0) {
                 d->queue.insert(d->queue.end(), static_cast<size_t>(gap) * static_cast<size_t>(d->channels), 0.0f);
-                PulseRecorder* owner = d->owner;
-                QMetaObject::invokeMethod(owner, [owner, gap] { emit owner->OnGap(gap); }, Qt::QueuedConnection);
+                postGap(d->owner, gap);
             }
         }
         // What was captured during a pause or before a resume is left out.
@@ -156,6 +175,7 @@ void PulseRecorder::Private::resume()
         {
             PulseConnection::Lock lock(connection);
             keepFrom = bytesRead;
+            pace.reset();
         }
         setCork(false);
         corked = false;

@@ -227,13 +227,12 @@ TEST_F(PulseCapture, LinesAreTheServersSourcesAndAPickRecordsFromItAlone)
 
     // A source that goes is told and no longer listed; one that comes is.
     QSignalSpy changed(&recorder, &TAudioRecord2::OnLinesChanged);
+    // (A server may tell of other changes first.)
     second.reset();
-    ASSERT_TRUE(changed.wait(3000));
-    EXPECT_EQ(lineNamed("Tamsel-Second"), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !changed.isEmpty() && lineNamed("Tamsel-Second") == 0; }, 3000));
     changed.clear();
     const testsupport::TestSource third("tamsel_src3", "Tamsel-Third");
-    ASSERT_TRUE(changed.wait(3000));
-    EXPECT_NE(lineNamed("Tamsel-Third"), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !changed.isEmpty() && lineNamed("Tamsel-Third") != 0; }, 3000));
 }
 
 TEST_F(PulseCapture, FormatAndSizeAreChecked)
