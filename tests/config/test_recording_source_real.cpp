@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSlider>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,6 +75,14 @@ TEST(RecordingSourceOnServer, APickedLineIsTheProgramsOwnKeptByOkUndoneByCancel)
     EXPECT_EQ(dev.cb_rdson->currentIndex(), picked);
     EXPECT_EQ(storedLine(p.settingsPath()), "tamsel_pick");
     EXPECT_EQ(pactl({"get-default-source"}), systemDefault);
+
+    // An input plugged in later is offered; one removed is not.
+    {
+        const testsupport::TestSource later("tamsel_later", "Tamsel-Later");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dev.cb_rdson->findText("Tamsel-Later") >= 0; }, 3000));
+        EXPECT_EQ(dev.cb_rdson->currentText(), "Tamsel-Pick") << "the choice stays selected";
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dev.cb_rdson->findText("Tamsel-Later") < 0; }, 3000));
 
     // The next start lists the kept line as the one recorded.
     FakeProgram next;

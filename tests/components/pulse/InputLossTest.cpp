@@ -59,4 +59,32 @@ TEST(PulseInputLoss, AChosenInputThatGoesIsWaitedForAndNeverReplaced)
     EXPECT_NEAR(double(recorded + startup) / kRate, double(elapsed) / kRate, 0.3);
 }
 
+// "The system default" follows the default on every server alike: a recording
+// moves to the new default source when it changes.
+TEST(PulseInputLoss, TheSystemDefaultIsFollowedWhenItChanges)
+{
+    REQUIRE_PULSE();
+    restoreDefaultSource();
+    const testsupport::TestSource other("tamsel_next", "Tamsel-Next");
+    PulseRecorder recorder;
+    Collector got(recorder, 100);
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForFrames(kRate / 4, 8000));
+    auto recordedSource = [] {
+        const QString outputs = pactl({"list", "short", "source-outputs"});
+        const QString sources = pactl({"list", "short", "sources"});
+        const QString index = outputs.section('\t', 1, 1);
+        for (const QString& line : sources.split('\n'))
+            if (line.section('\t', 0, 0) == index) return line.section('\t', 1, 1);
+        return QString();
+    };
+    EXPECT_EQ(recordedSource(), "tamsel_null.monitor");
+    pactl({"set-default-source", "tamsel_next"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recordedSource() == "tamsel_next"; }, 3000)) << recordedSource().toStdString();
+    const qint64 before = got.frames();
+    EXPECT_TRUE(got.waitForFrames(before + kRate / 4, 3000)) << "capture goes on from the new default";
+    recorder.StopRecord();
+    restoreDefaultSource();
+}
+
 }  // namespace
