@@ -51,6 +51,7 @@ Tfm_main::Tfm_main(MainComponents components, MainServices services)
     if (components_.AudioVisualization21) {
         components_.AudioVisualization21->setParent(this);
         components_.AudioVisualization21->setGeometry(kLevelDisplay);
+        components_.AudioVisualization21->setAccessibleName(QStringLiteral("Level"));
         // Shown only while recording or playing.
         components_.AudioVisualization21->hide();
     }

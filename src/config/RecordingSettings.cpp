@@ -1,5 +1,6 @@
 #include "config/RecordingSettings.h"
 
+#include "components/TAudioFile2.h"
 #include "config/SettingsFile.h"
 
 namespace K = SettingsKeys;
@@ -77,6 +78,14 @@ void RecordingSettings::visit(Value& v, const IO& io, bool customNamingDefault)
         io.number(Section, Channel, w.channel, ChannelDefault);
         io.number(Section, Frequency, w.frequency, FrequencyDefault);
     }
+    {
+        auto& c = v.compressed;
+        io.number(K::Mp3::Section, K::Mp3::Quality, c.mp3Quality, K::Mp3::QualityDefault);
+        io.number(K::Mp3::Section, K::Mp3::Bitrate, c.mp3Bitrate, K::Mp3::BitrateDefault);
+        io.number(K::Opus::Section, K::Opus::Bitrate, c.opusBitrate, K::Opus::BitrateDefault);
+        io.number(K::Flac::Section, K::Flac::Bits, c.flacBits, K::Flac::BitsDefault);
+        io.number(K::Ogg::Section, K::Ogg::Quality, c.vorbisQuality, K::Ogg::QualityDefault);
+    }
     if constexpr (!IO::saving) {
         using namespace K::Ogg;
         auto& g = v.ogg;
@@ -84,7 +93,6 @@ void RecordingSettings::visit(Value& v, const IO& io, bool customNamingDefault)
         io.number(Section, Bitrate, g.bitrate, BitrateDefault);
         io.number(Section, MinBitrate, g.minBitrate, MinBitrateDefault);
         io.number(Section, MaxBitrate, g.maxBitrate, MaxBitrateDefault);
-        io.number(Section, Quality, g.quality, QualityDefault);
         io.number(Section, Channel, g.channel, ChannelDefault);
         io.number(Section, Frequency, g.frequency, FrequencyDefault);
     }
@@ -109,9 +117,23 @@ void RecordingSettings::save(SettingsFile& s) const { visit(*this, Saver{s}, out
 
 QString RecordingSettings::extensionOf(int format)
 {
+    using F = TAudioFile2::OutputFormat;
     switch (format) {
-    case K::Output::FormatOgg: return QStringLiteral(".OGG");
-    case K::Output::FormatRaw: return QStringLiteral(".raw");
-    default: return QStringLiteral(".wav");
+    case K::Output::FormatMp3: return TAudioFile2::ExtensionOf(F::Mp3);
+    case K::Output::FormatOgg: return TAudioFile2::ExtensionOf(F::Ogg);
+    case K::Output::FormatRaw: return TAudioFile2::ExtensionOf(F::Raw);
+    case K::Output::FormatFlac: return TAudioFile2::ExtensionOf(F::Flac);
+    case K::Output::FormatOpus: return TAudioFile2::ExtensionOf(F::Opus);
+    default: return TAudioFile2::ExtensionOf(F::Wav);
     }
+}
+
+QList<std::pair<int, QString>> RecordingSettings::offeredFormats()
+{
+    using namespace K::Output;
+    return {{FormatWav, QStringLiteral("WAV File (*.wav)")},
+            {FormatMp3, QStringLiteral("MP3 File (*.mp3)")},
+            {FormatOgg, QStringLiteral("Ogg Vorbis File (*.OGG)")},
+            {FormatFlac, QStringLiteral("FLAC File (*.flac)")},
+            {FormatOpus, QStringLiteral("Opus File (*.opus)")}};
 }

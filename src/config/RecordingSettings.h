@@ -7,7 +7,9 @@
 
 #include "config/SettingsKeys.h"
 
+#include <QList>
 #include <QString>
+#include <utility>
 
 class SettingsFile;
 
@@ -40,13 +42,20 @@ struct RecordingSettings {
         int channel = SettingsKeys::Wav::ChannelDefault;
         int frequency = SettingsKeys::Wav::FrequencyDefault;
     };
-    // Sections "ogg" and "raw": only ever edited by hand, so never saved.
+    // Sections "mp3", "opus", "flac" and the Vorbis quality in "ogg".
+    struct Compressed {
+        int mp3Quality = SettingsKeys::Mp3::QualityDefault;
+        int mp3Bitrate = SettingsKeys::Mp3::BitrateDefault;
+        int opusBitrate = SettingsKeys::Opus::BitrateDefault;
+        int flacBits = SettingsKeys::Flac::BitsDefault;
+        int vorbisQuality = SettingsKeys::Ogg::QualityDefault;  // thousandths
+    };
+    // The rest of "ogg", and "raw": only ever edited by hand, so never saved.
     struct Ogg {
         bool byQuality = SettingsKeys::Ogg::EnableQualityDefault;
         int bitrate = SettingsKeys::Ogg::BitrateDefault;
         int minBitrate = SettingsKeys::Ogg::MinBitrateDefault;
         int maxBitrate = SettingsKeys::Ogg::MaxBitrateDefault;
-        int quality = SettingsKeys::Ogg::QualityDefault;
         int channel = SettingsKeys::Ogg::ChannelDefault;
         int frequency = SettingsKeys::Ogg::FrequencyDefault;
     };
@@ -60,6 +69,7 @@ struct RecordingSettings {
     LengthLimit limit;
     Output output;
     Wav wav;
+    Compressed compressed;
     Ogg ogg;
     Raw raw;
 
@@ -74,6 +84,8 @@ struct RecordingSettings {
     // The extension a recording in "output"/"format" gets; WAV for any
     // format the program does not record.
     static QString extensionOf(int format);
+    // The formats the settings window offers, by code, in its order.
+    static QList<std::pair<int, QString>> offeredFormats();
 
     bool operator==(const RecordingSettings&) const = default;
 

@@ -11,14 +11,17 @@ namespace Output {
 inline constexpr char Section[] = "output";
 inline constexpr char Path[] = "path";          // text: folder chosen in the output directory window
 inline constexpr char Dir[] = "dir";            // text: output directory
-inline constexpr char Format[] = "format";      // index: 0 WAV, 3 Ogg Vorbis, 4 headerless PCM
+inline constexpr char Format[] = "format";      // code: 0 WAV, 1 MP3, 3 Ogg Vorbis, 4 headerless PCM, 5 FLAC, 6 Opus
 inline constexpr char OutName[] = "out_name";   // text: main name of output files
 inline constexpr char RbTime[] = "rb_time";     // boolean: date-and-time naming
 inline constexpr char RbCust[] = "rb_cust";     // boolean: custom naming
 inline constexpr int FormatDefault = 0;
 inline constexpr int FormatWav = 0;
+inline constexpr int FormatMp3 = 1;
 inline constexpr int FormatOgg = 3;
 inline constexpr int FormatRaw = 4;
+inline constexpr int FormatFlac = 5;
+inline constexpr int FormatOpus = 6;
 inline constexpr char OutNameDefault[] = "EUT";
 inline constexpr bool RbTimeDefault = true;
 inline constexpr bool RbCustWindowDefault = false;
@@ -68,6 +71,27 @@ inline constexpr int QualityDefault = 300;
 inline constexpr int ChannelDefault = 1;
 inline constexpr int FrequencyDefault = 8;
 }  // namespace Ogg
+
+// The compressed formats' quality; rate and channels come from "wav".
+namespace Mp3 {
+inline constexpr char Section[] = "mp3";
+inline constexpr char Quality[] = "quality";  // integer: LAME VBR quality, 0 best to 9
+inline constexpr char Bitrate[] = "bitrate";  // integer: kbit/s for constant bitrate, 0 variable
+inline constexpr int QualityDefault = 2;      // about 190 kbit/s
+inline constexpr int BitrateDefault = 0;
+}  // namespace Mp3
+
+namespace Opus {
+inline constexpr char Section[] = "opus";
+inline constexpr char Bitrate[] = "bitrate";  // integer: kbit/s
+inline constexpr int BitrateDefault = 96;
+}  // namespace Opus
+
+namespace Flac {
+inline constexpr char Section[] = "flac";
+inline constexpr char Bits[] = "bits";  // integer: 16 or 24
+inline constexpr int BitsDefault = 16;
+}  // namespace Flac
 
 namespace Raw {
 inline constexpr char Section[] = "raw";

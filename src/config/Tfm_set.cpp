@@ -88,12 +88,13 @@ Tfm_set::Tfm_set(QWidget* parent)
     buildFilePage();
     buildWavPage();
     buildFormatPage();
+    buildQualityPage();
     buildSourcePage();
     buildAboutPage();
     buildTree();
     // The page groups share one place: only the About page is in view until
     // a page is chosen.
-    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_source}) g->hide();
+    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_quality, pn_source}) g->hide();
 
     set_bt_ok = button<QPushButton>(this, "set_bt_ok", "OK", {2, 248, 60, 26});
     // Return presses OK; Escape closes the window as its close button does.
@@ -179,8 +180,9 @@ void Tfm_set::buildFormatPage()
     QFont bold = font();
     bold.setBold(true);
     label(pn_format, "Output Format:", {8, 72, 108, 24}, &bold);
-    cb_format = comboBox(pn_format, "cb_format", {"WAV File (*.wav)", QString()}, 0,
-                         {118, 72, 132, 24});
+    cb_format = comboBox(pn_format, "cb_format", {}, -1, {118, 72, 132, 24});
+    for (const auto& [code, text] : RecordingSettings::offeredFormats()) cb_format->addItem(text, code);
+    cb_format->setCurrentIndex(0);
     label(pn_format, "Main name:", {8, 98, 108, 24}, &bold);
     out_name = new QLineEdit("E", pn_format);
     out_name->setObjectName("out_name");
@@ -198,6 +200,47 @@ void Tfm_set::buildFormatPage()
     out_labe_cus->setObjectName("out_labe_cus");
     label(pn_format, "If the filename already exists, the file will be ", {10, 228, 242, 17}, &example);
     label(pn_format, "overwritten automatically.  ", {10, 245, 242, 17}, &example);
+}
+
+void Tfm_set::buildQualityPage()
+{
+    pn_quality = page(this, "pn_quality",
+                      "---------------------------------Quality-----------------------------------");
+    // Each list holds the stored values as its items' data.
+    auto values = [this](const char* name, const QList<std::pair<QString, int>>& items, int y) {
+        auto* box = comboBox(pn_quality, name, {}, -1, {118, y, 130, 24});
+        for (const auto& [text, value] : items) box->addItem(text, value);
+        return box;
+    };
+    QList<std::pair<QString, int>> mp3Rates{{"Variable", 0}};
+    for (int kbps : {32, 64, 96, 128, 160, 192, 224, 256, 320}) mp3Rates.append({QStringLiteral("%1 kbit/s").arg(kbps), kbps});
+    QList<std::pair<QString, int>> mp3Qualities;
+    for (int q = 0; q <= 9; ++q)
+        mp3Qualities.append({q == 0 ? QStringLiteral("0 (best)") : q == 9 ? QStringLiteral("9 (smallest)")
+                                                                          : QString::number(q),
+                             q});
+    QList<std::pair<QString, int>> opusRates;
+    for (int kbps : {32, 48, 64, 96, 128, 160, 192, 256}) opusRates.append({QStringLiteral("%1 kbit/s").arg(kbps), kbps});
+    QList<std::pair<QString, int>> vorbisQualities;
+    for (int q = 0; q <= 10; ++q) vorbisQualities.append({QString::number(q / 10.0, 'f', 1), q * 100});
+    const QFont bold = [this] {
+        QFont f = font();
+        f.setBold(true);
+        return f;
+    }();
+    label(pn_quality, "MP3 bitrate:", {8, 24, 108, 24}, &bold);
+    cb_mp3_bitrate = values("cb_mp3_bitrate", mp3Rates, 24);
+    label(pn_quality, "MP3 quality:", {8, 52, 108, 24}, &bold);
+    cb_mp3_quality = values("cb_mp3_quality", mp3Qualities, 52);
+    label(pn_quality, "Opus bitrate:", {8, 88, 108, 24}, &bold);
+    cb_opus_bitrate = values("cb_opus_bitrate", opusRates, 88);
+    label(pn_quality, "FLAC bits:", {8, 124, 108, 24}, &bold);
+    cb_flac_bits = values("cb_flac_bits", {{"16 bps", 16}, {"24 bps", 24}}, 124);
+    label(pn_quality, "Vorbis quality:", {8, 160, 108, 24}, &bold);
+    cb_ogg_quality = values("cb_ogg_quality", vorbisQualities, 160);
+    const QFont note = smaller(font(), 2);
+    label(pn_quality, "Rate and channels are the WAV page's; Opus", {10, 204, 242, 18}, &note);
+    label(pn_quality, "always stores 48000 Hz.", {10, 222, 242, 18}, &note);
 }
 
 void Tfm_set::buildSourcePage()
@@ -256,6 +299,7 @@ void Tfm_set::buildTree()
     node(nullptr, "Schedule", SchedulePage);
     QTreeWidgetItem* format = node(nullptr, "Output Format", FormatPage);
     node(format, "WAV", WavPage);
+    node(format, "Quality", QualityPage);
     node(nullptr, "About", AboutPage);
     tv->setCurrentItem(nullptr);
     // A selected node opens. A click or Return shows its page; the arrow keys

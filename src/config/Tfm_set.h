@@ -36,7 +36,7 @@ public:
     void setScheduleWindow(QWidget* window) { sche_ = window; }
 
     // Page positions in the tree, "WAV" being the child of "Output Format".
-    enum Page { SourcePage, FilePage, SchedulePage, FormatPage, WavPage, AboutPage };
+    enum Page { SourcePage, FilePage, SchedulePage, FormatPage, WavPage, AboutPage, QualityPage };
 
     QTreeWidget* tv;
 
@@ -54,6 +54,15 @@ public:
     QRadioButton* rb_cdquality;
     QRadioButton* rb_bestsuited;
     QRadioButton* rb_custom;
+
+    // The compressed formats' quality: MP3 constant bitrate ("Variable" for
+    // VBR) and VBR quality, Opus bitrate, FLAC bits, Vorbis quality.
+    QGroupBox* pn_quality;
+    QComboBox* cb_mp3_bitrate;
+    QComboBox* cb_mp3_quality;
+    QComboBox* cb_opus_bitrate;
+    QComboBox* cb_flac_bits;
+    QComboBox* cb_ogg_quality;
 
     QGroupBox* pn_format;
     QLineEdit* ed_dir;
@@ -113,6 +122,7 @@ private:
     void buildFilePage();
     void buildWavPage();
     void buildFormatPage();
+    void buildQualityPage();
     void buildSourcePage();
     void buildAboutPage();
     void buildTree();

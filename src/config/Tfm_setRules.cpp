@@ -44,6 +44,16 @@ void setPosition(QComboBox* box, int stored, int defaultPosition)
     box->setCurrentIndex(stored >= 0 && stored < box->count() ? stored : defaultPosition);
 }
 
+// For lists that hold their values as item data: a value not listed shows,
+// and so saves, the default.
+void setValue(QComboBox* box, int stored, int defaultValue)
+{
+    const int at = box->findData(stored);
+    box->setCurrentIndex(at >= 0 ? at : box->findData(defaultValue));
+}
+
+int valueOf(const QComboBox* box) { return box->currentIndex() < 0 ? -1 : box->currentData().toInt(); }
+
 void onChecked(QRadioButton* button, Tfm_set* window, void (Tfm_set::*rule)())
 {
     QObject::connect(button, &QRadioButton::toggled, window,
@@ -115,7 +125,7 @@ void Tfm_set::loadFromSettings()
     file_limit_new->setChecked(l.startNext);
 
     const RecordingSettings::Output& o = v.output;
-    setPosition(cb_format, o.format, SettingsKeys::Output::FormatDefault);
+    setValue(cb_format, o.format, SettingsKeys::Output::FormatDefault);
     out_name->setText(o.mainName);
     // Both true leaves the custom option checked, both false neither.
     setRadio(rb_time, o.dateTimeNaming);
@@ -135,6 +145,13 @@ void Tfm_set::loadFromSettings()
     setPosition(cb_wav_channel, w.channel, SettingsKeys::Wav::ChannelDefault);
     setPosition(cb_wav_frequency, w.frequency, SettingsKeys::Wav::FrequencyDefault);
     rb_modeClick();
+    const RecordingSettings::Compressed& c = v.compressed;
+    namespace K = SettingsKeys;
+    setValue(cb_mp3_bitrate, c.mp3Bitrate, K::Mp3::BitrateDefault);
+    setValue(cb_mp3_quality, c.mp3Quality, K::Mp3::QualityDefault);
+    setValue(cb_opus_bitrate, c.opusBitrate, K::Opus::BitrateDefault);
+    setValue(cb_flac_bits, c.flacBits, K::Flac::BitsDefault);
+    setValue(cb_ogg_quality, c.vorbisQuality, K::Ogg::QualityDefault);
     // The hand-edited sections come with the rest.
     value_->ogg = v.ogg;
     value_->raw = v.raw;
@@ -159,7 +176,8 @@ void Tfm_set::connectEdits()
     for (QRadioButton* b : {file_rb_time, rb_time, rb_cust, rb_cdquality, rb_bestsuited, rb_custom})
         store(b, &QRadioButton::toggled);
     for (QLineEdit* e : {file_time, out_name, ed_dir}) store(e, &QLineEdit::textChanged);
-    for (QComboBox* c : {cb_format, cb_wav_frequency, cb_wav_channel, cb_wav_bit})
+    for (QComboBox* c : {cb_format, cb_wav_frequency, cb_wav_channel, cb_wav_bit, cb_mp3_bitrate, cb_mp3_quality,
+                         cb_opus_bitrate, cb_flac_bits, cb_ogg_quality})
         store(c, &QComboBox::currentIndexChanged);
 }
 
@@ -170,9 +188,10 @@ void Tfm_set::storeControls()
     v.limit = {length_en->isChecked(),     file_rb_time->isChecked(), file_rb_time->isEnabled(),
                file_time->text(),          file_time->isEnabled(),    file_limit_stop->isChecked(),
                file_limit_new->isChecked()};
-    // An empty list position is stored as -1.
-    v.output = {cb_format->currentIndex(), out_name->text(), rb_time->isChecked(), rb_cust->isChecked(),
-                ed_dir->text()};
+    // A list without a selection is stored as -1.
+    v.output = {valueOf(cb_format), out_name->text(), rb_time->isChecked(), rb_cust->isChecked(), ed_dir->text()};
+    v.compressed = {valueOf(cb_mp3_quality), valueOf(cb_mp3_bitrate), valueOf(cb_opus_bitrate), valueOf(cb_flac_bits),
+                    valueOf(cb_ogg_quality)};
     v.wav.mode = rb_cdquality->isChecked()    ? 0
                  : rb_bestsuited->isChecked() ? 1
                  : rb_custom->isChecked()     ? 2
@@ -195,6 +214,11 @@ void Tfm_set::set_bt_defaultClick()
     cb_wav_channel->setCurrentIndex(K::Wav::ChannelDefault);
     cb_wav_frequency->setCurrentIndex(K::Wav::FrequencyDefault);
     for (QComboBox* box : {cb_wav_frequency, cb_wav_channel, cb_wav_bit}) box->setEnabled(false);
+    setValue(cb_mp3_bitrate, K::Mp3::BitrateDefault, K::Mp3::BitrateDefault);
+    setValue(cb_mp3_quality, K::Mp3::QualityDefault, K::Mp3::QualityDefault);
+    setValue(cb_opus_bitrate, K::Opus::BitrateDefault, K::Opus::BitrateDefault);
+    setValue(cb_flac_bits, K::Flac::BitsDefault, K::Flac::BitsDefault);
+    setValue(cb_ogg_quality, K::Ogg::QualityDefault, K::Ogg::QualityDefault);
 }
 
 void Tfm_set::length_enClick()
@@ -228,7 +252,7 @@ void Tfm_set::refreshExamples()
 {
     // A fixed date, so the example does not tick; the extension is the one written.
     const QString name = out_name->text();
-    const QString extension = RecordingSettings::extensionOf(cb_format->currentIndex());
+    const QString extension = RecordingSettings::extensionOf(valueOf(cb_format));
     out_labe_dat->setText("Example: " + name + "-19-05-2006--00;08;04" + extension);
     out_labe_cus->setText("Example: " + name + extension);
 }
@@ -272,9 +296,7 @@ void Tfm_set::tvKey()
     if (!node) return;
     const int page = node->data(0, Qt::UserRole).toInt();
     const bool opensWindow = page == SourcePage || page == SchedulePage;
-    const bool shown = (page == FilePage && pn_file->isVisible()) || (page == WavPage && pn_wav->isVisible())
-                       || (page == FormatPage && pn_format->isVisible()) || (page == AboutPage && pn_about->isVisible());
-    if (!opensWindow && !shown) ShowPage(page);
+    if (!opensWindow) ShowPage(page);
 }
 
 void Tfm_set::tvClick()
@@ -290,12 +312,13 @@ void Tfm_set::ShowPage(int position)
     case FilePage: shown = pn_file; break;
     case FormatPage: shown = pn_format; break;
     case WavPage: shown = pn_wav; break;
+    case QualityPage: shown = pn_quality; break;
     // Once the schedule window closes, the About page is in view.
     case SchedulePage:
     case AboutPage: shown = pn_about; break;
     default: return;
     }
-    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_source, pn_about}) g->setVisible(g == shown);
+    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_quality, pn_source, pn_about}) g->setVisible(g == shown);
     if (dev_ && position != SourcePage) dev_->hide();
     if (sche_ && position != SchedulePage) sche_->hide();
     if (dev_ && position == SourcePage) {

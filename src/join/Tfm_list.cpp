@@ -21,9 +21,14 @@
 
 namespace {
 
+// Everything the reader opens under the first entry; the program's four
+// formats of old after it, then any file at all.
 const QString kOpenFilter =
-    "All Supported Files|*.mp3;*.wav;*.wma;*.ogg|MP3 Files(*.mp3)|*.mp3|WAV Files(*.wav)|*.wav"
-    "|WMA Files(*.wma)|*.wma|OGG Files(*.ogg)|*.ogg";
+    "All Supported Files|*.mp3;*.wav;*.wma;*.ogg;*.oga;*.opus;*.flac;*.m4a;*.aac;*.mp4;*.aif;*.aiff;*.aifc;"
+    "*.w64;*.rf64;*.caf;*.au;*.snd;*.wv;*.ape;*.mpc;*.ac3;*.amr;*.mp2;*.spx;*.webm;*.mka"
+    "|MP3 Files(*.mp3)|*.mp3|WAV Files(*.wav)|*.wav|WMA Files(*.wma)|*.wma|OGG Files(*.ogg)|*.ogg"
+    "|FLAC Files(*.flac)|*.flac|Opus Files(*.opus)|*.opus|AAC Files(*.m4a;*.aac)|*.m4a;*.aac"
+    "|AIFF Files(*.aif;*.aiff)|*.aif;*.aiff|All Files(*)|*";
 
 // The full path rides on the name cell; it is never shown.
 constexpr int kPathRole = Qt::UserRole;
@@ -53,6 +58,8 @@ Tfm_list::Tfm_list(const ActivityState& activity, WindowDrag& drag, TSkin& skin,
     lv->setSelectionBehavior(QAbstractItemView::SelectRows);
     lv->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lv->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the window's buttons instead of walking its cells.
+    lv->setTabKeyNavigation(false);
     lv->setShowGrid(true);
     lv->setFrameShape(QFrame::NoFrame);
     lv->setWordWrap(false);

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -66,7 +67,32 @@ QString setWav(const RecordingSettings::Wav& wav, TAudioFile2& writer)
     return QStringLiteral("File Info: stereo 16B 44100HZ");
 }
 
-OutputSetup setOgg(const RecordingSettings::Ogg& ogg, TAudioFile2& writer)
+// MP3, FLAC and Opus take the rate and channels of the WAV settings.
+QString setCompressed(int format, const RecordingSettings& s, TAudioFile2& writer)
+{
+    const WavFormat f = configuredWavFormat(s.wav);
+    const RecordingSettings::Compressed& c = s.compressed;
+    const QString mode = channelName(f.channels);
+    switch (format) {
+    case K::Output::FormatMp3: {
+        const int channels = std::min(f.channels, 2);
+        writer.SetMp3Format(f.sampleRate, channels, c.mp3Quality, c.mp3Bitrate);
+        // Every rate of the table but 6000 Hz is one MP3 has; that one is resampled up.
+        const int stored = std::max(f.sampleRate, 8000);
+        return c.mp3Bitrate > 0 ? QStringLiteral("File Info: MP3 %1 %2K %3HZ").arg(mode).arg(c.mp3Bitrate).arg(stored)
+                                : QStringLiteral("File Info: MP3 %1 V%2 %3HZ").arg(mode).arg(c.mp3Quality).arg(stored);
+    }
+    case K::Output::FormatFlac:
+        writer.SetFlacFormat(f.sampleRate, f.channels, c.flacBits == 24 ? 24 : 16);
+        return QStringLiteral("File Info: FLAC %1 %2B %3HZ").arg(mode).arg(c.flacBits == 24 ? 24 : 16).arg(f.sampleRate);
+    default:
+        writer.SetOpusFormat(f.sampleRate, f.channels, c.opusBitrate);
+        // Opus always codes at 48 kHz.
+        return QStringLiteral("File Info: Opus %1 %2K 48000HZ").arg(mode).arg(c.opusBitrate);
+    }
+}
+
+OutputSetup setOgg(const RecordingSettings::Ogg& ogg, int quality, TAudioFile2& writer)
 {
     using namespace K::Ogg;
     const int rate = tableValue(T::SampleRates, ogg.frequency, FrequencyDefault);
@@ -76,7 +102,6 @@ OutputSetup setOgg(const RecordingSettings::Ogg& ogg, TAudioFile2& writer)
     const int high = tableValue(T::Bitrates, ogg.maxBitrate, MaxBitrateDefault);
     OutputSetup out;
     if (ogg.byQuality) {
-        const int quality = ogg.quality;
         writer.SetOggFormat(rate, channels, nominal, low, high, quality);
         out.infoText = QStringLiteral("File Info: %1 %2Q %3HZ").arg(channelName(channels)).arg(quality).arg(rate);
     } else if (!writer.CheckOggFormat(rate, channels, nominal, low, high)) {
@@ -123,7 +148,9 @@ OutputSetup setUpOutput(const RecordingSettings& s, TAudioFile2& writer, const Q
     const QString mainName = s.output.mainName;
     const bool custom = s.output.customNaming;
     int format = s.output.format;
-    if (format != FormatOgg && format != FormatRaw) format = FormatWav;
+    const bool known = format == FormatMp3 || format == FormatOgg || format == FormatRaw || format == FormatFlac
+                       || format == FormatOpus;
+    if (!known) format = FormatWav;
 
     QString stem = folder + mainName;
     if (!custom) stem += '-' + now.toString(QStringLiteral("dd-MM-yyyy--HH;mm;ss"));
@@ -131,7 +158,9 @@ OutputSetup setUpOutput(const RecordingSettings& s, TAudioFile2& writer, const Q
 
     OutputSetup out;
     if (format == FormatOgg) {
-        out = setOgg(s.ogg, writer);
+        out = setOgg(s.ogg, s.compressed.vorbisQuality, writer);
+    } else if (format == FormatMp3 || format == FormatFlac || format == FormatOpus) {
+        out.infoText = setCompressed(format, s, writer);
     } else if (format == FormatRaw) {
         out.infoText = setRaw(s.raw, writer);
         out.taggable = false;

@@ -42,6 +42,10 @@ struct SettingsWindow : ::testing::Test {
                        {"limit_s", "0"}, {"limit_n", "1"}});
         write("output", {{"format", "1"}, {"out_name", "Show"}, {"rb_time", "0"}, {"rb_cust", "1"}, {"dir", "/srv/rec"}});
         write("wav", {{"mode", "2"}, {"bit", "3"}, {"channel", "0"}, {"frequency", "2"}});
+        write("mp3", {{"quality", "0"}, {"bitrate", "320"}});
+        write("opus", {{"bitrate", "64"}});
+        write("flac", {{"bits", "24"}});
+        write("ogg", {{"quality", "700"}});
     }
     void reopen() { set.hide(), set.show(); }
     bool wavBoxesEnabled(bool expected)
@@ -80,7 +84,8 @@ TEST_F(SettingsWindow, WithNoFileOnlyOkSavesAndItWritesEveryKeyInItsOrder)
     const QStringList expected{"[file]", "enlength=0", "rbtime=0", "rbtimee=0", "timet=120", "time=0",
                                "limit_s=0", "limit_n=0", "[output]", "format=0", "out_name=Take",
                                "rb_time=1", "rb_cust=0", "dir=" + SettingsKeys::Output::directoryDefault(),
-                               "[wav]", "mode=2", "bit=1", "channel=1", "frequency=9"};
+                               "[wav]", "mode=2", "bit=1", "channel=1", "frequency=9", "[mp3]", "quality=2",
+                               "bitrate=0", "[opus]", "bitrate=96", "[flac]", "bits=16", "[ogg]", "quality=300"};
     const QStringList lines = QString::fromUtf8(fileBytes()).remove('\r').split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(lines.join(' ').toStdString(), expected.join(' ').toStdString());
 }
@@ -98,6 +103,10 @@ TEST_F(SettingsWindow, AStoredFileLoadsAndSavesBackUnchanged)
     EXPECT_EQ(set.cb_wav_bit->currentText(), "5 bps");
     EXPECT_EQ(set.cb_wav_channel->currentText(), "Mono");
     EXPECT_EQ(set.cb_wav_frequency->currentText(), "11025 Hz");
+    EXPECT_EQ(set.cb_format->currentText(), "MP3 File (*.mp3)");
+    EXPECT_EQ(set.cb_mp3_bitrate->currentText(), "320 kbit/s");
+    EXPECT_EQ(set.cb_flac_bits->currentText(), "24 bps");
+    EXPECT_EQ(set.cb_ogg_quality->currentText(), "0.7");
     set.set_bt_okClick();
     EXPECT_EQ(fileBytes(), before);
 }
@@ -188,7 +197,8 @@ TEST_F(SettingsWindow, LoadedEnabledStatesOverrideTheLimitationRule)
 TEST_F(SettingsWindow, StoredValuesOutsideTheirChoices)
 {
     write("wav", {{"mode", "7"}, {"bit", "7"}, {"channel", "-1"}, {"frequency", "10"}});
-    write("output", {{"format", "3"}});
+    write("output", {{"format", "4"}});  // headerless PCM, which the list does not offer
+    write("opus", {{"bitrate", "95"}});
     set.show();
     EXPECT_FALSE(set.rb_cdquality->isChecked());
     EXPECT_FALSE(set.rb_bestsuited->isChecked());
@@ -198,6 +208,7 @@ TEST_F(SettingsWindow, StoredValuesOutsideTheirChoices)
     set.set_bt_okClick();
     EXPECT_EQ(text("wav", "mode"), "7");
     EXPECT_EQ(text("output", "format"), "0");
+    EXPECT_EQ(text("opus", "bitrate"), "96");
     EXPECT_EQ(text("wav", "bit"), "1");
     EXPECT_EQ(text("wav", "channel"), "1");
     EXPECT_EQ(text("wav", "frequency"), "8");

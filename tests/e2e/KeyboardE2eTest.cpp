@@ -40,10 +40,9 @@ TEST_F(E2e, TheKeyboardAloneRecordsStopsPlaysAndOpensTheSettings)
     EXPECT_TRUE(session->waitForNoWindow("Settings"));
 }
 
-// Waits for the settings window to change its page when the tree's current
-// node changes and to make OK its default button: it shows a page only on a
-// mouse click today, and Return presses nothing. Drop DISABLED_ once it does.
-TEST_F(E2e, DISABLED_TheSettingsWindowChangesPagesAndTakesReturnForOkFromTheKeyboard)
+// The settings window changes its page as the keyboard moves through the
+// tree, and Return presses OK.
+TEST_F(E2e, TheSettingsWindowChangesPagesAndTakesReturnForOkFromTheKeyboard)
 {
     session->writeSettings(outputTo(session->scratch("out")) + "[file]\nenlength=0\n");
     ASSERT_TRUE(session->start());

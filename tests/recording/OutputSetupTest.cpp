@@ -111,11 +111,36 @@ TEST_F(Output, WavModesOutOfTableValuesAndUnknownFormatsFallBack)
     }
 
     writeWavMode(settings, 0, 0, 0, 0);
-    for (int format : {1, 2, 5, -1}) {
+    for (int format : {2, 7, -1}) {
         settings.writeInteger("output", "format", format);
         EXPECT_EQ(run().fileName, dir() + "/@E.wav") << format;
         EXPECT_EQ(writer.calls.last(), "SetWavFormat 44100 2 16") << format;
     }
+
+    // MP3, FLAC and Opus take the WAV page's rate and channels and their own quality.
+    writeWavMode(settings, 2, 5, 0, 5);  // 22050 Hz mono
+    const struct {
+        int format;
+        const char* extension;
+        const char* call;
+        const char* info;
+    } compressed[] = {
+        {1, ".mp3", "SetMp3Format 22050 1 2 0", "File Info: MP3 Mono V2 22050HZ"},
+        {5, ".flac", "SetFlacFormat 22050 1 16", "File Info: FLAC Mono 16B 22050HZ"},
+        {6, ".opus", "SetOpusFormat 22050 1 96", "File Info: Opus Mono 96K 48000HZ"},
+    };
+    for (const auto& c : compressed) {
+        settings.writeInteger("output", "format", c.format);
+        const OutputSetup o = run();
+        EXPECT_EQ(o.fileName, dir() + "/@E" + c.extension);
+        EXPECT_EQ(writer.calls.last(), c.call);
+        EXPECT_EQ(o.infoText, c.info);
+        EXPECT_TRUE(o.taggable);
+    }
+    settings.writeInteger("mp3", "bitrate", 192);
+    settings.writeInteger("output", "format", 1);
+    EXPECT_EQ(run().infoText, "File Info: MP3 Mono 192K 22050HZ");
+    EXPECT_EQ(writer.calls.last(), "SetMp3Format 22050 1 2 192");
 
     settings.writeInteger("output", "format", 4);
     settings.writeInteger("raw", "f", 99);
