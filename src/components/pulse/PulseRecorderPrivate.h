@@ -1,8 +1,9 @@
 #pragma once
-// The inside of PulseRecorder, shared by its two halves: PulseRecorder.cpp
-// (the component's calls, the blocks and the timer) and PulseRecorderStream.cpp
+// The inside of PulseRecorder, shared by its three parts: PulseRecorder.cpp
+// (the component's calls, the blocks and the timer), PulseRecorderStream.cpp
 // (the stream: what the PulseAudio thread reads, and where a stop or a resume
-// falls in it).
+// falls in it) and PulseRecorderInput.cpp (the source recorded, the lines, and
+// waiting for an input that went away).
 
 #include "components/pulse/CaptureClock.h"
 #include "components/pulse/PulseConnection.h"
