@@ -16,8 +16,12 @@ void operationStateChanged(pa_operation*, void* loop)
     pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
 }
 
-void changed(pa_context*, pa_subscription_event_type_t, uint32_t, void* handler)
+void changed(pa_context*, pa_subscription_event_type_t event, uint32_t, void* handler)
 {
+    const unsigned facility = event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    const unsigned type = event & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+    // A source's volume or state changing is no change of the list.
+    if (facility == PA_SUBSCRIPTION_EVENT_SOURCE && type == PA_SUBSCRIPTION_EVENT_CHANGE) return;
     (*static_cast<std::function<void()>*>(handler))();
 }
 

@@ -54,8 +54,8 @@ public:
     // With the lock held: detaches the callbacks, disconnects and frees it.
     static void release(pa_stream* stream);
 
-    // Called on the PulseAudio thread, lock held, when a source comes, goes or
-    // changes, or the server's defaults change; on every connection made.
+    // Called on the PulseAudio thread, lock held, when a source comes or goes
+    // or the server's defaults change; on every connection made.
     void onChange(std::function<void()> handler) { onChange_ = std::move(handler); }
     // With the lock held: whether a connection is up now.
     bool connected() const;
