@@ -93,6 +93,11 @@ inline constexpr char Bits[] = "bits";  // integer: 16 or 24
 inline constexpr int BitsDefault = 16;
 }  // namespace Flac
 
+namespace Join {
+inline constexpr char Section[] = "join";
+inline constexpr char Format[] = "format";  // code as "output"/"format": the last join's, 0 WAV
+}  // namespace Join
+
 namespace Raw {
 inline constexpr char Section[] = "raw";
 inline constexpr char C[] = "c";            // channels minus one

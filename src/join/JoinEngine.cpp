@@ -3,6 +3,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TSkin.h"
 #include "config/RecordingSettings.h"
+#include "config/SettingsFile.h"
 #include "config/SettingsKeys.h"
 #include "join/JoinRun.h"
 #include "join/Tfm_list.h"
@@ -18,15 +19,58 @@
 
 namespace {
 
-const QString kSaveFilter = QStringLiteral("WAV Files(*.wav)|*.wav");
 constexpr int kTimeColumn = 1;
 constexpr char kProgressElement[] = "join_progress";
 
-// The chosen name in its folder, its extension replaced by ".wav".
-QString outputNameFor(const QString& chosen)
+using Format = TAudioFile2::OutputFormat;
+
+// The formats a join writes, as "output"/"format" codes, in the save dialog's order.
+const std::pair<Format, int> kFormats[] = {{Format::Wav, SettingsKeys::Output::FormatWav},
+                                           {Format::Flac, SettingsKeys::Output::FormatFlac},
+                                           {Format::Opus, SettingsKeys::Output::FormatOpus},
+                                           {Format::Mp3, SettingsKeys::Output::FormatMp3}};
+
+Format formatOfCode(int code)
+{
+    for (const auto& [format, c] : kFormats)
+        if (c == code) return format;
+    return Format::Wav;
+}
+
+int codeOf(Format format)
+{
+    for (const auto& [f, code] : kFormats)
+        if (f == format) return code;
+    return SettingsKeys::Output::FormatWav;
+}
+
+// The last join's format first, so the dialog offers it.
+QString saveFilter(Format last)
+{
+    QStringList types;
+    for (const auto& [format, code] : kFormats) {
+        const QString ext = TAudioFile2::ExtensionOf(format);
+        const QString type = QStringLiteral("%1 Files(*%2)|*%2").arg(JoinRun::formatName(format), ext);
+        if (format == last) types.prepend(type);
+        else types.append(type);
+    }
+    return types.join(QLatin1Char('|'));
+}
+
+// The format a chosen name asks for by its extension, or the last join's.
+Format formatFor(const QString& chosen, Format last)
+{
+    const auto named = TAudioFile2::FormatOfName(chosen);
+    for (const auto& [format, code] : kFormats)
+        if (named && *named == format) return format;
+    return last;
+}
+
+// The chosen name in its folder, with the format's extension.
+QString outputNameFor(const QString& chosen, Format format)
 {
     const QFileInfo info(chosen);
-    return QDir(info.path()).filePath(info.completeBaseName() + QStringLiteral(".wav"));
+    return QDir(info.path()).filePath(info.completeBaseName() + TAudioFile2::ExtensionOf(format));
 }
 
 void pumpEvents() { QCoreApplication::processEvents(); }
@@ -76,9 +120,12 @@ void JoinEngine::JoinFiles()
     QString dir = settings.output.folder;
     if (dir.isEmpty()) dir = Output::directoryDefault();
     QDir().mkdir(dir);  // the dialog copes with a folder that could not be made
-    const QString chosen = p_.dialogs->saveFile(p_.list, dir, kSaveFilter);
+    namespace J = SettingsKeys::Join;
+    const Format last = formatOfCode(p_.settings()->readInteger(J::Section, J::Format, SettingsKeys::Output::FormatWav));
+    const QString chosen = p_.dialogs->saveFile(p_.list, dir, saveFilter(last));
     if (chosen.isEmpty()) return;
-    const QString output = outputNameFor(chosen);
+    const Format format = formatFor(chosen, last);
+    const QString output = outputNameFor(chosen, format);
     QStringList inputs;
     for (int i = 0; i < p_.list->count(); ++i) inputs << p_.list->entryPath(i);
     if (refused(output, inputs) || replaceRefused(chosen, output)) return;
@@ -86,7 +133,13 @@ void JoinEngine::JoinFiles()
     // meanwhile and taken the writer.
     if (busy()) return;
 
-    const WavFormat format = configuredWavFormat(settings.wav);
+    if (format != last) p_.settings()->writeInteger(J::Section, J::Format, codeOf(format));
+    // The WAV page's rate and channels, the Quality page's quality.
+    const WavFormat wav = configuredWavFormat(settings.wav);
+    const RecordingSettings::Compressed& c = settings.compressed;
+    JoinRun::Output to{output, wav.sampleRate, wav.channels, wav.bitsPerSample, format, c.opusBitrate,
+                       c.mp3Quality, c.mp3Bitrate};
+    if (format == Format::Flac) to.bitsPerSample = c.flacBits == 24 ? 24 : 16;
     JoinRun::Listener listener;
     listener.entryStarted = [this](int entry) { entryStarted(entry); };
     listener.entryFinished = [this](int) { entryFinished(); };
@@ -105,12 +158,17 @@ void JoinEngine::JoinFiles()
     showProgress(0);
     pumpEvents();
     try {
-        run.run(inputs, {output, format.sampleRate, format.channels, format.bitsPerSample});
+        run.run(inputs, to);
     } catch (...) {
         endRun();
         throw;
     }
     endRun();
+    // Inputs that stopped decoding early are joined as far as they go; told once, together.
+    QStringList cut;
+    for (const JoinRun::Shortfall& s : run.shortfalls()) cut << s.message();
+    if (!cut.isEmpty())
+        information(QStringLiteral("Joined, but not every file could be decoded to its end:\n") + cut.join('\n'));
     // Closing the program stops the run; it ends without opening anything.
     if (!(p_.quitting && p_.quitting())) p_.shell->openFolder(QFileInfo(output).absolutePath() + QLatin1Char('/'));
 }

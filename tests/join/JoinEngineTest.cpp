@@ -31,11 +31,12 @@ namespace {
 class SaveDialogs : public FakeDialogs {
 public:
     int saves = 0;
-    QString saveDirectory;
-    QString saveFile(QWidget*, const QString& dir, const QString&) override
+    QString saveDirectory, lastFilter;
+    QString saveFile(QWidget*, const QString& dir, const QString& filter) override
     {
         ++saves;
         saveDirectory = dir;
+        lastFilter = filter;
         return fileToSave;
     }
 };
@@ -254,17 +255,38 @@ TEST_F(JoinRun, AStopDuringTheSecondFileKeepsWhatWasJoined)
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(JoinRun, ChosenNamesAreWrittenAsWav)
+// The chosen name's extension picks WAV, FLAC, Opus or MP3; a name without
+// one of them gets the last join's format, which the dialog offers first.
+TEST_F(JoinRun, ChosenNamesPickTheFormatAndOthersGetTheLastOnes)
 {
     add({tone("a.wav", 440, 1)});
-    join(out("song.mp3"));
     join(out("plain"));
-    join(out("two.dots.WAV"));
-    EXPECT_EQ(probeWav(out("song.wav")).frames, 44100);
-    EXPECT_FALSE(QFile::exists(out("song.mp3")));
     EXPECT_EQ(probeWav(out("plain.wav")).frames, 44100);
-    EXPECT_EQ(probeWav(out("two.dots.wav")).frames, 44100);
-    EXPECT_EQ(QDir(outDir()).entryList(QDir::Files).size(), 3);
+    EXPECT_TRUE(dialogs.lastFilter.startsWith("WAV Files(*.wav)")) << dialogs.lastFilter.toStdString();
+    join(out("song.mp3"));
+    join(out("other.xyz"));
+    EXPECT_TRUE(dialogs.lastFilter.startsWith("MP3 Files(*.mp3)")) << dialogs.lastFilter.toStdString();
+    join(out("two.dots.FLAC"));
+    join(out("voice.opus"));
+    for (const auto& [name, codec] : {std::pair{"song.mp3", "mp3"}, std::pair{"other.mp3", "mp3"},
+                                      std::pair{"two.dots.flac", "flac"}, std::pair{"voice.opus", "opus"}})
+        EXPECT_EQ(testsupport::probeAudioStream(out(name)).value("codec_name").toString(), codec) << name;
+    EXPECT_EQ(settings.readInteger("join", "format", -1), 6) << "remembered: Opus";
+    EXPECT_EQ(QDir(outDir()).entryList(QDir::Files).size(), 5);
+}
+
+// A file that stops decoding early is joined as far as it goes, and the user
+// is told once, after the run.
+TEST_F(JoinRun, ACutInputIsJoinedAsFarAsItDecodesAndToldAfterTheRun)
+{
+    const QString cut = jointest::encodedTone(tmp.path(), "cut.mp3", 500, 4);
+    QFile f(cut);
+    ASSERT_TRUE(f.resize(f.size() / 2));
+    add({tone("a.wav", 440, 1), cut});
+    join(out("both.wav"));
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].contains("cut.mp3: only")) << dialogs.shown[0].toStdString();
+    EXPECT_LT(probeWav(out("both.wav")).frames, 44100 * 4) << "no silence made up for the missing part";
 }
 
 TEST_F(JoinRun, AnExistingFileUnderTheWrittenNameIsReplacedOnlyWhenConfirmed)
@@ -275,20 +297,20 @@ TEST_F(JoinRun, AnExistingFileUnderTheWrittenNameIsReplacedOnlyWhenConfirmed)
     const QByteArray before = digest(out("take.wav"));
 
     dialogs.replace = false;
-    join(out("take.mp3"));
+    join(out("take.xyz"));
     EXPECT_EQ(dialogs.replaceAsked, QStringList{out("take.wav")});
     EXPECT_EQ(digest(out("take.wav")), before);
     EXPECT_TRUE(shell.opened.isEmpty());
 
     dialogs.replace = true;
-    join(out("take.mp3"));
+    join(out("take.xyz"));
     EXPECT_EQ(probeWav(out("take.wav")).frames, 44100);
 
     // The dialog itself asked about the name typed; a new name needs no question.
     join(out("take.wav"));
-    join(out("new.mp3"));
+    join(out("new.xyz"));
     EXPECT_EQ(dialogs.replaceAsked.size(), 2);
-    EXPECT_FALSE(QFile::exists(out("take.mp3")));
+    EXPECT_FALSE(QFile::exists(out("take.xyz")));
 }
 
 TEST_F(JoinRun, RefusalsLeaveEverythingAsItWas)
@@ -317,7 +339,7 @@ TEST_F(JoinRun, RefusalsLeaveEverythingAsItWas)
 
     // The input itself, also when chosen under another extension or through a link.
     QFile::link(tmp.path(), tmp.filePath("link"));
-    for (const QString& chosen : {input, tmp.filePath("in.mp3"), tmp.filePath("link/in.wav")}) {
+    for (const QString& chosen : {input, tmp.filePath("in.xyz"), tmp.filePath("link/in.wav")}) {
         dialogs.shown.clear();
         join(chosen);
         ASSERT_EQ(dialogs.shown.size(), 1) << chosen.toStdString();
