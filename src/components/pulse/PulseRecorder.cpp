@@ -138,6 +138,7 @@ void PulseRecorder::StartRecord()
 {
     d->errorCode = 0;
     if (d->running) return;
+    QString lost;
     try {
         bool resumed = false;
         if (d->stream) {
@@ -156,10 +157,15 @@ void PulseRecorder::StartRecord()
             closeStream();
             openStream();
         }
-    } catch (const TamselError&) {
-        d->errorCode = d->connection.errorCode();
+    } catch (const TamselError& e) {
         closeStream();
-        throw;
+        // A resume whose input went away during the pause waits for it, as a
+        // recording that lost it does; only a new recording fails at once.
+        if (d->blockNumber == 0 && d->pending.size() == d->pendingStart) {
+            d->errorCode = d->connection.errorCode();
+            throw;
+        }
+        lost = e.message();
     }
     d->running = true;
     d->sessionFrames = d->carriedFrames;
@@ -170,6 +176,7 @@ void PulseRecorder::StartRecord()
     d->timer.start();
     // Blocks completed by frames kept from before a pause go out at once.
     QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &PulseRecorder::deliver), Qt::QueuedConnection);
+    if (!lost.isEmpty()) startWaiting(lost, Private::now());
 }
 
 void PulseRecorder::StopRecord()

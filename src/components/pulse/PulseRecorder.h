@@ -81,6 +81,7 @@ private:
     void corkPaused();
     void streamFailed(quint64 generation, const QString& message);
     void serverChanged();
+    void startWaiting(const QString& why, qint64 since);
     void retry();
     void switchSource();
     QByteArray wantedSource();

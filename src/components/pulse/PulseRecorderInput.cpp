@@ -38,14 +38,24 @@ void PulseRecorder::streamFailed(quint64 generation, const QString& message)
     if (generation != d->generation) return;
     closeStream();
     if (!d->running || d->waiting) return;
-    d->waiting = true;
+    qint64 since;
     {
         // The audio missing starts where the last that came ends, however
         // late the failure is heard of here.
         PulseConnection::Lock lock(d->connection);
-        d->missingSince = d->lastAudioAt != 0 ? d->lastAudioAt : Private::now();
+        since = d->lastAudioAt != 0 ? d->lastAudioAt : Private::now();
     }
-    emit OnInputWaiting(message);
+    startWaiting(message, since);
+}
+
+void PulseRecorder::startWaiting(const QString& why, qint64 since)
+{
+    d->waiting = true;
+    {
+        PulseConnection::Lock lock(d->connection);
+        d->missingSince = since;
+    }
+    emit OnInputWaiting(why);
     retry();
 }
 

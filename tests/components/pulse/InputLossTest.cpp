@@ -57,6 +57,20 @@ TEST(PulseInputLoss, AChosenInputThatGoesIsWaitedForAndNeverReplaced)
     EXPECT_TRUE(errors.isEmpty());
     // Positions match the clock: the gap fills the time without input.
     EXPECT_NEAR(double(recorded + startup) / kRate, double(elapsed) / kRate, 0.3);
+
+    // Gone during a pause: the resume waits for it instead of failing.
+    input.reset();
+    QTest::qWait(300);
+    waiting.clear();
+    gaps.clear();
+    recorder.StartRecord();
+    EXPECT_TRUE(waiting.size() == 1 || waiting.wait(3000));
+    input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+    EXPECT_TRUE(gaps.wait(5000)) << "the resume did not take up the returned input";
+    const qint64 resumedAt = got.frames();
+    EXPECT_TRUE(got.waitForFrames(resumedAt + kRate / 4, 5000));
+    recorder.StopRecord();
+    EXPECT_TRUE(errors.isEmpty());
 }
 
 // "The system default" follows the default on every server alike: a recording
