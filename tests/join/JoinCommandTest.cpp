@@ -227,6 +227,17 @@ TEST_F(JoinCommand, EachFailureIsOneLineNamingTheFileAndWhatTheOutputHolds)
         EXPECT_LE(QFileInfo(out).size(), 1000 * 512);
     }
     {
+        SCOPED_TRACE("the disk fills up inside a frame of a byte copy (3 bytes a frame)");
+        const QString copied = path("copied.wav");
+        testsupport::makeTone(copied, 440, 10, 44100, 1, {"-b", "24"});
+        const Result r = join({"-c", "1", "-b", "24", "-o", out, copied}, "ulimit -f 1000; trap '' XFSZ; ");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.errors.contains(copied) && r.errors.contains("joined so far")) << r.errors.toStdString();
+        const auto facts = probeWav(out);
+        EXPECT_GE(facts.frames, 44100);
+        EXPECT_EQ(testsupport::runPeer("soxi", {"-s", out}).trimmed().toLongLong(), facts.frames);
+    }
+    {
         SCOPED_TRACE("a usage error");
         EXPECT_EQ(join({"-o", out}).status, 2);
         EXPECT_EQ(join({"-r", "fast", "-o", out, a}).status, 2);

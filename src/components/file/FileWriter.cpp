@@ -104,6 +104,7 @@ void FileWriter::open(const QString& fileName)
     openKind_ = kind_;
     openArray_ = array_;
     queued_ = 0;
+    kernelCopy_ = true;
     if (kind_ != Kind::Wav && kind_ != Kind::Raw)
         encoder_ = std::make_unique<EncoderThread>(channels(), [this](const float* s, int64_t n) { encode(s, n); });
     const int rate = inputSet_ ? inRate_ : array_.first;
@@ -172,10 +173,18 @@ bool FileWriter::canCopy(const QString& path) const
 int64_t FileWriter::copy(int64_t maxFrames)
 {
     if (!isOpen()) throw TamselError("No audio file is open for writing");
+    const int frameBytes = SndfileWriter::frameBytes(sf_.format());
+    // The kernel copies the bytes where it can, with no detour through this
+    // process; blocks of a few megabytes keep progress and stops prompt.
+    constexpr int64_t kKernelBytes = 8 << 20;
+    if (kernelCopy_) {
+        const int64_t moved = source_.transfer(sf_, std::clamp<int64_t>(maxFrames, 0, kKernelBytes / frameBytes));
+        if (moved >= 0) return moved;
+        kernelCopy_ = false;
+    }
     // Large reads keep the system calls per second few; the block stays small
     // enough to keep memory flat.
     constexpr int64_t kCopyBytes = 1 << 20;
-    const int frameBytes = SndfileWriter::frameBytes(sf_.format());
     const int64_t frames = std::clamp<int64_t>(maxFrames, 0, kCopyBytes / frameBytes);
     copyBuffer_.resize(static_cast<size_t>(frames * frameBytes));
     const int64_t got = source_.read(copyBuffer_.data(), frames);

@@ -106,6 +106,7 @@ private:
     int inChannels_ = 0;
     std::vector<float> converted_;
     SndfilePcmSource source_;
+    bool kernelCopy_ = true;  // until the kernel refuses to copy between two files
     std::vector<char> copyBuffer_;
     std::vector<Mark> marks_;
     QString fileName_;

@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/FileName.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sndfile.h>
@@ -50,7 +51,27 @@ bool SndfilePcmSource::open(const QString& path, const SndfileWriter::Format& fo
     path_ = path;
     frames_ = info.frames;
     frameBytes_ = SndfileWriter::frameBytes(format);
+    // libsndfile leaves the descriptor at the first frame after the header.
+    dataAt_ = ::lseek(fd_, 0, SEEK_CUR);
+    moved_ = 0;
     return true;
+}
+
+int64_t SndfilePcmSource::transfer(SndfileWriter& writer, int64_t maxFrames)
+{
+    if (!file_ || dataAt_ < 0) return -1;
+    const int64_t frames = std::min(maxFrames, frames_ - moved_);
+    if (frames <= 0) return 0;
+    const int64_t bytes = writer.appendFrom(fd_, dataAt_ + moved_ * frameBytes_, frames * frameBytes_, path_);
+    // Once bytes went the kernel's way, reading would start over: go on.
+    if (bytes < 0 && moved_ > 0)
+        throw TamselError(QString("Cannot copy %1 into %2: the copy stopped").arg(path_, writer.fileName()));
+    if (bytes < 0) return -1;
+    // A file cut inside its data ends where the bytes end, at a whole frame.
+    const int64_t whole = bytes / frameBytes_;
+    moved_ += whole;
+    if (whole < frames) frames_ = moved_;
+    return whole;
 }
 
 void SndfilePcmSource::close()

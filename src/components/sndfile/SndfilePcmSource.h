@@ -29,6 +29,11 @@ public:
     // Reads at most maxFrames whole frames into buffer; the frames read, 0 at
     // the end of the data. Raises TamselError naming the file on a read error.
     int64_t read(char* buffer, int64_t maxFrames);
+    // Appends at most maxFrames whole frames to the writer by a copy inside
+    // the kernel, which never passes the bytes through this process; the
+    // frames appended, 0 at the end, or -1 when the kernel cannot copy
+    // between the two files (read() then goes on from the same place).
+    int64_t transfer(SndfileWriter& writer, int64_t maxFrames);
 
 private:
     sf_private_tag* file_ = nullptr;
@@ -36,4 +41,6 @@ private:
     QString path_;
     int64_t frames_ = 0;
     int frameBytes_ = 0;
+    int64_t dataAt_ = 0;   // byte offset of the first frame
+    int64_t moved_ = 0;    // frames transferred so far
 };

@@ -6,6 +6,10 @@
 
 #include <sndfile.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cmath>
@@ -89,14 +93,24 @@ void SndfileWriter::open(const QString& fileName, const Format& format)
     info.channels = format_.channels;
     info.format = sndfileformat::majorFormat(format_) | sndfileformat::subtype(format_);
     const QByteArray path = filename::encode(fileName);
-    file_ = sf_open(path.constData(), SFM_WRITE, &info);
-    if (!file_)
+    // Opened here, so its descriptor can take bytes copied by the kernel.
+    fd_ = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0)
+        throw TamselError(QString("Cannot create the audio file %1: %2")
+                              .arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
+    file_ = sf_open_fd(fd_, SFM_WRITE, &info, SF_TRUE);
+    if (!file_) {
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(path.constData());
         throw TamselError(QString("Cannot create the audio file %1: %2")
                               .arg(fileName, QString::fromUtf8(sf_strerror(nullptr))));
+    }
     if (!sndfileformat::configure(file_, format_)) {
         const QString why = QString::fromUtf8(sf_strerror(file_));
         sf_close(file_);
         file_ = nullptr;
+        fd_ = -1;
         ::unlink(path.constData());
         throw TamselError(QString("Cannot set up the encoder for %1: %2").arg(fileName, why));
     }
@@ -120,6 +134,51 @@ void SndfileWriter::writeRaw(const char* bytes, int64_t frames)
     const sf_count_t size = frames * frameBytes(format_);
     if (sf_write_raw(file_, bytes, size) != size) fail("Cannot write to the audio file");
     wrote(frames);
+}
+
+int64_t SndfileWriter::appendFrom(int in, int64_t offset, int64_t bytes, const QString& source)
+{
+    if (!file_) throw TamselError(QString("The audio file %1 is not open for writing").arg(fileName_));
+    const int frame = frameBytes(format_);
+    // Never a part of a frame, where the source is cut inside one.
+    struct stat st {};
+    if (::fstat(in, &st) == 0) bytes = std::min<int64_t>(bytes, std::max<int64_t>(0, st.st_size - offset));
+    bytes -= bytes % frame;
+    // Before the first frame libsndfile settles its header (its size may
+    // still change), so that the bytes land after it.
+    if (frames_ == 0) sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
+    loff_t at = offset;
+    int64_t done = 0;
+    int error = 0;
+    while (done < bytes) {
+        const ssize_t n = ::copy_file_range(in, &at, fd_, nullptr, size_t(bytes - done), 0);
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && done == 0 && (errno == EXDEV || errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL))
+            return -1;
+        error = n < 0 ? errno : 0;
+        break;
+    }
+    // A copy that stopped inside a frame (the disk full) is cut back to the
+    // last whole one.
+    if (const int64_t part = done % frame) {
+        const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+        if (end >= part && ::ftruncate(fd_, end - part) == 0) ::lseek(fd_, end - part, SEEK_SET);
+        done -= part;
+    }
+    wrote(done / frame);
+    // libsndfile did not see these bytes: its header takes the length from
+    // the file, and its own write position is moved past them, so that what
+    // it writes next follows them.
+    sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
+    if (sf_seek(file_, frames_, SEEK_SET | SFM_WRITE) != frames_) fail("Cannot write to the audio file");
+    if (error != 0)
+        throw TamselError(QString("Cannot copy %1 into %2: %3")
+                              .arg(source, fileName_, QString::fromLocal8Bit(std::strerror(error))));
+    return done;
 }
 
 // The header follows the data at most half a second behind, so a file cut
@@ -155,6 +214,7 @@ void SndfileWriter::close()
     if (!file_) return;
     SNDFILE* f = file_;
     file_ = nullptr;
+    fd_ = -1;
     // libsndfile leaves the RIFF size of a WAV without sound 8 bytes short,
     // and writes no FLAC or MP3 stream at all for no sound; a header written
     // now states the nothing exactly.

@@ -62,6 +62,11 @@ public:
     // Appends whole frames already in the file's own coding (see
     // byteCopySubtype).
     void writeRaw(const char* bytes, int64_t frames);
+    // The same from the file open at descriptor in, bytes from offset, by a
+    // copy inside the kernel: the bytes appended (whole frames, fewer where
+    // the file ends first), or -1 when the kernel cannot copy between the two
+    // files. Raises TamselError naming source on any other failure.
+    int64_t appendFrom(int in, int64_t offset, int64_t bytes, const QString& source);
     // Completes the file, its header stating exactly what it holds, also
     // when that is nothing; harmless when nothing is open.
     void close();
@@ -78,6 +83,7 @@ private:
     [[noreturn]] void fail(const QString& what) const;
 
     sf_private_tag* file_ = nullptr;
+    int fd_ = -1;  // file_'s, which closes it
     Format format_;
     QString fileName_;
     int64_t frames_ = 0;
