@@ -2,12 +2,16 @@
 // The fixture of the end-to-end cases: a fresh session per case, and the
 // program's own output shown when a case fails.
 
+#include "e2e/OutsideChecks.h"
 #include "e2e/Session.h"
 
 #include <QString>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <memory>
+
+// CD quality WAV: 44100 Hz, two channels, 16 bits.
+inline constexpr int kCdBytesPerSecond = 44100 * 2 * 2;
 
 class E2e : public ::testing::Test {
 protected:
@@ -35,8 +39,20 @@ protected:
         return QStringLiteral("[output]\npath=%1\ndir=%1\n").arg(folder);
     }
 
+    // Starts the program with recordings going to the scratch folder `name`,
+    // presses record over a playing tone and waits for a second of it; the
+    // take's path, or empty when none grew.
+    QString recordTone(const QString& name)
+    {
+        const QString folder = session->scratch(name);
+        session->writeSettings(outputTo(folder));
+        session->startTone();
+        if (!session->start()) return {};
+        session->click("mp3rec", "recorder");
+        const QString take = e2e::waitForRecording(folder);
+        return e2e::waitForBytes(take, kCdBytesPerSecond) ? take : QString();
+    }
+
     std::unique_ptr<e2e::Session> session;
 };
 
-// CD quality WAV: 44100 Hz, two channels, 16 bits.
-inline constexpr int kCdBytesPerSecond = 44100 * 2 * 2;
