@@ -102,9 +102,9 @@ TEST_F(RealPlayback, AnEmptyFileAndASixChannelFileEndOnTheirOwn)
 
 TEST_F(RealPlayback, PauseResumesWhereTheSoundStoppedAndASeekLandsOnTheBar)
 {
-    // Long enough that the 2/980 after a seek to 978 outlast what the
-    // monitor may miss of a new stream.
-    const qint64 total = 60 * kRate;
+    // Long enough that the 2/980 after a seek to 978 (a quarter second)
+    // outlast what the monitor may miss of a new stream on a loaded machine.
+    const qint64 total = 120 * kRate;
     const QString raw = dir.filePath("clock.raw");
     const QString clock = dir.filePath("clock.wav");
     writeClockRaw(raw, total);
