@@ -45,22 +45,26 @@ struct Saver {
 
 }  // namespace
 
+// The "file" section alone: a recording asks for it at every tick.
+template <class Limit, class IO>
+void RecordingSettings::visitLimit(Limit& l, const IO& io)
+{
+    using namespace K::File;
+    io.flag(Section, EnLength, l.enabled, false);
+    io.flag(Section, RbTime, l.byTime, false);
+    io.flag(Section, RbTimeE, l.byTimeEnabled, false);
+    io.text(Section, TimeT, l.seconds, TimeTDefault);
+    io.flag(Section, Time, l.secondsEnabled, false);
+    io.flag(Section, LimitS, l.stop, false);
+    io.flag(Section, LimitN, l.startNext, false);
+}
+
 // Every key once, in the order a save writes them; the sections no window
 // writes come last and are only read.
 template <class Value, class IO>
 void RecordingSettings::visit(Value& v, const IO& io, bool customNamingDefault)
 {
-    {
-        using namespace K::File;
-        auto& l = v.limit;
-        io.flag(Section, EnLength, l.enabled, false);
-        io.flag(Section, RbTime, l.byTime, false);
-        io.flag(Section, RbTimeE, l.byTimeEnabled, false);
-        io.text(Section, TimeT, l.seconds, TimeTDefault);
-        io.flag(Section, Time, l.secondsEnabled, false);
-        io.flag(Section, LimitS, l.stop, false);
-        io.flag(Section, LimitN, l.startNext, false);
-    }
+    visitLimit(v.limit, io);
     {
         using namespace K::Output;
         auto& o = v.output;
@@ -111,6 +115,13 @@ RecordingSettings RecordingSettings::load(const SettingsFile& s, bool customNami
     RecordingSettings v;
     visit(v, Loader{s}, customNamingDefault);
     return v;
+}
+
+RecordingSettings::LengthLimit RecordingSettings::loadLimit(const SettingsFile& s)
+{
+    LengthLimit limit;
+    visitLimit(limit, Loader{s});
+    return limit;
 }
 
 void RecordingSettings::save(SettingsFile& s) const { visit(*this, Saver{s}, output.customNaming); }

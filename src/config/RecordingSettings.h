@@ -77,6 +77,8 @@ struct RecordingSettings {
     // false, a recording start true.
     static RecordingSettings load(const SettingsFile& file,
                                   bool customNamingDefault = SettingsKeys::Output::RbCustWindowDefault);
+    // Only the length limit, as the file holds it now.
+    static LengthLimit loadLimit(const SettingsFile& file);
     // Writes the window's keys in their fixed order; a failing write throws
     // and leaves the keys before it written.
     void save(SettingsFile& file) const;
@@ -93,4 +95,6 @@ private:
     // The one list of keys that loading and saving both walk.
     template <class Value, class IO>
     static void visit(Value& value, const IO& io, bool customNamingDefault);
+    template <class Limit, class IO>
+    static void visitLimit(Limit& limit, const IO& io);
 };

@@ -245,7 +245,7 @@ void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)
     if (textsFollow()) show(Text::Time, "Time:" + timeTextFromSeconds(seconds));
 
     // Read at every tick, so a limit changed in the file applies at once.
-    switch (checkLengthLimit(RecordingSettings::load(settings()).limit, seconds)) {
+    switch (checkLengthLimit(RecordingSettings::loadLimit(settings()), seconds)) {
     case LengthLimitAction::None:
         break;
     case LengthLimitAction::Stop:

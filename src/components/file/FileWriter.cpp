@@ -29,23 +29,29 @@ void FileWriter::choose(Kind kind, const SndfileWriter::Format& f, int arrayRate
     array_ = {arrayRate, arrayChannels};
 }
 
-void FileWriter::setWav(int sampleRate, int channels, int bits)
+namespace {
+
+// The formats that are PCM samples of a given depth, in a container.
+SndfileWriter::Format pcmFormat(SndfileWriter::Container container, int sampleRate, int channels, int bits)
 {
     SndfileWriter::Format f;
-    f.container = SndfileWriter::Container::Wav;
+    f.container = container;
     f.sampleRate = sampleRate;
     f.channels = channels;
     f.bits = bits;
-    choose(Kind::Wav, f, sampleRate, channels);
+    return f;
+}
+
+}  // namespace
+
+void FileWriter::setWav(int sampleRate, int channels, int bits)
+{
+    choose(Kind::Wav, pcmFormat(SndfileWriter::Container::Wav, sampleRate, channels, bits), sampleRate, channels);
 }
 
 void FileWriter::setRaw(int coding, int sampleRate, int channels, int bits)
 {
-    SndfileWriter::Format f;
-    f.container = SndfileWriter::Container::Raw;
-    f.sampleRate = sampleRate;
-    f.channels = channels;
-    f.bits = bits;
+    SndfileWriter::Format f = pcmFormat(SndfileWriter::Container::Raw, sampleRate, channels, bits);
     f.rawCoding = coding;
     choose(Kind::Raw, f, sampleRate, channels);
 }
@@ -60,12 +66,7 @@ void FileWriter::setOgg(const VorbisWriter::Format& format)
 
 void FileWriter::setFlac(int sampleRate, int channels, int bits)
 {
-    SndfileWriter::Format f;
-    f.container = SndfileWriter::Container::Flac;
-    f.sampleRate = sampleRate;
-    f.channels = channels;
-    f.bits = bits;
-    choose(Kind::Flac, f, sampleRate, channels);
+    choose(Kind::Flac, pcmFormat(SndfileWriter::Container::Flac, sampleRate, channels, bits), sampleRate, channels);
 }
 
 void FileWriter::setOpus(int sampleRate, int channels, int kbps)
