@@ -119,6 +119,38 @@ inline constexpr char Wait[] = "wait";
 inline constexpr int WaitDefault = 600;
 }  // namespace Rd
 
+// Recording that knows about silence. Every option is off in a file without
+// these keys, except the notice of a silent input.
+namespace Sound {
+inline constexpr char Section[] = "sound";
+inline constexpr char Mode[] = "mode";  // code: 0 record everything, 1 start on sound, 2 split at silences
+inline constexpr int ModeDefault = 0;
+inline constexpr int ModeEverything = 0;
+inline constexpr int ModeStartOnSound = 1;
+inline constexpr int ModeSplit = 2;
+inline constexpr char StartLevel[] = "start_level";  // integer: dBFS the level must reach
+inline constexpr char Preroll[] = "preroll";          // integer: milliseconds kept before the sound
+inline constexpr char Hang[] = "hang";                // integer: milliseconds of silence that end the sound
+inline constexpr char NewFile[] = "new_file";         // boolean: after the hang time a new file, else pause
+inline constexpr int StartLevelDefault = -40;
+inline constexpr int PrerollDefault = 2000;
+inline constexpr int HangDefault = 5000;
+inline constexpr bool NewFileDefault = false;
+inline constexpr char SplitLevel[] = "split_level";      // integer: dBFS below which is silence
+inline constexpr char SplitSilence[] = "split_silence";  // integer: milliseconds of silence that split
+inline constexpr char Drop[] = "drop";                   // boolean: leave the silences out
+inline constexpr int SplitLevelDefault = -50;
+inline constexpr int SplitSilenceDefault = 2000;
+inline constexpr bool DropDefault = false;
+// The notice of an input that stays silent: level and seconds (0 never).
+inline constexpr char SilentLevel[] = "silent_level";
+inline constexpr char SilentSeconds[] = "silent_seconds";
+inline constexpr int SilentLevelDefault = -60;
+inline constexpr int SilentSecondsDefault = 30;
+// Seconds without audio from the sound server that count as a stall.
+inline constexpr int StallSeconds = 2;
+}  // namespace Sound
+
 namespace Info {
 inline constexpr char Section[] = "info";
 inline constexpr char Title[] = "title";
@@ -143,6 +175,7 @@ inline QString beginTime(int n) { return QStringLiteral("begintime%1").arg(n); }
 inline QString endTime(int n) { return QStringLiteral("endtime%1").arg(n); }
 inline QString beginTimeEnabled(int n) { return QStringLiteral("begintime%1c").arg(n); }
 inline QString endTimeEnabled(int n) { return QStringLiteral("endtime%1c").arg(n); }
+inline constexpr char OnSound[] = "on_sound";  // boolean: windows start on sound, default false
 }  // namespace AutoRec
 
 namespace TimeClose {
