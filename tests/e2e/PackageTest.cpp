@@ -52,6 +52,8 @@ TEST(Package, BuildsValidatesAndRunsWhereItIsUnpacked)
     const QString input = jointest::wavTone(work.path(), "in.wav", 440, 0.5, 44100, 2);
     runPeer(usr + "/bin/tamsel-join", {"-q", "-o", work.filePath("joined.wav"), input, input});
     EXPECT_EQ(jointest::probeWav(work.filePath("joined.wav")).frames, 44100);
+    runPeer(usr + "/bin/tamsel-split", {"-o", work.filePath("pieces"), work.filePath("joined.wav")});
+    EXPECT_EQ(jointest::probeWav(work.filePath("pieces/joined-01.wav")).frames, 44100);
 
     // The help element is a place on the skin: a click there that opens the
     // installed help proves both were found.
