@@ -7,7 +7,8 @@ ActivityOwner ActivityState::ownerOf(Activity activity)
     switch (activity) {
     case Activity::Recording:
     case Activity::RecordingPaused:
-    case Activity::WaitingForInput: return ActivityOwner::Recording;
+    case Activity::WaitingForInput:
+    case Activity::WaitingForSound: return ActivityOwner::Recording;
     case Activity::Playing:
     case Activity::PlaybackPaused: return ActivityOwner::Playback;
     case Activity::Joining: return ActivityOwner::Join;

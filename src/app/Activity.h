@@ -7,8 +7,18 @@
 #include <memory>
 
 // WaitingForInput: a recording whose input or sound server went away; it
-// goes on into the same file when they come back.
-enum class Activity { Idle, Recording, RecordingPaused, WaitingForInput, Playing, PlaybackPaused, Joining };
+// goes on into the same file when they come back. WaitingForSound: a
+// recording armed to start (or go on) when the input's level rises.
+enum class Activity {
+    Idle,
+    Recording,
+    RecordingPaused,
+    WaitingForInput,
+    WaitingForSound,
+    Playing,
+    PlaybackPaused,
+    Joining
+};
 
 // The three kinds of work, each run by one owner.
 enum class ActivityOwner { Recording, Playback, Join };
@@ -20,10 +30,11 @@ public:
 
     Activity current() const { return current_; }
     bool idle() const { return current_ == Activity::Idle; }
-    // Running, paused or waiting for its input.
+    // Running, paused, or waiting for its input or for sound.
     bool recording() const
     {
-        return current_ == Activity::Recording || recordingPaused() || current_ == Activity::WaitingForInput;
+        return current_ == Activity::Recording || recordingPaused() || current_ == Activity::WaitingForInput ||
+               current_ == Activity::WaitingForSound;
     }
     bool recordingPaused() const { return current_ == Activity::RecordingPaused; }
     // A file is open for playback, running or paused.

@@ -90,6 +90,20 @@ void RecordingSettings::visit(Value& v, const IO& io, bool customNamingDefault)
         io.number(K::Flac::Section, K::Flac::Bits, c.flacBits, K::Flac::BitsDefault);
         io.number(K::Ogg::Section, K::Ogg::Quality, c.vorbisQuality, K::Ogg::QualityDefault);
     }
+    {
+        using namespace K::Sound;
+        auto& d = v.sound;
+        io.number(Section, Mode, d.mode, ModeDefault);
+        io.number(Section, StartLevel, d.startLevel, StartLevelDefault);
+        io.number(Section, Preroll, d.preroll, PrerollDefault);
+        io.number(Section, Hang, d.hang, HangDefault);
+        io.flag(Section, NewFile, d.newFile, NewFileDefault);
+        io.number(Section, SplitLevel, d.splitLevel, SplitLevelDefault);
+        io.number(Section, SplitSilence, d.splitSilence, SplitSilenceDefault);
+        io.flag(Section, Drop, d.drop, DropDefault);
+        io.number(Section, SilentLevel, d.silentLevel, SilentLevelDefault);
+        io.number(Section, SilentSeconds, d.silentSeconds, SilentSecondsDefault);
+    }
     if constexpr (!IO::saving) {
         using namespace K::Ogg;
         auto& g = v.ogg;

@@ -66,12 +66,29 @@ struct RecordingSettings {
         int sampleFormat = SettingsKeys::Raw::FormatDefault;
     };
 
+    // Section "sound": what a recording does with silence. Levels in dBFS,
+    // times in milliseconds, the notice's in seconds.
+    struct Sound {
+        int mode = SettingsKeys::Sound::ModeDefault;
+        int startLevel = SettingsKeys::Sound::StartLevelDefault;
+        int preroll = SettingsKeys::Sound::PrerollDefault;
+        int hang = SettingsKeys::Sound::HangDefault;
+        bool newFile = SettingsKeys::Sound::NewFileDefault;
+        int splitLevel = SettingsKeys::Sound::SplitLevelDefault;
+        int splitSilence = SettingsKeys::Sound::SplitSilenceDefault;
+        bool drop = SettingsKeys::Sound::DropDefault;
+        int silentLevel = SettingsKeys::Sound::SilentLevelDefault;
+        int silentSeconds = SettingsKeys::Sound::SilentSecondsDefault;
+        bool operator==(const Sound&) const = default;
+    };
+
     LengthLimit limit;
     Output output;
     Wav wav;
     Compressed compressed;
     Ogg ogg;
     Raw raw;
+    Sound sound;
 
     // The two readers of "rb_cust" differ in its default: the window reads
     // false, a recording start true.

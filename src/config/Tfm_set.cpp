@@ -89,12 +89,13 @@ Tfm_set::Tfm_set(QWidget* parent)
     buildWavPage();
     buildFormatPage();
     buildQualityPage();
+    buildSilencePage();
     buildSourcePage();
     buildAboutPage();
     buildTree();
     // The page groups share one place: only the About page is in view until
     // a page is chosen.
-    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_quality, pn_source}) g->hide();
+    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_quality, pn_silence, pn_source}) g->hide();
 
     set_bt_ok = button<QPushButton>(this, "set_bt_ok", "OK", {2, 248, 60, 26});
     // Return presses OK; Escape closes the window as its close button does.
@@ -300,6 +301,7 @@ void Tfm_set::buildTree()
     QTreeWidgetItem* format = node(nullptr, "Output Format", FormatPage);
     node(format, "WAV", WavPage);
     node(format, "Quality", QualityPage);
+    node(nullptr, "Silence", SilencePage);
     node(nullptr, "About", AboutPage);
     tv->setCurrentItem(nullptr);
     // A selected node opens. A click or Return shows its page; the arrow keys

@@ -11,6 +11,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
+class QSpinBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -36,7 +38,7 @@ public:
     void setScheduleWindow(QWidget* window) { sche_ = window; }
 
     // Page positions in the tree, "WAV" being the child of "Output Format".
-    enum Page { SourcePage, FilePage, SchedulePage, FormatPage, WavPage, AboutPage, QualityPage };
+    enum Page { SourcePage, FilePage, SchedulePage, FormatPage, WavPage, AboutPage, QualityPage, SilencePage };
 
     QTreeWidget* tv;
 
@@ -63,6 +65,21 @@ public:
     QComboBox* cb_opus_bitrate;
     QComboBox* cb_flac_bits;
     QComboBox* cb_ogg_quality;
+
+    // What a recording does with silence; times in seconds.
+    QGroupBox* pn_silence;
+    QRadioButton* rb_sound_all;
+    QRadioButton* rb_sound_start;
+    QSpinBox* sp_start_level;
+    QDoubleSpinBox* sp_preroll;
+    QDoubleSpinBox* sp_hang;
+    QCheckBox* cb_new_file;
+    QRadioButton* rb_sound_split;
+    QSpinBox* sp_split_level;
+    QDoubleSpinBox* sp_split_silence;
+    QCheckBox* cb_drop;
+    QSpinBox* sp_silent_level;
+    QSpinBox* sp_silent_seconds;
 
     QGroupBox* pn_format;
     QLineEdit* ed_dir;
@@ -106,6 +123,8 @@ public:
     void length_enClick();
     void file_rb_timeClick();
     void rb_modeClick();
+    // Each mode's settings are enabled with it.
+    void rb_soundClick();
     void rb_timeClick();
     void rb_custClick();
     void out_nameExit();
@@ -123,6 +142,10 @@ private:
     void buildWavPage();
     void buildFormatPage();
     void buildQualityPage();
+    void buildSilencePage();
+    void loadSilence(const RecordingSettings::Sound& sound);
+    RecordingSettings::Sound storedSilence() const;
+    void connectSilenceEdits();
     void buildSourcePage();
     void buildAboutPage();
     void buildTree();

@@ -152,6 +152,7 @@ void Tfm_set::loadFromSettings()
     setValue(cb_opus_bitrate, c.opusBitrate, K::Opus::BitrateDefault);
     setValue(cb_flac_bits, c.flacBits, K::Flac::BitsDefault);
     setValue(cb_ogg_quality, c.vorbisQuality, K::Ogg::QualityDefault);
+    loadSilence(v.sound);
     // The hand-edited sections come with the rest.
     value_->ogg = v.ogg;
     value_->raw = v.raw;
@@ -179,6 +180,7 @@ void Tfm_set::connectEdits()
     for (QComboBox* c : {cb_format, cb_wav_frequency, cb_wav_channel, cb_wav_bit, cb_mp3_bitrate, cb_mp3_quality,
                          cb_opus_bitrate, cb_flac_bits, cb_ogg_quality})
         store(c, &QComboBox::currentIndexChanged);
+    connectSilenceEdits();
 }
 
 void Tfm_set::storeControls()
@@ -196,6 +198,7 @@ void Tfm_set::storeControls()
                  : rb_bestsuited->isChecked() ? 1
                  : rb_custom->isChecked()     ? 2
                                               : RecordingSettings::Wav::kNoMode;
+    v.sound = storedSilence();
     v.wav.bit = cb_wav_bit->currentIndex();
     v.wav.channel = cb_wav_channel->currentIndex();
     v.wav.frequency = cb_wav_frequency->currentIndex();
@@ -219,6 +222,7 @@ void Tfm_set::set_bt_defaultClick()
     setValue(cb_opus_bitrate, K::Opus::BitrateDefault, K::Opus::BitrateDefault);
     setValue(cb_flac_bits, K::Flac::BitsDefault, K::Flac::BitsDefault);
     setValue(cb_ogg_quality, K::Ogg::QualityDefault, K::Ogg::QualityDefault);
+    loadSilence({});
 }
 
 void Tfm_set::length_enClick()
@@ -313,12 +317,14 @@ void Tfm_set::ShowPage(int position)
     case FormatPage: shown = pn_format; break;
     case WavPage: shown = pn_wav; break;
     case QualityPage: shown = pn_quality; break;
+    case SilencePage: shown = pn_silence; break;
     // Once the schedule window closes, the About page is in view.
     case SchedulePage:
     case AboutPage: shown = pn_about; break;
     default: return;
     }
-    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_quality, pn_source, pn_about}) g->setVisible(g == shown);
+    for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_quality, pn_silence, pn_source, pn_about})
+        g->setVisible(g == shown);
     if (dev_ && position != SourcePage) dev_->hide();
     if (sche_ && position != SchedulePage) sche_->hide();
     if (dev_ && position == SourcePage) {

@@ -12,6 +12,7 @@
 #include "platform/TimeText.h"
 #include "recording/LengthLimit.h"
 #include "recording/OutputSetup.h"
+#include "recording/SoundMode.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -67,7 +68,7 @@ void RecordingControl::RecordCommand()
     if (st.joining()) return;
     if (!st.recording()) saveSettings();
     if (st.recordingPaused()) {
-        activity_.set(Activity::Recording);
+        activity_.set(runningActivity());
         p_.recorder->StartRecord();
         return;
     }
@@ -82,10 +83,11 @@ void RecordingControl::RecordCommand()
 void RecordingControl::startNewFile()
 {
     const bool continuing = continuing_;
-    continuing_ = false;
+    const bool onSound = onSound_;
+    continuing_ = onSound_ = false;
     // What the save step left in the file, hand-edited sections included.
-    const RecordingSettings used = RecordingSettings::load(settings(), SettingsKeys::Output::RbCustRecordingDefault);
-    const OutputSetup out = setUpOutput(used, *p_.writer, QDateTime::currentDateTime(), continuing, recorded_);
+    used_ = RecordingSettings::load(settings(), SettingsKeys::Output::RbCustRecordingDefault);
+    const OutputSetup out = setUpOutput(used_, *p_.writer, QDateTime::currentDateTime(), continuing, recorded_);
     outputFileName_ = out.fileName;
     taggable_ = out.taggable;
     fileLost_ = false;
@@ -93,7 +95,7 @@ void RecordingControl::startNewFile()
         p_.dialogs->information(p_.dialogParent, out.refusal);
         return;
     }
-    const WavFormat f = configuredWavFormat(used.wav);
+    const WavFormat f = configuredWavFormat(used_.wav);
     watch_.start(int64_t(f.sampleRate) * f.channels * std::max(f.bitsPerSample, 8) / 8);
     nextSpaceCheckMs_ = 0;
     const int64_t left = watch_.secondsLeft(freeBytes(), 0, 0);
@@ -106,17 +108,30 @@ void RecordingControl::startNewFile()
     }
     infoText_ = out.infoText;
     const QString warning = watch_.warning(left);
-    show(Text::Info, warning.isEmpty() ? infoText_ : warning);
-
-    if (p_.writer->IsOpen()) p_.writer->CloseFile();
-    p_.writer->OpenWrite(outputFileName_, 0);
-    framesWritten_ = 0;
-    writeFailed_ = false;
     positionSamples_ = 0;
-    activity_.set(Activity::Recording);
+    pieces_ = 0;
+    track_ = 0;
+    const auto cut = cutterSettings(used_.sound, onSound);
+    if (cut) {
+        // The file opens when the sound starts.
+        cutter_ = std::make_unique<SoundCutter>(*cut, p_.writer->ArraySampleRate(), p_.writer->ArrayChannels());
+        if (fileOpen_ || p_.writer->IsOpen()) p_.writer->CloseFile();
+        fileOpen_ = false;
+        framesWritten_ = 0;
+        writeFailed_ = false;
+        activity_.set(runningActivity());
+        show(Text::Info, warning.isEmpty() && cutter_->waiting() ? waitingForSoundText(used_.sound)
+                         : warning.isEmpty()                     ? infoText_
+                                                                 : warning);
+    } else {
+        cutter_.reset();
+        show(Text::Info, warning.isEmpty() ? infoText_ : warning);
+        openFile(outputFileName_);
+        activity_.set(Activity::Recording);
+    }
     if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Recording to " + outputFileName_);
     if (p_.levels) p_.levels->show();
-    show(Text::FileName, fileNameText(outputFileName_, used.output.mainName));
+    if (!cutter_) show(Text::FileName, fileNameText(outputFileName_, used_.output.mainName));
     p_.recorder->SetFormat(p_.writer->ArraySampleRate(), p_.writer->ArrayChannels());
     p_.recorder->SetArraySize(p_.recorder->MsToSamples(200));
     p_.recorder->StartRecord();
@@ -133,7 +148,7 @@ void RecordingControl::ToggleRecordingPause()
         activity_.set(Activity::RecordingPaused);
     } else {
         p_.recorder->StartRecord();
-        activity_.set(Activity::Recording);
+        activity_.set(runningActivity());
     }
 }
 
@@ -152,23 +167,28 @@ void RecordingControl::stop(bool tell)
     // A writer that has failed (a full disk) gets nothing more, and a failing
     // last write still lets the file be closed and listed before it is reported.
     std::exception_ptr lastWriteError;
-    if (recording && p_.writer->IsOpen() && !writeFailed_) {
+    if (recording && !writeFailed_) {
         const Block rest = p_.recorder->TakeRemainder();
-        if (rest.samples.size() >= 2) {
-            try {
-                p_.writer->WriteArray(rest);
-                framesWritten_ += rest.frames();
-            } catch (...) {
-                lastWriteError = std::current_exception();
-                writeFailed_ = true;
+        try {
+            if (cutter_) {
+                std::vector<SoundCutter::Step> steps;
+                if (rest.samples.size() >= 2) steps = cutter_->feed(rest);
+                for (auto& step : cutter_->finish()) steps.push_back(std::move(step));
+                applyCut(steps, true);
+            } else if (fileOpen_ && rest.samples.size() >= 2) {
+                writeBlock(rest, false);
             }
+        } catch (...) {
+            lastWriteError = std::current_exception();
+            writeFailed_ = true;
         }
     }
-    p_.writer->CloseFile();
-    // A take that captured nothing leaves no file behind and no list entry.
-    const bool empty = recording && !fileLost_ && !writeFailed_ && framesWritten_ == 0;
-    if (empty) QFile::remove(outputFileName_);
+    const bool hadFile = recording && fileOpen_;
+    const bool empty = hadFile && !fileLost_ && !writeFailed_ && framesWritten_ == 0;
+    const bool soundless = recording && cutter_ && pieces_ == 0;
     auto clear = [this] {
+        fileOpen_ = false;
+        cutter_.reset();
         activity_.finish();
         awake_.reset();
         for (Text t : {Text::FileName, Text::Info, Text::Size, Text::Time}) show(t, QString());
@@ -176,17 +196,8 @@ void RecordingControl::stop(bool tell)
         if (p_.disablePlayBar) p_.disablePlayBar();
     };
     try {
-        // A file deleted or moved away during the recording (its loss already
-        // reported) can be neither listed nor tagged under its name.
-        if (recording && !fileLost_ && !empty) {
-            recorded_.insert(outputFileName_);
-            if (p_.addRecordedFile) p_.addRecordedFile(outputFileName_);
-            // A file without audio has nothing to tag, and tag chunks behind
-            // its empty data chunk would be read as audio by some players. A
-            // file whose writing failed is kept as it is: a tag written onto a
-            // full disk could leave it damaged.
-            if (framesWritten_ > 0 && !writeFailed_ && taggable_) TagRecording(outputFileName_);
-        }
+        if (hadFile) completeFile();
+        else p_.writer->CloseFile();
     } catch (...) {
         clear();
         throw;
@@ -194,9 +205,16 @@ void RecordingControl::stop(bool tell)
     clear();
     if (lastWriteError) std::rethrow_exception(lastWriteError);
     if (!tell || !recording) return;
-    const QString told = empty ? QStringLiteral("Nothing was recorded: no sound came from the input before the "
-                                                "recording stopped, so no file was kept.")
-                               : watch_.endMessage(outputFileName_);
+    QString told;
+    if (empty && pieces_ <= 1)
+        told = QStringLiteral("Nothing was recorded: no sound came from the input before the recording stopped, "
+                              "so no file was kept.");
+    else if (soundless)
+        told = QStringLiteral("Nothing was recorded: the input's level never rose above %1 dBFS, so no file was "
+                              "made.")
+                   .arg(used_.sound.startLevel);
+    else
+        told = watch_.endMessage(outputFileName_);
     if (!told.isEmpty()) p_.dialogs->information(p_.dialogParent, told);
 }
 
@@ -208,31 +226,14 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
     // Fewer than two values is no block worth keeping.
     if (block.samples.size() < 2) return;
     if (writeFailed_) return;
-    try {
-        p_.writer->WriteArray(block);
-    } catch (...) {
-        // A failed write (a full disk) fails again on every block: stop taking
-        // blocks, so the error is reported once and the stop that follows it
-        // completes the file with what was written.
-        writeFailed_ = true;
-        p_.recorder->StopRecord();
-        throw;
+    if (cutter_) {
+        // The level display runs while the take waits for sound, too.
+        if (p_.levels) p_.levels->DisplayArray(block);
+        applyCut(cutter_->feed(block), false);
+        return;
     }
-    framesWritten_ += block.frames();
+    writeBlock(block, true);
     if (p_.levels) p_.levels->DisplayArray(block);
-
-    const QFileInfo file(outputFileName_);
-    if (!file.isFile()) {
-        // Deleted, or its folder renamed: the writer still completes it
-        // wherever it now is, but every later block would fail here too.
-        fileLost_ = true;
-        p_.recorder->StopRecord();
-        throw TamselError(QStringLiteral("The recording %1 is gone: it was deleted, or its folder was "
-                                         "renamed, while recording. The recording has been stopped.")
-                              .arg(outputFileName_));
-    }
-    if (textsFollow()) show(Text::Size, QStringLiteral("File Size: %1 KB").arg(file.size() / 1024));
-    checkSpace();
 }
 
 void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)
@@ -240,7 +241,8 @@ void RecordingControl::AudioRecord1Timer(qint64 currentSamples, int, int)
     // A tick queued before a pause or stop would count the same frames twice,
     // or restart a stopped recording at its length limit.
     if (activity_.state().current() != Activity::Recording) return;
-    positionSamples_ = positionBase_ + currentSamples;
+    // A silence-aware take counts what is in its file.
+    positionSamples_ = cutter_ ? framesWritten_ : positionBase_ + currentSamples;
     const int64_t seconds = p_.recorder->SamplesToMs(positionSamples_) / 1000;
     if (textsFollow()) show(Text::Time, "Time:" + timeTextFromSeconds(seconds));
 
@@ -276,7 +278,8 @@ void RecordingControl::TagRecording(const QString& fileName)
         return;
     }
     info.setInfoYear(*year);
-    const auto track = SettingsFile::parseInteger(s.readText(Section, Track, TrackDefault));
+    const auto track = track_ > 0 ? std::optional<int>(track_)
+                                  : SettingsFile::parseInteger(s.readText(Section, Track, TrackDefault));
     if (!track) {
         p_.dialogs->plain(p_.dialogParent, "Invalid Track Value");
         return;

@@ -7,6 +7,7 @@
 #include "config/RecordingSettings.h"
 #include "app/DisplayText.h"
 #include "platform/SleepInhibitor.h"
+#include "recording/SoundCutter.h"
 #include "recording/TakeWatch.h"
 
 #include <QObject>
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class Dialogs;
 class SettingsFile;
@@ -68,6 +70,9 @@ public:
     // Capture goes on after a gap, kept as silence.
     void AudioRecord1Gap(qint64 gapFrames);
     void TagRecording(const QString& fileName);
+    // Record, but start on sound whatever the settings say (a scheduled
+    // window set so).
+    void RecordOnSound();
 
     // The current or last recording's file.
     const QString& outputFileName() const { return outputFileName_; }
@@ -84,6 +89,19 @@ private:
     int64_t freeBytes() const;
     void saveSettings();
     void startNewFile();
+    // The activity a running take is in: waiting for sound, or recording.
+    Activity runningActivity() const;
+    // Opens `name` for the take's next file.
+    void openFile(const QString& name);
+    // Writes captured audio to the open file; `watched`: and checks the file
+    // and the disk, as every block but the last is.
+    void writeBlock(const Block& block, bool watched);
+    // Carries out what the cutter decided for the audio.
+    void applyCut(const std::vector<SoundCutter::Step>& steps, bool stopping);
+    // A silence-aware take's next piece: a name of its own, then open.
+    void openPiece();
+    // Closes the file, then lists and tags it if it holds audio.
+    void completeFile();
     void show(Text which, const QString& text) const;
     bool textsFollow() const;
     SettingsFile& settings() const;
@@ -105,4 +123,11 @@ private:
     bool taggable_ = true;       // the file's format holds a tag
     bool fileLost_ = false;      // the file left its path during the recording
     std::unique_ptr<SleepInhibitor::Hold> awake_;  // from start to stop, paused or not
+
+    RecordingSettings used_;                // what the take records with
+    std::unique_ptr<SoundCutter> cutter_;   // a silence-aware take's, else none
+    bool onSound_ = false;                  // the next start is on sound
+    bool fileOpen_ = false;                 // a file of this take is open for writing
+    int pieces_ = 0;                        // files this take opened
+    int track_ = 0;                         // the track number tagged, 0 the stored one
 };

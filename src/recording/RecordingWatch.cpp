@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ErrorBoundary.h"
 #include "platform/TimeText.h"
+#include "recording/SoundMode.h"
 
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -16,7 +17,8 @@
 
 void RecordingControl::AudioRecord1InputWaiting(const QString& why)
 {
-    if (activity_.state().current() != Activity::Recording) return;
+    const Activity now = activity_.state().current();
+    if (now != Activity::Recording && now != Activity::WaitingForSound) return;
     activity_.set(Activity::WaitingForInput);
     // Shown at once and kept until the input is back; no box waits for a click.
     show(Text::Info, QStringLiteral("Waiting for the input: %1").arg(why));
@@ -31,8 +33,8 @@ void RecordingControl::AudioRecord1Gap(qint64 gapFrames)
     watch_.gap(p_.recorder->SamplesToMs(positionSamples_), p_.recorder->SamplesToMs(gapFrames));
     if (activity_.state().current() != Activity::WaitingForInput) return;
     waitTimer_->stop();
-    activity_.set(Activity::Recording);
-    show(Text::Info, infoText_);
+    activity_.set(runningActivity());
+    show(Text::Info, runningActivity() == Activity::WaitingForSound ? waitingForSoundText(used_.sound) : infoText_);
 }
 
 void RecordingControl::waitTimedOut()

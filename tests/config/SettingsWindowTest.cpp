@@ -46,6 +46,9 @@ struct SettingsWindow : ::testing::Test {
         write("opus", {{"bitrate", "64"}});
         write("flac", {{"bits", "24"}});
         write("ogg", {{"quality", "700"}});
+        write("sound", {{"mode", "2"}, {"start_level", "-35"}, {"preroll", "1500"}, {"hang", "8000"},
+                        {"new_file", "1"}, {"split_level", "-45"}, {"split_silence", "3500"}, {"drop", "1"},
+                        {"silent_level", "-55"}, {"silent_seconds", "0"}});
     }
     void reopen() { set.hide(), set.show(); }
     bool wavBoxesEnabled(bool expected)
@@ -85,7 +88,9 @@ TEST_F(SettingsWindow, WithNoFileOnlyOkSavesAndItWritesEveryKeyInItsOrder)
                                "limit_s=0", "limit_n=0", "[output]", "format=0", "out_name=Take",
                                "rb_time=1", "rb_cust=0", "dir=" + SettingsKeys::Output::directoryDefault(),
                                "[wav]", "mode=2", "bit=1", "channel=1", "frequency=9", "[mp3]", "quality=2",
-                               "bitrate=0", "[opus]", "bitrate=96", "[flac]", "bits=16", "[ogg]", "quality=300"};
+                               "bitrate=0", "[opus]", "bitrate=96", "[flac]", "bits=16", "[ogg]", "quality=300", "[sound]", "mode=0",
+                               "start_level=-40", "preroll=2000", "hang=5000", "new_file=0", "split_level=-50",
+                               "split_silence=2000", "drop=0", "silent_level=-60", "silent_seconds=30"};
     const QStringList lines = QString::fromUtf8(fileBytes()).remove('\r').split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(lines.join(' ').toStdString(), expected.join(' ').toStdString());
 }
