@@ -453,3 +453,75 @@ TEST_F(Recording, AnInputThatGoesAwayIsWaitedForAndItsGapsAreToldAtTheEnd)
     EXPECT_TRUE(dialogs.shown[0].startsWith("The input did not come back within 00:00:01"))
         << dialogs.shown[0].toStdString();
 }
+
+namespace {
+// Frames of `seconds` at the writer's 44100 Hz, two channels, at `level`.
+void deliverAudio(FakeRecorder& recorder, double seconds, float level)
+{
+    recorder.nextBlock.channels = 2;
+    recorder.nextBlock.sampleRate = 44100;
+    recorder.nextBlock.samples.assign(std::size_t(seconds * 44100) * 2, level);
+    emit recorder.OnEndArrayRecord(0);
+}
+}  // namespace
+
+// Armed, the take opens no file until sound, keeps the pre-roll, completes the
+// file after the hang time, starts the next one with the next sound, and the
+// level display runs all along.
+TEST_F(Recording, StartOnSoundOpensAFileForEachSoundWithItsPreroll)
+{
+    settings.writeInteger("sound", "mode", 1);
+    settings.writeInteger("sound", "hang", 1000);
+    settings.writeBool("sound", "new_file", true);
+    writer.createOnOpenWrite = true;
+    control->RecordCommand();
+    EXPECT_EQ(activity.current(), Activity::WaitingForSound);
+    EXPECT_EQ(texts[Text::Info], "Waiting for sound above -40 dBFS");
+    EXPECT_FALSE(writer.calls.contains("OpenWrite " + dir() + "/@E.wav"));
+    deliverAudio(recorder, 0.5, 0.0f);
+    EXPECT_EQ(levels.blocks, 1);
+    EXPECT_EQ(writer.written, 0);
+
+    deliverAudio(recorder, 0.5, 0.25f);
+    EXPECT_EQ(activity.current(), Activity::Recording);
+    // Everything before the sound is within the 2 s pre-roll; the last 10 ms
+    // window of the block waits for the next.
+    EXPECT_NEAR(writer.written, 44100 - 441, 441);
+    deliverAudio(recorder, 1.5, 0.0f);
+    EXPECT_EQ(activity.current(), Activity::WaitingForSound);
+    EXPECT_EQ(added, QStringList{dir() + "/@E.wav"});
+    EXPECT_NEAR(writer.written, 44100 + 44100, 882) << "the file ends a hang time after the sound";
+
+    deliverAudio(recorder, 0.3, 0.25f);
+    EXPECT_TRUE(writer.calls.contains("OpenWrite " + dir() + "/@E-2.wav"));
+    control->StopRecording();
+    EXPECT_EQ(added, QStringList({dir() + "/@E.wav", dir() + "/@E-2.wav"}));
+    EXPECT_TRUE(activity.idle());
+    EXPECT_EQ(levels.blocks, 4);
+}
+
+TEST_F(Recording, SplitPiecesAreTaggedAsTracksAndATakeWithoutSoundLeavesNothing)
+{
+    settings.writeInteger("sound", "mode", 2);
+    settings.writeInteger("sound", "split_silence", 500);
+    writer.createOnOpenWrite = true;
+    control->RecordCommand();
+    EXPECT_EQ(activity.current(), Activity::Recording);
+    for (float level : {0.25f, 0.0f, 0.25f, 0.0f, 0.25f}) deliverAudio(recorder, 0.6, level);
+    control->StopRecording();
+    EXPECT_EQ(added, QStringList({dir() + "/@E.wav", dir() + "/@E-2.wav", dir() + "/@E-3.wav"}));
+    EXPECT_EQ(information.calls.filter("track ").join(','), "track 1,track 2,track 3");
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+
+    // Armed and stopped before any sound: no file, and a word why.
+    settings.writeInteger("sound", "mode", 1);
+    writer.calls.clear();
+    added.clear();
+    control->RecordCommand();
+    deliverAudio(recorder, 1.0, 0.001f);  // -60 dBFS: below the start level
+    control->StopRecording();
+    EXPECT_TRUE(writer.calls.filter("OpenWrite").isEmpty());
+    EXPECT_TRUE(added.isEmpty());
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_THAT(dialogs.shown[0].toStdString(), testing::HasSubstr("never rose above -40 dBFS"));
+}
