@@ -158,10 +158,13 @@ void PulseRecorder::StartRecord()
             openStream();
         }
     } catch (const TamselError& e) {
+        const bool missing = chosenInputMissing();
         closeStream();
         // A resume whose input went away during the pause waits for it, as a
-        // recording that lost it does; only a new recording fails at once.
-        if (d->blockNumber == 0 && d->pending.size() == d->pendingStart) {
+        // recording that lost it does, and so does a new recording whose
+        // chosen input is not there yet (unplugged, or its server not up);
+        // any other failure fails a new recording at once.
+        if (!missing && d->blockNumber == 0 && d->pending.size() == d->pendingStart) {
             d->errorCode = d->connection.errorCode();
             throw;
         }

@@ -10,7 +10,9 @@
 // When the recorded source or the server goes away during a recording,
 // OnInputWaiting is raised and capture resumes by itself once the source (by
 // the same name) or the server returns; the time without input is queued as
-// silence first and reported with OnGap.
+// silence first and reported with OnGap. A recording started while the input
+// chosen by name is missing (not plugged in, its server not up yet) waits for
+// it in the same way from its start.
 //
 // Captured audio is queued inside the component by the PulseAudio thread and
 // cut into blocks on the UI thread, so a busy UI loses nothing: the blocks
@@ -83,6 +85,7 @@ private:
     void serverChanged();
     void startWaiting(const QString& why, qint64 since);
     void retry();
+    bool chosenInputMissing();
     void switchSource();
     QByteArray wantedSource();
 

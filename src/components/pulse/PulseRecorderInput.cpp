@@ -59,6 +59,15 @@ void PulseRecorder::startWaiting(const QString& why, qint64 since)
     retry();
 }
 
+// After a failed open: whether the input chosen by name is simply not there,
+// the server answering without it or not answering at all.
+bool PulseRecorder::chosenInputMissing()
+{
+    if (d->chosen.isEmpty()) return false;
+    PulseConnection::Lock lock(d->connection);
+    return !d->connection.connected() || d->connection.errorCode() == PA_ERR_NOENTITY;
+}
+
 // While waiting: opens the stream again if its source (or the server) is back.
 void PulseRecorder::retry()
 {

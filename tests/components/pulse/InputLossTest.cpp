@@ -73,6 +73,39 @@ TEST(PulseInputLoss, AChosenInputThatGoesIsWaitedForAndNeverReplaced)
     EXPECT_TRUE(errors.isEmpty());
 }
 
+// A chosen input that is not there when the recording starts (unplugged, not
+// made yet) is waited for as one that went away: the start does not fail, and
+// capture begins when it appears, the time before it kept as silence.
+TEST(PulseInputLoss, AChosenInputMissingAtTheStartIsWaitedForFromTheStart)
+{
+    REQUIRE_PULSE();
+    restoreDefaultSource();
+    PulseRecorder recorder;
+    recorder.SetSource("tamsel_late");
+    Collector got(recorder, 100);
+    QSignalSpy errors(&recorder, &TAudioRecord2::OnError);
+    QSignalSpy waiting(&recorder, &TAudioRecord2::OnInputWaiting);
+    QSignalSpy gaps(&recorder, &TAudioRecord2::OnGap);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_NO_THROW(recorder.StartRecord());
+    EXPECT_EQ(recorder.ErrorCode(), 0);
+    ASSERT_TRUE(waiting.size() == 1 || waiting.wait(3000)) << "the start did not say it waits";
+    EXPECT_TRUE(waiting.at(0).at(0).toString().contains("tamsel_late")) << waiting.at(0).at(0).toString().toStdString();
+    QTest::qWait(1000);
+    EXPECT_EQ(got.frames(), 0) << "audio came from another input";
+    EXPECT_EQ(pactl({"list", "short", "source-outputs"}), "") << "a stream was opened on another input";
+
+    const testsupport::TestSource input("tamsel_late", "Tamsel-Late");
+    ASSERT_TRUE(gaps.wait(8000)) << "capture did not begin when the input appeared";
+    const double appeared = double(clock.elapsed()) / 1000;
+    // The silence stands for the time from the start until its first audio.
+    EXPECT_NEAR(double(gaps.at(0).at(0).toLongLong()) / kRate, appeared, 0.3);
+    ASSERT_TRUE(got.waitForFrames(got.frames() + kRate / 2, 8000));
+    recorder.StopRecord();
+    EXPECT_TRUE(errors.isEmpty());
+}
+
 // "The system default" follows the default on every server alike: a recording
 // moves to the new default source when it changes.
 TEST(PulseInputLoss, TheSystemDefaultIsFollowedWhenItChanges)
