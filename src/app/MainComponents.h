@@ -8,6 +8,7 @@
 #include "components/TAudioRecord2.h"
 #include "components/TAudioVisualizationEx2.h"
 #include "components/TSkin.h"
+#include "platform/DesktopNotifier.h"
 
 #include <QString>
 #include <memory>
@@ -26,6 +27,8 @@ struct MainComponents {
     std::unique_ptr<TAudioInformation2> AudioInformation21;
     // Becomes a child control of the main window.
     TAudioVisualizationEx2* AudioVisualization21 = nullptr;
+    // Notices for the desktop while a recording runs unattended; none: not sent.
+    std::unique_ptr<DesktopNotifier> notifier;
 };
 
 struct MainServices {

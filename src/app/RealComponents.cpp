@@ -6,6 +6,7 @@
 #include "components/pulse/PulseRecorder.h"
 #include "components/skin/SvgSkin.h"
 #include "components/taglib/TagLibInformation.h"
+#include "platform/DesktopNotifier.h"
 
 MainComponents makeRealComponents()
 {
@@ -17,5 +18,6 @@ MainComponents makeRealComponents()
     c.AudioPlayer21 = std::make_unique<PulsePlayer>();
     c.AudioInformation21 = std::make_unique<TagLibInformation>();
     c.AudioVisualization21 = new SpectrumDisplay();
+    c.notifier = makeDesktopNotifier();
     return c;
 }
