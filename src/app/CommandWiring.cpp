@@ -45,6 +45,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     parts.sleepInhibitor = main.services().sleepInhibitor;
     auto* recording = new RecordingControl(std::move(parts), &main);
     c.RecordCommand = [recording] { recording->RecordCommand(); };
+    c.RecordOnSound = [recording] { recording->RecordOnSound(); };
     c.ToggleRecordingPause = [recording] { recording->ToggleRecordingPause(); };
     c.StopRecording = [recording] { recording->StopRecording(); };
     wirePlayback(main, list);

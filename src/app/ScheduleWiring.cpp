@@ -25,6 +25,7 @@ ScheduleRunner* wireSchedule(Tfm_main& main)
     parts.recording = [&main] { return main.activity().recording(); };
     parts.playing = [&main] { return main.activity().playing(); };
     parts.RecordCommand = command(&Tfm_main::Commands::RecordCommand);
+    parts.RecordOnSound = command(&Tfm_main::Commands::RecordOnSound);
     parts.StopRecording = command(&Tfm_main::Commands::StopRecording);
     parts.StopPlayback = command(&Tfm_main::Commands::StopPlayback);
     parts.powerOff = main.services().powerOff;

@@ -86,6 +86,7 @@ public:
     // Commands of the recording, playback and join subsystems register here.
     struct Commands {
         std::function<void()> RecordCommand, ToggleRecordingPause, StopRecording;
+        std::function<void()> RecordOnSound;
         std::function<void()> PlayCommand, TogglePlaybackPause, StopPlayback, SeekFromBar;
         std::function<void()> AddFiles, RemoveSelected, MoveUp, MoveDown, JoinFiles, StopJoin;
     };

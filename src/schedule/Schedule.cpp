@@ -31,6 +31,7 @@ Schedule Schedule::load(const SettingsFile& s, int currentMode, bool shown, cons
     const QDate day = s.readDate(AR::Section, AR::Date, QDate());
     if (day.isValid()) v.day = day;
     else if (s.readText(AR::Section, AR::Date, QString()).isEmpty()) v.day = now.date();
+    v.onSound = s.readBool(AR::Section, AR::OnSound, false);
     v.powerOff = storedPowerOff(s);
     v.powerOffTime = readTime(ST::Section, ST::Time);
     return v;
@@ -49,6 +50,7 @@ void Schedule::save(SettingsFile& s) const
         s.writeBool(AR::Section, AR::beginTimeEnabled(n), windows[n - 1].beginEnabled);
     for (int n = 1; n <= kWindows; ++n) s.writeBool(AR::Section, AR::endTimeEnabled(n), windows[n - 1].endEnabled);
     if (day) s.writeDate(AR::Section, AR::Date, *day);
+    s.writeBool(AR::Section, AR::OnSound, onSound);
     savePowerOff(s, powerOff);
     writeTime(ST::Section, ST::Time, powerOffTime);
 }

@@ -27,6 +27,8 @@ struct Schedule {
     std::array<Window, kWindows> windows{};
     // No value: the stored day could not be read; the special day never comes.
     std::optional<QDate> day;
+    // The windows start on sound rather than at their begin time's second.
+    bool onSound = false;
     bool powerOff = false;
     std::optional<QTime> powerOffTime;
 

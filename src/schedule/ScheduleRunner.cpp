@@ -111,7 +111,7 @@ void ScheduleRunner::beginAction()
     // Stopped through the command, so the finished file is listed and tagged.
     if (holds(p_.recording)) call(p_.StopRecording);
     if (holds(p_.playing)) call(p_.StopPlayback);
-    call(p_.RecordCommand);
+    call(p_.schedule->onSound && p_.RecordOnSound ? p_.RecordOnSound : p_.RecordCommand);
 }
 
 void ScheduleRunner::endAction() { call(p_.StopRecording); }

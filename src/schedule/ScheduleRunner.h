@@ -26,6 +26,8 @@ public:
         std::function<bool()> recording;
         std::function<bool()> playing;
         std::function<void()> RecordCommand;
+        // Record, armed to start on sound.
+        std::function<void()> RecordOnSound;
         std::function<void()> StopRecording;
         std::function<void()> StopPlayback;
         // None: the computer is never powered off.

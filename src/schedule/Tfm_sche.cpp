@@ -45,7 +45,7 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
 {
     setObjectName("fm_sche");
     setWindowTitle("Schedule Settings");
-    setFixedSize(380, 326);
+    setFixedSize(380, 350);
 
     // The check box sits on the blanks at the start of the group's caption.
     gb_close = control<QGroupBox>(this, "gb_close", {8, 4, 364, 92});
@@ -66,7 +66,7 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
     // A stored day that cannot be read shows as its earliest date, named so.
     date_time->setSpecialValueText(QStringLiteral("not set"));
 
-    gb_time = control<QGroupBox>(this, "gb_time", {8, 184, 364, 100});
+    gb_time = control<QGroupBox>(this, "gb_time", {8, 184, 364, 124});
     gb_time->setTitle("Schedule Time");
     const char* boxNames[] = {"cb_rec1", "cb_rec2", "cb_rec3"};
     const char* beginNames[] = {"Begintime1", "begintime2", "begintime3"};
@@ -79,6 +79,7 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
         endLabel->setText("End Time:");
         ends_[i] = timePicker(gb_time, endNames[i], {270, y, 88, 22});
     }
+    cb_on_sound = button<QCheckBox>(gb_time, "cb_on_sound", "Start on sound, not at once", {8, 98, 340, 20});
     cb_rec1 = boxes_[0];
     cb_rec2 = boxes_[1];
     cb_rec3 = boxes_[2];
@@ -89,10 +90,10 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
     endtime2 = ends_[1];
     endtime3 = ends_[2];
 
-    sche_bt_ok = button<QPushButton>(this, "sche_bt_ok", "Ok", {136, 294, 75, 25});
+    sche_bt_ok = button<QPushButton>(this, "sche_bt_ok", "Ok", {136, 318, 75, 25});
     sche_bt_ok->setDefault(true);  // Return; Escape cancels
-    Button2 = button<QPushButton>(this, "Button2", "default", {216, 294, 75, 25});
-    Button3 = button<QPushButton>(this, "Button3", "Cancel", {296, 294, 75, 25});
+    Button2 = button<QPushButton>(this, "Button2", "default", {216, 318, 75, 25});
+    Button3 = button<QPushButton>(this, "Button3", "Cancel", {296, 318, 75, 25});
 
     // The handlers run whenever the checked state changes, from code or a
     // click: loading the window relies on it.
@@ -141,6 +142,7 @@ void Tfm_sche::connectEdits()
                 v.day = d == date_time->minimumDate() ? std::nullopt : std::optional<QDate>(d);
             }));
     connect(CB_SHOWD, &QCheckBox::toggled, this, edit([](Schedule& v, bool on) { v.powerOff = on; }));
+    connect(cb_on_sound, &QCheckBox::toggled, this, edit([](Schedule& v, bool on) { v.onSound = on; }));
     connect(dtpTime, &QTimeEdit::timeChanged, this, edit([](Schedule& v, QTime t) { v.powerOffTime = t; }));
 }
 
@@ -186,6 +188,7 @@ void Tfm_sche::FormShow()
     for (int i = 0; i < Schedule::kWindows; ++i) ends_[i]->setEnabled(v.windows[i].endEnabled);
     date_time->setDate(v.day.value_or(date_time->minimumDate()));
     CB_SHOWD->setChecked(v.powerOff);
+    cb_on_sound->setChecked(v.onSound);
     dtpTime->setTime(v.powerOffTime.value_or(now));
     edited = v;
 }

@@ -42,6 +42,8 @@ public:
     QCheckBox* cb_rec1;
     QCheckBox* cb_rec2;
     QCheckBox* cb_rec3;
+    // The windows' recordings start on sound, as the settings' Silence page sets it.
+    QCheckBox* cb_on_sound;
     QTimeEdit* Begintime1;
     QTimeEdit* begintime2;
     QTimeEdit* begintime3;
