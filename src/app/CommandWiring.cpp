@@ -43,6 +43,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     parts.closeSettingsWindow = [&set] { set.hide(); };
     parts.addRecordedFile = [&list](const QString& file) { list.AddRecordedFile(file); };
     parts.sleepInhibitor = main.services().sleepInhibitor;
+    parts.notifier = main.components().notifier.get();
     auto* recording = new RecordingControl(std::move(parts), &main);
     c.RecordCommand = [recording] { recording->RecordCommand(); };
     c.RecordOnSound = [recording] { recording->RecordOnSound(); };

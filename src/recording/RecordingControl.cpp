@@ -10,6 +10,7 @@
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
 #include "platform/TimeText.h"
+#include "recording/InputWatch.h"
 #include "recording/LengthLimit.h"
 #include "recording/OutputSetup.h"
 #include "recording/SoundMode.h"
@@ -22,11 +23,14 @@
 
 RecordingControl::RecordingControl(Parts parts, QObject* parent)
     : QObject(parent), p_(std::move(parts)), activity_(p_.activity->claim(ActivityOwner::Recording)),
-      waitTimer_(new QTimer(this))
+      waitTimer_(new QTimer(this)), inputWatch_(new InputWatch(p_.notifier, this))
 {
     using ErrorBoundary::guarded;
     waitTimer_->setSingleShot(true);
     connect(waitTimer_, &QTimer::timeout, this, guarded(this, &RecordingControl::waitTimedOut));
+    connect(inputWatch_, &InputWatch::notice, this, guarded([this](const QString& notice) {
+                if (activity_.state().recording()) show(Text::Info, notice.isEmpty() ? restingInfo() : notice);
+            }));
     connect(p_.recorder, &TAudioRecord2::OnInputWaiting, this,
             guarded(this, &RecordingControl::AudioRecord1InputWaiting));
     connect(p_.recorder, &TAudioRecord2::OnGap, this, guarded(this, &RecordingControl::AudioRecord1Gap));
@@ -70,6 +74,7 @@ void RecordingControl::RecordCommand()
     if (st.recordingPaused()) {
         activity_.set(runningActivity());
         p_.recorder->StartRecord();
+        watchInput();
         return;
     }
     if (st.recording()) return;
@@ -135,7 +140,11 @@ void RecordingControl::startNewFile()
     p_.recorder->SetFormat(p_.writer->ArraySampleRate(), p_.writer->ArrayChannels());
     p_.recorder->SetArraySize(p_.recorder->MsToSamples(200));
     p_.recorder->StartRecord();
-    if (p_.recorder->ErrorCode() != 0) StopRecording();
+    if (p_.recorder->ErrorCode() != 0) {
+        StopRecording();
+        return;
+    }
+    watchInput();
 }
 
 void RecordingControl::ToggleRecordingPause()
@@ -145,10 +154,12 @@ void RecordingControl::ToggleRecordingPause()
     if (!st.recordingPaused()) {
         positionBase_ = positionSamples_;
         p_.recorder->StopRecord();
+        inputWatch_->stop();
         activity_.set(Activity::RecordingPaused);
     } else {
         p_.recorder->StartRecord();
         activity_.set(runningActivity());
+        watchInput();
     }
 }
 
@@ -160,6 +171,7 @@ void RecordingControl::stop(bool tell)
     if (st.joining()) return;
     const bool recording = st.recording();
     waitTimer_->stop();
+    inputWatch_->stop();
     positionBase_ = 0;
     p_.recorder->StopRecord();
     // The frames after the last full block end the file where the user
@@ -226,6 +238,7 @@ void RecordingControl::AudioRecord1EndArrayRecord(int)
     // Fewer than two values is no block worth keeping.
     if (block.samples.size() < 2) return;
     if (writeFailed_) return;
+    inputWatch_->feed(block);
     if (cutter_) {
         // The level display runs while the take waits for sound, too.
         if (p_.levels) p_.levels->DisplayArray(block);

@@ -18,7 +18,9 @@
 #include <memory>
 #include <vector>
 
+class DesktopNotifier;
 class Dialogs;
+class InputWatch;
 class SettingsFile;
 class TAudioFile2;
 class TAudioInformation2;
@@ -55,6 +57,8 @@ public:
         // Appends a finished recording to the join list.
         std::function<void(const QString&)> addRecordedFile;
         SleepInhibitor* sleepInhibitor = nullptr;
+        // Where notices of a silent or stalled input go; none: the window only.
+        DesktopNotifier* notifier = nullptr;
     };
 
     // Connects to the recorder's block, timer and error signals.
@@ -88,6 +92,10 @@ private:
     void checkSpace();
     int64_t freeBytes() const;
     void saveSettings();
+    // Starts watching the input for silence and stalls, as the take allows.
+    void watchInput();
+    // The Info text when nothing else is told.
+    QString restingInfo() const;
     void startNewFile();
     // The activity a running take is in: waiting for sound, or recording.
     Activity runningActivity() const;
@@ -113,6 +121,7 @@ private:
     QString infoText_;        // the format shown while nothing else is
     TakeWatch watch_;
     QTimer* waitTimer_;
+    InputWatch* inputWatch_;
     int64_t nextSpaceCheckMs_ = 0;
 
     int64_t positionBase_ = 0;     // frames reached at the last pause

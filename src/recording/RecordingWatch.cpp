@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ErrorBoundary.h"
 #include "platform/TimeText.h"
+#include "recording/InputWatch.h"
 #include "recording/SoundMode.h"
 
 #include <QFileInfo>
@@ -20,6 +21,7 @@ void RecordingControl::AudioRecord1InputWaiting(const QString& why)
     const Activity now = activity_.state().current();
     if (now != Activity::Recording && now != Activity::WaitingForSound) return;
     activity_.set(Activity::WaitingForInput);
+    inputWatch_->stop();
     // Shown at once and kept until the input is back; no box waits for a click.
     show(Text::Info, QStringLiteral("Waiting for the input: %1").arg(why));
     namespace Rd = SettingsKeys::Rd;
@@ -34,7 +36,8 @@ void RecordingControl::AudioRecord1Gap(qint64 gapFrames)
     if (activity_.state().current() != Activity::WaitingForInput) return;
     waitTimer_->stop();
     activity_.set(runningActivity());
-    show(Text::Info, runningActivity() == Activity::WaitingForSound ? waitingForSoundText(used_.sound) : infoText_);
+    show(Text::Info, restingInfo());
+    watchInput();
 }
 
 void RecordingControl::waitTimedOut()
@@ -48,6 +51,18 @@ void RecordingControl::waitTimedOut()
                           .arg(timeTextFromMs(waitTimer_->interval()), file);
     if (!gaps.isEmpty()) message += ' ' + gaps;
     p_.dialogs->information(p_.dialogParent, message);
+}
+
+QString RecordingControl::restingInfo() const
+{
+    return activity_.state().current() == Activity::WaitingForSound ? waitingForSoundText(used_.sound) : infoText_;
+}
+
+void RecordingControl::watchInput()
+{
+    // A take that starts on sound waits in silence by design: only a stall is told.
+    const bool startsOnSound = cutter_ && used_.sound.mode != SettingsKeys::Sound::ModeSplit;
+    inputWatch_->start(used_.sound.silentLevel, startsOnSound ? 0 : used_.sound.silentSeconds);
 }
 
 int64_t RecordingControl::freeBytes() const

@@ -525,3 +525,25 @@ TEST_F(Recording, SplitPiecesAreTaggedAsTracksAndATakeWithoutSoundLeavesNothing)
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_THAT(dialogs.shown[0].toStdString(), testing::HasSubstr("never rose above -40 dBFS"));
 }
+
+// A silent input is told in the window while the take goes on, and the
+// notice goes once sound is back; a take armed for sound is silent by design.
+TEST_F(Recording, ASilentInputIsToldUntilSoundReturnsExceptWhileWaitingForSound)
+{
+    settings.writeInteger("sound", "silent_seconds", 2);
+    writer.createOnOpenWrite = true;
+    control->RecordCommand();
+    const QString info = texts[Text::Info];
+    deliverAudio(recorder, 2.5, 0.0f);
+    EXPECT_EQ(texts[Text::Info], "The input has been silent for 00:00:02");
+    EXPECT_EQ(activity.current(), Activity::Recording);
+    deliverAudio(recorder, 0.2, 0.25f);
+    EXPECT_EQ(texts[Text::Info], info);
+    control->StopRecording();
+
+    settings.writeInteger("sound", "mode", 1);
+    control->RecordCommand();
+    deliverAudio(recorder, 5, 0.0f);
+    EXPECT_EQ(texts[Text::Info], "Waiting for sound above -40 dBFS");
+    control->StopRecording();
+}
