@@ -204,6 +204,7 @@ void Tfm_sche::RadioButton1Click()
         beginPicker(n)->setEnabled(false);
         endPicker(n)->setEnabled(false);
     }
+    cb_on_sound->setEnabled(false);
     storeEnables();
 }
 
@@ -212,6 +213,7 @@ void Tfm_sche::RadioButton2Click()
     if (!loading_) value_->mode = Schedule::EveryDay;
     date_time->setEnabled(false);
     for (QCheckBox* box : boxes_) box->setEnabled(true);
+    cb_on_sound->setEnabled(true);
     UpdateTimeEnables();
 }
 
@@ -220,6 +222,7 @@ void Tfm_sche::RadioButton3Click()
     if (!loading_) value_->mode = Schedule::SpecialDay;
     date_time->setEnabled(true);
     for (QCheckBox* box : boxes_) box->setEnabled(true);
+    cb_on_sound->setEnabled(true);
     UpdateTimeEnables();
 }
 

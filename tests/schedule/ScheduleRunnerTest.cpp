@@ -51,6 +51,10 @@ protected:
             if (failingStarts > 0 && failingStarts--) throw TamselError("Cannot open the recording.");
             if (nested) nested();
         };
+        p.RecordOnSound = [this] {
+            log << "record on sound";
+            recording = true;
+        };
         p.StopRecording = [this] { log << "stop"; recording = false; };
         p.StopPlayback = [this] { log << "stopPlayback"; playing = false; };
         p.powerOff = &powerOff;
@@ -331,4 +335,15 @@ TEST_F(Runner, ClockChangesNeitherRepeatNorSkipAWindow)
     if (zone.isNull()) qunsetenv("TZ");
     else qputenv("TZ", zone);
     tzset();
+}
+
+// A window stored to start on sound arms the recording; the end stops it
+// whether or not sound ever came.
+TEST_F(Runner, AWindowSetToStartOnSoundArmsTheRecording)
+{
+    storeWindow(Schedule::EveryDay, 1, QTime(10, 0), QTime(10, 0, 5));
+    settings.writeBool("autorec", "on_sound", true);
+    start(QTime(9, 59, 58));
+    runUntil(QTime(10, 0, 6));
+    EXPECT_EQ(log, QStringList({"record on sound", "stop"}));
 }
