@@ -47,6 +47,7 @@ RecordingControl* wireCommands(Tfm_main& main, Tfm_list& list, Tfm_set& set)
     auto* recording = new RecordingControl(std::move(parts), &main);
     c.RecordCommand = [recording] { recording->RecordCommand(); };
     c.RecordOnSound = [recording] { recording->RecordOnSound(); };
+    c.PlanLength = [recording](int64_t seconds) { recording->PlanLength(seconds); };
     c.ToggleRecordingPause = [recording] { recording->ToggleRecordingPause(); };
     c.StopRecording = [recording] { recording->StopRecording(); };
     wirePlayback(main, list);

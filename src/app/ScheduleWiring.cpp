@@ -26,6 +26,9 @@ ScheduleRunner* wireSchedule(Tfm_main& main)
     parts.playing = [&main] { return main.activity().playing(); };
     parts.RecordCommand = command(&Tfm_main::Commands::RecordCommand);
     parts.RecordOnSound = command(&Tfm_main::Commands::RecordOnSound);
+    parts.planLength = [&main](int64_t seconds) {
+        if (const auto& plan = main.commands().PlanLength) plan(seconds);
+    };
     parts.StopRecording = command(&Tfm_main::Commands::StopRecording);
     parts.StopPlayback = command(&Tfm_main::Commands::StopPlayback);
     parts.powerOff = main.services().powerOff;

@@ -87,6 +87,8 @@ public:
     struct Commands {
         std::function<void()> RecordCommand, ToggleRecordingPause, StopRecording;
         std::function<void()> RecordOnSound;
+        // The next recording is planned to run this many seconds (a schedule window).
+        std::function<void(int64_t)> PlanLength;
         std::function<void()> PlayCommand, TogglePlaybackPause, StopPlayback, SeekFromBar;
         std::function<void()> AddFiles, RemoveSelected, MoveUp, MoveDown, JoinFiles, StopJoin;
     };

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <exception>
+#include <utility>
 
 RecordingControl::RecordingControl(Parts parts, QObject* parent)
     : QObject(parent), p_(std::move(parts)), activity_(p_.activity->claim(ActivityOwner::Recording)),
@@ -112,7 +113,7 @@ void RecordingControl::startNewFile()
         return;
     }
     infoText_ = out.infoText;
-    const QString warning = watch_.warning(left);
+    const QString warning = watch_.warning(left, std::exchange(plannedSeconds_, 0));
     positionSamples_ = 0;
     pieces_ = 0;
     track_ = 0;

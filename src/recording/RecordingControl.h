@@ -77,6 +77,9 @@ public:
     // Record, but start on sound whatever the settings say (a scheduled
     // window set so).
     void RecordOnSound();
+    // The next start is planned to run `seconds` (0: open-ended); a disk
+    // that cannot hold that long is warned of as it starts.
+    void PlanLength(int64_t seconds) { plannedSeconds_ = seconds; }
 
     // The current or last recording's file.
     const QString& outputFileName() const { return outputFileName_; }
@@ -139,4 +142,5 @@ private:
     bool fileOpen_ = false;                 // a file of this take is open for writing
     int pieces_ = 0;                        // files this take opened
     int track_ = 0;                         // the track number tagged, 0 the stored one
+    int64_t plannedSeconds_ = 0;            // of the next start; 0 open-ended
 };

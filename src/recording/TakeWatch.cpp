@@ -19,11 +19,13 @@ int64_t TakeWatch::secondsLeft(int64_t freeBytes, int64_t fileBytes, int64_t rec
     return std::max<int64_t>(freeBytes, 0) / rate;
 }
 
-QString TakeWatch::warning(int64_t secondsLeft)
+QString TakeWatch::warning(int64_t secondsLeft, int64_t plannedSeconds)
 {
-    if (warned_ || secondsLeft >= kWarnSeconds) return {};
+    const bool tooShort = plannedSeconds > secondsLeft;
+    if (warned_ || (secondsLeft >= kWarnSeconds && !tooShort)) return {};
     warned_ = true;
-    return QStringLiteral("Disk space for %1 more").arg(timeTextFromSeconds(secondsLeft));
+    const QString left = QStringLiteral("Disk space for %1 more").arg(timeTextFromSeconds(secondsLeft));
+    return tooShort ? QStringLiteral("%1 of the %2 scheduled").arg(left, timeTextFromSeconds(plannedSeconds)) : left;
 }
 
 QString TakeWatch::endMessage(const QString& file) const

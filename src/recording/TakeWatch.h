@@ -28,8 +28,10 @@ public:
     // Seconds of this take the free space still holds, from the file's own
     // growth once it has some, the estimate before.
     int64_t secondsLeft(int64_t freeBytes, int64_t fileBytes, int64_t recordedMs) const;
-    // The warning to show, the first time too little is left; empty otherwise.
-    QString warning(int64_t secondsLeft);
+    // The warning to show, the first time too little is left (under ten
+    // minutes, or less than `plannedSeconds` the take is planned to run);
+    // empty otherwise.
+    QString warning(int64_t secondsLeft, int64_t plannedSeconds = 0);
 
     // The message at the end of a take with gaps; empty without.
     QString endMessage(const QString& file) const;

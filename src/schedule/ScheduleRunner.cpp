@@ -101,16 +101,20 @@ void ScheduleRunner::checkSecond(const QDateTime& second, SettingsFile& settings
             return mode == Schedule::EveryDay
                    || (w.day && LocaleFormats::formatDate(locale, second.date()) == LocaleFormats::formatDate(locale, *w.day));
         };
-        if (onTheDay() && starts(1 + 2 * n, window.begin)) guard([this] { beginAction(); });
+        // A window whose end comes before its begin runs past midnight.
+        const int64_t planned =
+            window.begin && window.end ? (window.begin->secsTo(*window.end) + 86400) % 86400 : 0;
+        if (onTheDay() && starts(1 + 2 * n, window.begin)) guard([this, planned] { beginAction(planned); });
         if (onTheDay() && holds(p_.recording) && starts(2 + 2 * n, window.end)) guard([this] { endAction(); });
     }
 }
 
-void ScheduleRunner::beginAction()
+void ScheduleRunner::beginAction(int64_t plannedSeconds)
 {
     // Stopped through the command, so the finished file is listed and tagged.
     if (holds(p_.recording)) call(p_.StopRecording);
     if (holds(p_.playing)) call(p_.StopPlayback);
+    if (p_.planLength) p_.planLength(plannedSeconds);
     call(p_.schedule->onSound && p_.RecordOnSound ? p_.RecordOnSound : p_.RecordCommand);
 }
 

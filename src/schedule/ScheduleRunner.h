@@ -28,6 +28,9 @@ public:
         std::function<void()> RecordCommand;
         // Record, armed to start on sound.
         std::function<void()> RecordOnSound;
+        // Told before a window's recording starts: how long it is planned to
+        // run, so a disk too small for it is warned of at the start.
+        std::function<void(int64_t seconds)> planLength;
         std::function<void()> StopRecording;
         std::function<void()> StopPlayback;
         // None: the computer is never powered off.
@@ -55,7 +58,8 @@ public:
 
 private:
     void checkSecond(const QDateTime& second, SettingsFile& settings);
-    void beginAction();
+    // `plannedSeconds`: how long the window records, 0 when it has no end.
+    void beginAction(int64_t plannedSeconds);
     void endAction();
     void powerOffAction();
     void tell(const QString& message);

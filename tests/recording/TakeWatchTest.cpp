@@ -20,5 +20,10 @@ TEST(TakeWatch, TheFilesOwnRateTakesOverFromTheEstimateAndTheWarningComesOnce)
     EXPECT_TRUE(watch.warning(300).isEmpty()) << "once per take";
     watch.start(176400);
     EXPECT_FALSE(watch.warning(300).isEmpty()) << "the next take warns again";
+    // A scheduled window longer than the disk holds is warned of, however
+    // much is left.
+    watch.start(176400);
+    EXPECT_TRUE(watch.warning(3600, 3600).isEmpty());
+    EXPECT_EQ(watch.warning(3600, 7200), "Disk space for 01:00:00 more of the 02:00:00 scheduled");
     EXPECT_TRUE(watch.endMessage("a.wav").isEmpty()) << "no gaps, nothing to tell";
 }

@@ -51,6 +51,7 @@ protected:
             if (failingStarts > 0 && failingStarts--) throw TamselError("Cannot open the recording.");
             if (nested) nested();
         };
+        p.planLength = [this](int64_t seconds) { plans << seconds; };
         p.RecordOnSound = [this] {
             log << "record on sound";
             recording = true;
@@ -113,6 +114,7 @@ protected:
     std::function<void()> nested;
     int failingStarts = 0;  // starts that fail after setting the flag
     QStringList log;
+    QList<int64_t> plans;  // each start's planned length
     QStringList told;
 };
 
@@ -346,4 +348,16 @@ TEST_F(Runner, AWindowSetToStartOnSoundArmsTheRecording)
     start(QTime(9, 59, 58));
     runUntil(QTime(10, 0, 6));
     EXPECT_EQ(log, QStringList({"record on sound", "stop"}));
+    EXPECT_EQ(plans, QList<int64_t>{5});
+}
+
+// Each start says how long its window runs, so the recording can warn of a
+// disk too small for it; a window past midnight runs into the next day.
+TEST_F(Runner, AWindowsStartTellsItsPlannedLength)
+{
+    storeWindow(Schedule::EveryDay, 1, QTime(23, 59, 58), QTime(1, 0));
+    start(QTime(23, 59, 57));
+    runUntil(QTime(23, 59, 59));
+    EXPECT_EQ(log, QStringList{"record"});
+    EXPECT_EQ(plans, QList<int64_t>{3602});
 }
