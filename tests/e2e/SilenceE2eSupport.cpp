@@ -1,0 +1,185 @@
+#include "e2e/SilenceE2eSupport.h"
+
+#include "config/ValueTables.h"
+#include "e2e/OutsideChecks.h"
+#include "support/TestSupport.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <sys/prctl.h>
+
+namespace e2e {
+
+namespace {
+
+template <typename T>
+std::vector<T> rawSamples(const QString& file, const QStringList& encoding)
+{
+    QTemporaryDir dir;
+    const QString raw = dir.filePath("samples.raw");
+    testsupport::runPeer("sox", QStringList{file, "-t", "raw"} + encoding + QStringList{raw});
+    const QByteArray bytes = bytesOf(raw);
+    std::vector<T> samples(size_t(bytes.size()) / sizeof(T));
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(T));
+    return samples;
+}
+
+template <typename T, size_t N>
+int positionOf(const std::array<T, N>& table, T value)
+{
+    const auto* at = std::find(table.begin(), table.end(), value);
+    return at == table.end() ? -1 : int(at - table.begin());
+}
+
+}  // namespace
+
+int serverRate()
+{
+    // "0	tamsel_null	module-null-sink.c	s16le 2ch 44100Hz	IDLE"
+    const QRegularExpression sink(R"(\ttamsel_null\t.*\s(\d+)Hz)");
+    const QString sinks = testsupport::runPeer("pactl", {"list", "short", "sinks"});
+    const QRegularExpressionMatch m = sink.match(sinks);
+    if (!m.hasMatch()) ADD_FAILURE() << "the sound server has no sink tamsel_null: " << sinks.toStdString();
+    return m.hasMatch() ? m.captured(1).toInt() : 44100;
+}
+
+QString wavSettingsAt(int rate)
+{
+    const int frequency = positionOf(ValueTables::SampleRates, rate);
+    EXPECT_GE(frequency, 0) << "the settings window offers no rate of " << rate << " Hz";
+    return QStringLiteral("[wav]\nmode=2\nbit=%1\nchannel=1\nfrequency=%2\n")
+        .arg(positionOf(ValueTables::BitDepths, 16))
+        .arg(frequency);
+}
+
+void makeBursts(const QString& file, int rate, double lead, const std::vector<Burst>& bursts)
+{
+    QTemporaryDir dir;
+    QStringList parts;
+    for (size_t i = 0; i < bursts.size(); ++i) {
+        const Burst& b = bursts[i];
+        parts << dir.filePath(QStringLiteral("burst%1.wav").arg(i));
+        testsupport::runPeer("sox", {"-n", "-r", QString::number(rate), "-c", "2", "-b", "16", "-D", parts.last(),
+                                     "synth", QString::number(b.seconds), "sine", QString::number(b.hz), "gain",
+                                     "-12", "pad", QString::number(i == 0 ? lead : 0.0),
+                                     QString::number(b.silenceAfter)});
+    }
+    testsupport::runPeer("sox", QStringList{"-D"} + parts + QStringList{file});
+}
+
+void startPlaying(QProcess& player, const QString& file)
+{
+    player.start("paplay", {file});
+    ASSERT_TRUE(player.waitForStarted(10000)) << "paplay did not start";
+}
+
+std::vector<float> floatSamples(const QString& file)
+{
+    return rawSamples<float>(file, {"-e", "floating-point", "-b", "32"});
+}
+
+std::vector<int16_t> shortSamples(const QString& file) { return rawSamples<int16_t>(file, {"-e", "signed", "-b", "16"}); }
+
+LoudSpan loudSpan(const std::vector<float>& samples, int channels, float level)
+{
+    LoudSpan span;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::fabs(samples[i]) < level) continue;
+        const int64_t frame = int64_t(i) / channels;
+        if (span.first < 0) span.first = frame;
+        span.last = frame;
+    }
+    return span;
+}
+
+MonitorReference::MonitorReference(const QString& file, int rate)
+    : file_(file),
+      peer_("parec",
+            {"--raw", "--format=float32le", "--rate=" + QString::number(rate), "--channels=2", "--latency-msec=20",
+             "-d", "tamsel_null.monitor"},
+            file)
+{
+}
+
+bool MonitorReference::waitForData()
+{
+    return waitUntil([&] { return sizeOf(file_) > 0; }, 10000);
+}
+
+std::vector<int16_t> MonitorReference::stopAsShorts()
+{
+    peer_.stop();
+    const QByteArray bytes = bytesOf(file_);
+    std::vector<float> heard(size_t(bytes.size()) / sizeof(float));
+    std::memcpy(heard.data(), bytes.constData(), heard.size() * sizeof(float));
+    std::vector<int16_t> shorts(heard.size());
+    std::transform(heard.begin(), heard.end(), shorts.begin(), [](float x) {
+        return int16_t(std::lrint(std::clamp(double(x) * 32768.0, -32768.0, 32767.0)));
+    });
+    return shorts;
+}
+
+int64_t findExact(const std::vector<int16_t>& hay, const std::vector<int16_t>& needle, int64_t from)
+{
+    if (from < 0 || from > int64_t(hay.size())) return -1;
+    const auto at = std::search(hay.begin() + from, hay.end(), needle.begin(), needle.end());
+    return at == hay.end() ? -1 : int64_t(at - hay.begin());
+}
+
+NotificationLog::NotificationLog(const QString& busAddress, const QString& logFile) : log_(logFile)
+{
+    mock_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
+    mock_.setProcessEnvironment(env);
+    mock_.setProcessChannelMode(QProcess::MergedChannels);
+    // Debian's python, which has the module: another python3 on PATH may not.
+    mock_.start("/usr/bin/python3",
+                {"-m", "dbusmock", "--session", "--template", "notification_daemon", "-l", logFile});
+    const QString connection = "notifications-" + busAddress;
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(busAddress, connection);
+        const bool up = waitUntil(
+            [&] {
+                return mock_.state() == QProcess::NotRunning
+                       || bus.interface()->isServiceRegistered("org.freedesktop.Notifications").value();
+            },
+            30000);
+        if (!up || mock_.state() == QProcess::NotRunning)
+            failure_ = "the mock notification service did not start (scripts/setup installs python3-dbusmock): "
+                       + QString::fromUtf8(mock_.readAll());
+    }
+    QDBusConnection::disconnectFromBus(connection);
+}
+
+NotificationLog::~NotificationLog()
+{
+    if (mock_.state() == QProcess::NotRunning) return;
+    mock_.terminate();
+    if (mock_.waitForFinished(10000)) return;
+    mock_.kill();
+    mock_.waitForFinished(10000);
+}
+
+QStringList NotificationLog::notices() const
+{
+    // "<time> Notify "Tamsel" 0 "tamsel" "summary" "body" [] {...} -1"
+    QStringList found;
+    QFile f(log_);
+    if (!f.open(QIODevice::ReadOnly)) return found;
+    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts))
+        if (line.section(' ', 1, 1) == QLatin1String("Notify")) found << line.section(' ', 2);
+    return found;
+}
+
+}  // namespace e2e

@@ -1,0 +1,85 @@
+#pragma once
+// What the silence-aware recording cases play, hear and read from outside:
+// signals of tone bursts made with sox, samples read back with sox, the
+// server's own capture of its monitor as the reference, and the desktop
+// notifications that reach a mock service.
+
+#include "PulseTestTools.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+namespace e2e {
+
+// The rate the sound server runs its null sink at (44100 on PulseAudio,
+// 48000 in PipeWire's graph): recorded and played at it, nothing is resampled.
+int serverRate();
+// "wav" settings for 16-bit stereo at rate, one of the settings window's rates.
+QString wavSettingsAt(int rate);
+
+struct Burst {
+    double hz;
+    double seconds;
+    double silenceAfter;
+};
+// A 16-bit stereo WAV made with sox: `lead` seconds of digital silence, then
+// each burst, a sine at -12 dBFS, and the digital silence after it. Not
+// dithered, so the silences stay zero.
+void makeBursts(const QString& file, int rate, double lead, const std::vector<Burst>& bursts);
+// Plays file into the default sink with paplay; player ends when it is played.
+void startPlaying(QProcess& player, const QString& file);
+
+// Interleaved samples as sox reads them.
+std::vector<float> floatSamples(const QString& file);
+std::vector<int16_t> shortSamples(const QString& file);
+
+// The first and last frame where any channel reaches `level` (linear);
+// first is -1 when none does.
+struct LoudSpan {
+    int64_t first = -1;
+    int64_t last = -1;
+};
+LoudSpan loudSpan(const std::vector<float>& samples, int channels, float level);
+
+// parec on the null sink's monitor in the recording's format (float stereo
+// at rate), into a file: the same audio the program's own capture gets.
+class MonitorReference {
+public:
+    MonitorReference(const QString& file, int rate);
+    bool waitForData();
+    // Stops parec; what it captured, as 16-bit samples rounded as a 16-bit
+    // WAV stores a float sample (x * 32768, clipped).
+    std::vector<int16_t> stopAsShorts();
+
+private:
+    QString file_;
+    pulsetest::Peer peer_;
+};
+
+// Where needle occurs in hay first, at or after from; -1 when nowhere.
+int64_t findExact(const std::vector<int16_t>& hay, const std::vector<int16_t>& needle, int64_t from = 0);
+
+// python3-dbusmock's notification service on a bus given by address, logging
+// every call; ended with the case.
+class NotificationLog {
+public:
+    NotificationLog(const QString& busAddress, const QString& logFile);
+    ~NotificationLog();
+    NotificationLog(const NotificationLog&) = delete;
+    NotificationLog& operator=(const NotificationLog&) = delete;
+
+    QString failure() const { return failure_; }
+    // Each Notify call as the mock logged it: application, replaced id, icon,
+    // summary, body, actions, hints and time-out, quoted.
+    QStringList notices() const;
+
+private:
+    QString log_;
+    QString failure_;
+    QProcess mock_;
+};
+
+}  // namespace e2e
