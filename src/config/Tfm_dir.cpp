@@ -5,6 +5,7 @@
 #include "config/Tfm_set.h"
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
+#include "platform/PlacedWidget.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,17 +15,6 @@
 #include <QPushButton>
 #include <QTreeView>
 
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, QRect where)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(where);
-    return b;
-}
-
-}  // namespace
 
 Tfm_dir::Tfm_dir(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint
@@ -56,10 +46,10 @@ Tfm_dir::Tfm_dir(QWidget* parent)
                 if (index.isValid()) ShellTreeView1->setCurrentIndex(index);
             }));
 
-    Button1 = button(this, "Button1", "New Folder", {4, 238, 75, 25});
-    btn_ok = button(this, "btn_ok", "Ok", {88, 238, 75, 25});
+    Button1 = placedButton<QPushButton>(this, "Button1", "New Folder", {4, 238, 75, 25});
+    btn_ok = placedButton<QPushButton>(this, "btn_ok", "Ok", {88, 238, 75, 25});
     btn_ok->setDefault(true);  // Return; Escape cancels
-    btn_cancel = button(this, "btn_cancel", "Cancel", {168, 238, 75, 25});
+    btn_cancel = placedButton<QPushButton>(this, "btn_cancel", "Cancel", {168, 238, 75, 25});
     connect(Button1, &QPushButton::clicked, this, guarded(this, &Tfm_dir::Button1Click));
     connect(btn_ok, &QPushButton::clicked, this, guarded(this, &Tfm_dir::btn_okClick));
     connect(btn_cancel, &QPushButton::clicked, this, guarded(this, &Tfm_dir::btn_cancelClick));

@@ -4,6 +4,7 @@
 #include "config/SettingsKeys.h"
 #include "config/ValueTables.h"
 #include "platform/ErrorBoundary.h"
+#include "platform/PlacedWidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,15 +31,6 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QStringList& items,
     return box;
 }
 
-template <class Button>
-Button* button(QWidget* parent, const char* name, const QString& text, QRect where)
-{
-    auto* b = new Button(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(where);
-    return b;
-}
-
 QLabel* label(QWidget* parent, const QString& text, QRect where, const QFont* font = nullptr)
 {
     auto* l = new QLabel(text, parent);
@@ -54,9 +46,11 @@ QGroupBox* group(QWidget* parent, const QString& caption, QRect where)
     return g;
 }
 
-QGroupBox* page(QWidget* parent, const char* name, const QString& caption)
+}  // namespace
+
+QGroupBox* Tfm_set::page(const char* name, const QString& caption)
 {
-    auto* g = group(parent, caption, {128, 4, 257, 268});
+    auto* g = group(this, caption, {128, 4, 257, 268});
     g->setObjectName(name);
     // The caption's dashes draw a rule; a screen reader says the words.
     QString words = caption;
@@ -64,6 +58,8 @@ QGroupBox* page(QWidget* parent, const char* name, const QString& caption)
     g->setAccessibleName(words.trimmed());
     return g;
 }
+
+namespace {
 
 QFont smaller(const QFont& base, double by)
 {
@@ -97,10 +93,10 @@ Tfm_set::Tfm_set(QWidget* parent)
     // a page is chosen.
     for (QGroupBox* g : {pn_file, pn_wav, pn_format, pn_quality, pn_silence, pn_source}) g->hide();
 
-    set_bt_ok = button<QPushButton>(this, "set_bt_ok", "OK", {2, 248, 60, 26});
+    set_bt_ok = placedButton<QPushButton>(this, "set_bt_ok", "OK", {2, 248, 60, 26});
     // Return presses OK; Escape closes the window as its close button does.
     set_bt_ok->setDefault(true);
-    set_bt_default = button<QPushButton>(this, "set_bt_default", "Default", {66, 248, 60, 26});
+    set_bt_default = placedButton<QPushButton>(this, "set_bt_default", "Default", {66, 248, 60, 26});
     connect(set_bt_ok, &QPushButton::clicked, this, ErrorBoundary::guarded(this, &Tfm_set::set_bt_okClick));
     connect(set_bt_default, &QPushButton::clicked, this,
             ErrorBoundary::guarded(this, &Tfm_set::set_bt_defaultClick));
@@ -110,15 +106,15 @@ Tfm_set::Tfm_set(QWidget* parent)
 
 void Tfm_set::buildFilePage()
 {
-    pn_file = page(this, "pn_file",
+    pn_file = page("pn_file",
                    "--------------------------File Length Limitation---------------------");
     const QFont small = smaller(font(), 1.5);
-    length_en = button<QCheckBox>(pn_file, "length_en", "Enable File Length Limitation System",
+    length_en = placedButton<QCheckBox>(pn_file, "length_en", "Enable File Length Limitation System",
                                   {8, 22, 243, 22});
     length_en->setFont(small);
     auto* limit1 = group(pn_file, "File Limitation", {6, 50, 245, 60});
     limit1->setObjectName("file_limit_1");
-    file_rb_time = button<QRadioButton>(limit1, "file_rb_time", "Time: ", {10, 26, 62, 22});
+    file_rb_time = placedButton<QRadioButton>(limit1, "file_rb_time", "Time: ", {10, 26, 62, 22});
     file_rb_time->setChecked(true);
     file_time = new QLineEdit("120", limit1);
     file_time->setObjectName("file_time");
@@ -130,18 +126,18 @@ void Tfm_set::buildFilePage()
     auto* limit2 = group(pn_file, QString(), {6, 118, 245, 66});
     limit2->setObjectName("file_limit_2");
     const QFont smallest = smaller(font(), 2);
-    file_limit_stop = button<QCheckBox>(limit2, "file_limit_stop",
+    file_limit_stop = placedButton<QCheckBox>(limit2, "file_limit_stop",
                                         "Stop recording when the limit is reached ", {8, 10, 233, 22});
     file_limit_stop->setFont(smallest);
     file_limit_stop->setChecked(true);
-    file_limit_new = button<QCheckBox>(limit2, "file_limit_new",
+    file_limit_new = placedButton<QCheckBox>(limit2, "file_limit_new",
                                        "Record a new file when the limit is reached", {8, 36, 233, 22});
     file_limit_new->setFont(smallest);
 }
 
 void Tfm_set::buildWavPage()
 {
-    pn_wav = page(this, "pn_wav",
+    pn_wav = page("pn_wav",
                   "----------------------------------WAV-------------------------------------");
     auto* general = group(pn_wav, "General Options", {6, 20, 245, 100});
     label(general, "Frequency:", {10, 22, 96, 24});
@@ -157,12 +153,12 @@ void Tfm_set::buildWavPage()
     for (QComboBox* box : {cb_wav_frequency, cb_wav_channel, cb_wav_bit}) box->setEnabled(false);
     auto* mode = group(pn_wav, "Mode", {6, 124, 245, 92});
     const QFont small = smaller(font(), 1.5);
-    rb_cdquality = button<QRadioButton>(mode, "rb_cdquality", "CD quality WAV format .(For audio CD) ",
+    rb_cdquality = placedButton<QRadioButton>(mode, "rb_cdquality", "CD quality WAV format .(For audio CD) ",
                                         {8, 18, 233, 22});
     rb_cdquality->setFont(small);
-    rb_bestsuited = button<QRadioButton>(mode, "rb_bestsuited", "Best suited WAV format",
+    rb_bestsuited = placedButton<QRadioButton>(mode, "rb_bestsuited", "Best suited WAV format",
                                          {8, 42, 228, 22});
-    rb_custom = button<QRadioButton>(mode, "rb_custom", "Custom format", {8, 66, 228, 22});
+    rb_custom = placedButton<QRadioButton>(mode, "rb_custom", "Custom format", {8, 66, 228, 22});
     const QFont note = smaller(font(), 2);
     label(pn_wav, "To small created file, Low frequency bit per sample", {10, 222, 242, 18}, &note);
     label(pn_wav, "But quality will be lowed  accordingly", {10, 242, 242, 18}, &note);
@@ -170,13 +166,13 @@ void Tfm_set::buildWavPage()
 
 void Tfm_set::buildFormatPage()
 {
-    pn_format = page(this, "pn_format",
+    pn_format = page("pn_format",
                      "------------------------------Output Format----------------------------");
     auto* dir = group(pn_format, "Output Directory:", {6, 18, 245, 50});
     ed_dir = new QLineEdit(SettingsKeys::Output::directoryDefault(), dir);
     ed_dir->setObjectName("ed_dir");
     ed_dir->setGeometry(8, 20, 199, 24);
-    Button2 = button<QPushButton>(dir, "Button2", "...", {211, 20, 26, 24});
+    Button2 = placedButton<QPushButton>(dir, "Button2", "...", {211, 20, 26, 24});
 
     QFont bold = font();
     bold.setBold(true);
@@ -192,11 +188,11 @@ void Tfm_set::buildFormatPage()
 
     auto* naming = group(pn_format, "Output Name:", {6, 124, 245, 100});
     const QFont example = smaller(font(), 2);
-    rb_time = button<QRadioButton>(naming, "rb_time", "Date_Time Mode", {8, 18, 226, 20});
+    rb_time = placedButton<QRadioButton>(naming, "rb_time", "Date_Time Mode", {8, 18, 226, 20});
     rb_time->setChecked(true);
     out_labe_dat = label(naming, "Example: E-19-05-2006--00;08;04.wav", {26, 38, 210, 16}, &example);
     out_labe_dat->setObjectName("out_labe_dat");
-    rb_cust = button<QRadioButton>(naming, "rb_cust", "Custom Name", {8, 58, 226, 20});
+    rb_cust = placedButton<QRadioButton>(naming, "rb_cust", "Custom Name", {8, 58, 226, 20});
     out_labe_cus = label(naming, "Example: E.wav", {26, 78, 210, 16}, &example);
     out_labe_cus->setObjectName("out_labe_cus");
     label(pn_format, "If the filename already exists, the file will be ", {10, 228, 242, 17}, &example);
@@ -205,7 +201,7 @@ void Tfm_set::buildFormatPage()
 
 void Tfm_set::buildQualityPage()
 {
-    pn_quality = page(this, "pn_quality",
+    pn_quality = page("pn_quality",
                       "---------------------------------Quality-----------------------------------");
     // Each list holds the stored values as its items' data.
     auto values = [this](const char* name, const QList<std::pair<QString, int>>& items, int y) {
@@ -246,7 +242,7 @@ void Tfm_set::buildQualityPage()
 
 void Tfm_set::buildSourcePage()
 {
-    pn_source = page(this, "pn_source",
+    pn_source = page("pn_source",
                      "----------------------Recording Source----------------------------");
     auto* help = group(pn_source, "Help", {6, 18, 245, 246});
     lab_help = new QLabel(help);
@@ -254,15 +250,15 @@ void Tfm_set::buildSourcePage()
     lab_help->setGeometry(6, 18, 235, 190);
     lab_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lab_help->setFont(smaller(font(), 2.5));
-    bt_pre = button<QPushButton>(help, "bt_pre", "Preview", {6, 214, 74, 26});
-    bt_nex = button<QPushButton>(help, "bt_nex", "Next", {85, 214, 74, 26});
-    Button1 = button<QPushButton>(help, "Button1", "Set", {164, 214, 74, 26});
+    bt_pre = placedButton<QPushButton>(help, "bt_pre", "Preview", {6, 214, 74, 26});
+    bt_nex = placedButton<QPushButton>(help, "bt_nex", "Next", {85, 214, 74, 26});
+    Button1 = placedButton<QPushButton>(help, "Button1", "Set", {164, 214, 74, 26});
     help_.attach(lab_help);
 }
 
 void Tfm_set::buildAboutPage()
 {
-    pn_about = page(this, "pn_about",
+    pn_about = page("pn_about",
                     "---------------------------------About-------------------------------------");
     auto* icon = label(pn_about, QString(), {18, 34, 56, 56});
     icon->setPixmap(QIcon(":/tamsel/tamsel.svg").pixmap(56, 56));

@@ -138,6 +138,8 @@ protected:
 
 private:
     bool filterEvent(QObject* watched, QEvent* event);
+    // One page's group, in the one place every page takes.
+    QGroupBox* page(const char* name, const QString& caption);
     void buildFilePage();
     void buildWavPage();
     void buildFormatPage();

@@ -4,6 +4,7 @@
 #include "config/Tfm_set.h"
 
 #include "platform/ErrorBoundary.h"
+#include "platform/PlacedWidget.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -18,89 +19,68 @@ namespace K = SettingsKeys::Sound;
 
 QSpinBox* levelBox(QWidget* parent, const char* name, QRect where)
 {
-    auto* box = new QSpinBox(parent);
-    box->setObjectName(name);
+    auto* box = placed<QSpinBox>(parent, name, where);
     box->setRange(-120, 0);
     box->setSuffix(QStringLiteral(" dBFS"));
-    box->setGeometry(where);
     return box;
 }
 
 // Seconds shown, milliseconds stored.
 QDoubleSpinBox* secondsBox(QWidget* parent, const char* name, double min, double max, QRect where)
 {
-    auto* box = new QDoubleSpinBox(parent);
-    box->setObjectName(name);
+    auto* box = placed<QDoubleSpinBox>(parent, name, where);
     box->setRange(min, max);
     box->setDecimals(1);
     box->setSingleStep(0.5);
     box->setSuffix(QStringLiteral(" s"));
-    box->setGeometry(where);
     return box;
 }
 
-QLabel* caption(QWidget* parent, const QString& text, QRect where, QWidget* buddy)
+// A label that names the control beside it, for screen readers too.
+void caption(QWidget* parent, const QString& text, QRect where, QWidget* buddy)
 {
     auto* l = new QLabel(text, parent);
     l->setGeometry(where);
     l->setBuddy(buddy);
-    return l;
-}
-
-QRadioButton* choice(QWidget* parent, const char* name, const QString& text, QRect where)
-{
-    auto* b = new QRadioButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(where);
-    return b;
 }
 
 }  // namespace
 
 void Tfm_set::buildSilencePage()
 {
-    pn_silence = new QGroupBox(QStringLiteral("---------------------------------Silence-----------------------------------"),
-                               this);
-    pn_silence->setObjectName("pn_silence");
-    pn_silence->setGeometry(128, 4, 257, 268);
-    pn_silence->setAccessibleName(QStringLiteral("Silence"));
+    pn_silence = page("pn_silence",
+                      "---------------------------------Silence-----------------------------------");
     QFont small = font();
     small.setPointSizeF(std::max(6.0, small.pointSizeF() - 1.5));
     pn_silence->setFont(small);
 
-    rb_sound_all = choice(pn_silence, "rb_sound_all", "Record everything", {8, 16, 240, 18});
-    rb_sound_start = choice(pn_silence, "rb_sound_start", "Start on sound", {8, 36, 240, 18});
+    rb_sound_all = placedButton<QRadioButton>(pn_silence, "rb_sound_all", "Record everything", {8, 16, 240, 18});
+    rb_sound_start = placedButton<QRadioButton>(pn_silence, "rb_sound_start", "Start on sound", {8, 36, 240, 18});
     sp_start_level = levelBox(pn_silence, "sp_start_level", {62, 56, 74, 20});
     caption(pn_silence, "Level:", {24, 56, 38, 20}, sp_start_level);
     sp_preroll = secondsBox(pn_silence, "sp_preroll", 0, 30, {190, 56, 60, 20});
     caption(pn_silence, "Before:", {142, 56, 48, 20}, sp_preroll);
     sp_hang = secondsBox(pn_silence, "sp_hang", 0.1, 3600, {62, 80, 74, 20});
     caption(pn_silence, "Hang:", {24, 80, 38, 20}, sp_hang);
-    cb_new_file = new QCheckBox(QStringLiteral("Then a new file"), pn_silence);
-    cb_new_file->setObjectName("cb_new_file");
-    cb_new_file->setGeometry(142, 80, 112, 20);
+    cb_new_file = placedButton<QCheckBox>(pn_silence, "cb_new_file", "Then a new file", {142, 80, 112, 20});
     cb_new_file->setToolTip(QStringLiteral("After the hang time: complete the file and start a new one with the "
                                            "next sound. Otherwise the same file pauses until sound returns."));
 
-    rb_sound_split = choice(pn_silence, "rb_sound_split", "Split into files at silences", {8, 106, 240, 18});
+    rb_sound_split = placedButton<QRadioButton>(pn_silence, "rb_sound_split", "Split into files at silences", {8, 106, 240, 18});
     sp_split_level = levelBox(pn_silence, "sp_split_level", {62, 126, 74, 20});
     caption(pn_silence, "Below:", {24, 126, 38, 20}, sp_split_level);
     sp_split_silence = secondsBox(pn_silence, "sp_split_silence", 0.1, 60, {190, 126, 60, 20});
     caption(pn_silence, "For:", {142, 126, 48, 20}, sp_split_silence);
-    cb_drop = new QCheckBox(QStringLiteral("Leave the silences out"), pn_silence);
-    cb_drop->setObjectName("cb_drop");
-    cb_drop->setGeometry(24, 150, 226, 20);
+    cb_drop = placedButton<QCheckBox>(pn_silence, "cb_drop", "Leave the silences out", {24, 150, 226, 20});
 
     auto* notice = new QLabel(QStringLiteral("Tell me when the input stays silent:"), pn_silence);
     notice->setGeometry(8, 180, 240, 18);
     sp_silent_level = levelBox(pn_silence, "sp_silent_level", {62, 200, 74, 20});
     caption(pn_silence, "Below:", {24, 200, 38, 20}, sp_silent_level);
-    sp_silent_seconds = new QSpinBox(pn_silence);
-    sp_silent_seconds->setObjectName("sp_silent_seconds");
+    sp_silent_seconds = placed<QSpinBox>(pn_silence, "sp_silent_seconds", {190, 200, 60, 20});
     sp_silent_seconds->setRange(0, 24 * 3600);
     sp_silent_seconds->setSuffix(QStringLiteral(" s"));
     sp_silent_seconds->setSpecialValueText(QStringLiteral("never"));
-    sp_silent_seconds->setGeometry(190, 200, 60, 20);
     caption(pn_silence, "For:", {142, 200, 48, 20}, sp_silent_seconds);
     auto* note = new QLabel(QStringLiteral("The level display keeps running while a\nrecording waits for sound."),
                             pn_silence);
@@ -112,10 +92,11 @@ void Tfm_set::buildSilencePage()
 
 void Tfm_set::rb_soundClick()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{sp_start_level, sp_preroll, sp_hang, cb_new_file})
-        w->setEnabled(rb_sound_start->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{sp_split_level, sp_split_silence, cb_drop})
-        w->setEnabled(rb_sound_split->isChecked());
+    const std::pair<QRadioButton*, QList<QWidget*>> modes[] = {
+        {rb_sound_start, {sp_start_level, sp_preroll, sp_hang, cb_new_file}},
+        {rb_sound_split, {sp_split_level, sp_split_silence, cb_drop}}};
+    for (const auto& [mode, controls] : modes)
+        for (QWidget* w : controls) w->setEnabled(mode->isChecked());
 }
 
 void Tfm_set::loadSilence(const RecordingSettings::Sound& d)

@@ -4,6 +4,7 @@
 #include "config/SettingsFile.h"
 #include "platform/Error.h"
 #include "platform/ErrorBoundary.h"
+#include "platform/PlacedWidget.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -15,26 +16,9 @@
 
 namespace {
 
-template <class Widget>
-Widget* control(QWidget* parent, const char* name, QRect where)
-{
-    auto* w = new Widget(parent);
-    w->setObjectName(name);
-    w->setGeometry(where);
-    return w;
-}
-
-template <class Button>
-Button* button(QWidget* parent, const char* name, const QString& text, QRect where)
-{
-    auto* b = control<Button>(parent, name, where);
-    b->setText(text);
-    return b;
-}
-
 QTimeEdit* timePicker(QWidget* parent, const char* name, QRect where)
 {
-    auto* t = control<QTimeEdit>(parent, name, where);
+    auto* t = placed<QTimeEdit>(parent, name, where);
     t->setEnabled(false);
     return t;
 }
@@ -48,38 +32,38 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
     setFixedSize(380, 350);
 
     // The check box sits on the blanks at the start of the group's caption.
-    gb_close = control<QGroupBox>(this, "gb_close", {8, 4, 364, 92});
+    gb_close = placed<QGroupBox>(this, "gb_close", {8, 4, 364, 92});
     gb_close->setTitle("      Sechedule Close the computer");
-    CB_SHOWD = control<QCheckBox>(gb_close, "CB_SHOWD", {8, 0, 18, 18});
+    CB_SHOWD = placed<QCheckBox>(gb_close, "CB_SHOWD", {8, 0, 18, 18});
     dtpTime = timePicker(gb_close, "dtpTime", {12, 24, 110, 22});
-    Label1 = control<QLabel>(gb_close, "Label1", {12, 50, 344, 36});
+    Label1 = placed<QLabel>(gb_close, "Label1", {12, 50, 344, 36});
     Label1->setWordWrap(true);
     Label1->setText("Automatically Shut down your computer at the time you set");
 
-    gb_mode = control<QGroupBox>(this, "gb_mode", {8, 102, 364, 76});
+    gb_mode = placed<QGroupBox>(this, "gb_mode", {8, 102, 364, 76});
     gb_mode->setTitle("schedule Mode");
-    RadioButton1 = button<QRadioButton>(gb_mode, "RadioButton1", "Disabled schedule", {12, 22, 140, 20});
-    RadioButton2 = button<QRadioButton>(gb_mode, "RadioButton2", "Every Day", {12, 46, 140, 20});
-    RadioButton3 = button<QRadioButton>(gb_mode, "RadioButton3", "Special Day", {180, 22, 140, 20});
-    date_time = control<QDateEdit>(gb_mode, "date_time", {180, 46, 140, 22});
+    RadioButton1 = placedButton<QRadioButton>(gb_mode, "RadioButton1", "Disabled schedule", {12, 22, 140, 20});
+    RadioButton2 = placedButton<QRadioButton>(gb_mode, "RadioButton2", "Every Day", {12, 46, 140, 20});
+    RadioButton3 = placedButton<QRadioButton>(gb_mode, "RadioButton3", "Special Day", {180, 22, 140, 20});
+    date_time = placed<QDateEdit>(gb_mode, "date_time", {180, 46, 140, 22});
     date_time->setCalendarPopup(true);
     // A stored day that cannot be read shows as its earliest date, named so.
     date_time->setSpecialValueText(QStringLiteral("not set"));
 
-    gb_time = control<QGroupBox>(this, "gb_time", {8, 184, 364, 124});
+    gb_time = placed<QGroupBox>(this, "gb_time", {8, 184, 364, 124});
     gb_time->setTitle("Schedule Time");
     const char* boxNames[] = {"cb_rec1", "cb_rec2", "cb_rec3"};
     const char* beginNames[] = {"Begintime1", "begintime2", "begintime3"};
     const char* endNames[] = {"endtime1", "endtime2", "endtime3"};
     for (int i = 0; i < 3; ++i) {
         const int y = 20 + 26 * i;
-        boxes_[i] = button<QCheckBox>(gb_time, boxNames[i], "Begin Time:", {8, y, 96, 22});
+        boxes_[i] = placedButton<QCheckBox>(gb_time, boxNames[i], "Begin Time:", {8, y, 96, 22});
         begins_[i] = timePicker(gb_time, beginNames[i], {104, y, 92, 22});
-        auto* endLabel = control<QLabel>(gb_time, "", {206, y, 64, 22});
+        auto* endLabel = placed<QLabel>(gb_time, "", {206, y, 64, 22});
         endLabel->setText("End Time:");
         ends_[i] = timePicker(gb_time, endNames[i], {270, y, 88, 22});
     }
-    cb_on_sound = button<QCheckBox>(gb_time, "cb_on_sound", "Start on sound, not at once", {8, 98, 340, 20});
+    cb_on_sound = placedButton<QCheckBox>(gb_time, "cb_on_sound", "Start on sound, not at once", {8, 98, 340, 20});
     cb_rec1 = boxes_[0];
     cb_rec2 = boxes_[1];
     cb_rec3 = boxes_[2];
@@ -90,10 +74,10 @@ Tfm_sche::Tfm_sche(QWidget* parent) : QDialog(parent)
     endtime2 = ends_[1];
     endtime3 = ends_[2];
 
-    sche_bt_ok = button<QPushButton>(this, "sche_bt_ok", "Ok", {136, 318, 75, 25});
+    sche_bt_ok = placedButton<QPushButton>(this, "sche_bt_ok", "Ok", {136, 318, 75, 25});
     sche_bt_ok->setDefault(true);  // Return; Escape cancels
-    Button2 = button<QPushButton>(this, "Button2", "default", {216, 318, 75, 25});
-    Button3 = button<QPushButton>(this, "Button3", "Cancel", {296, 318, 75, 25});
+    Button2 = placedButton<QPushButton>(this, "Button2", "default", {216, 318, 75, 25});
+    Button3 = placedButton<QPushButton>(this, "Button3", "Cancel", {296, 318, 75, 25});
 
     // The handlers run whenever the checked state changes, from code or a
     // click: loading the window relies on it.
