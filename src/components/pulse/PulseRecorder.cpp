@@ -170,6 +170,15 @@ void PulseRecorder::StartRecord()
         }
         lost = e.message();
     }
+    if (lost.isEmpty()) {
+        // A stream that has delivered nothing yet (just opened, or opened
+        // early and not flowing yet) keeps the time until its first audio.
+        PulseConnection::Lock lock(d->connection);
+        if (d->lastAudioAt == 0 && (d->missingSince == 0 || d->startedUndelivered)) {
+            d->missingSince = Private::now();
+            d->startedUndelivered = true;
+        }
+    }
     d->running = true;
     d->sessionFrames = d->carriedFrames;
     d->carriedFrames = 0;

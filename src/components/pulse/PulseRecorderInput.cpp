@@ -54,6 +54,7 @@ void PulseRecorder::startWaiting(const QString& why, qint64 since)
     {
         PulseConnection::Lock lock(d->connection);
         d->missingSince = since;
+        d->startedUndelivered = false;
     }
     emit OnInputWaiting(why);
     retry();
@@ -95,6 +96,7 @@ void PulseRecorder::switchSource()
     {
         PulseConnection::Lock lock(d->connection);
         d->missingSince = Private::now();
+        d->startedUndelivered = false;
     }
     try {
         openStream();

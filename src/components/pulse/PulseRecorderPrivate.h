@@ -72,6 +72,10 @@ struct PulseRecorder::Private {
     // Steady-clock nanoseconds since which audio is missing, 0 when none is:
     // the next stream's first audio is preceded by silence for the time.
     qint64 missingSince = 0;
+    // missingSince marks a start on a stream that has delivered nothing yet:
+    // a first delivery later than a stream's own latency (a PulseAudio
+    // monitor's first audio can take two seconds) is kept as silence too.
+    bool startedUndelivered = false;
     qint64 lastAudioAt = 0;  // when the latest audio arrived
     CaptureClock pace{44100};
     bool changePosted = false;

@@ -48,20 +48,23 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
         // A failing peek means the stream itself failed; stateChanged reports it.
         if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
         const size_t count = bytes / sizeof(float);
-        if (d->missingSince != 0) {
-            // The time without input, less what this first piece covers, ends
-            // where the piece begins.
-            const qint64 piece = static_cast<qint64>(count) / d->channels;
+        // What was captured during a pause or before a resume is left out.
+        const uint64_t skipped = d->keepFrom > d->bytesRead ? std::min<uint64_t>(d->keepFrom - d->bytesRead, bytes) : 0;
+        const size_t dropped = static_cast<size_t>(skipped) / sizeof(float);
+        if (d->missingSince != 0 && dropped < count) {
+            // The time without input, less what the kept part of this first
+            // piece covers, ends where that part begins.
+            const qint64 piece = static_cast<qint64>(count - dropped) / d->channels;
             const qint64 gap = (now() - d->missingSince) * d->sampleRate / 1000000000 - piece;
+            const qint64 least =
+                d->startedUndelivered ? static_cast<qint64>(d->sampleRate) * CaptureClock::kShortfallMs / 1000 : 1;
             d->missingSince = 0;
-            if (gap > 0) {
+            d->startedUndelivered = false;
+            if (gap >= least) {
                 d->queue.insert(d->queue.end(), static_cast<size_t>(gap) * static_cast<size_t>(d->channels), 0.0f);
                 postGap(d->owner, gap);
             }
         }
-        // What was captured during a pause or before a resume is left out.
-        const uint64_t skipped = d->keepFrom > d->bytesRead ? std::min<uint64_t>(d->keepFrom - d->bytesRead, bytes) : 0;
-        const size_t dropped = static_cast<size_t>(skipped) / sizeof(float);
         if (data) {
             const auto* samples = static_cast<const float*>(data);
             d->queue.insert(d->queue.end(), samples + dropped, samples + count);

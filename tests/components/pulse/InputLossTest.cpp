@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <memory>
 
 using namespace pulsetest;
@@ -104,6 +105,28 @@ TEST(PulseInputLoss, AChosenInputMissingAtTheStartIsWaitedForFromTheStart)
     ASSERT_TRUE(got.waitForFrames(got.frames() + kRate / 2, 8000));
     recorder.StopRecord();
     EXPECT_TRUE(errors.isEmpty());
+}
+
+// A new stream's first audio can come late (a PulseAudio monitor that nothing
+// else records from takes a second or two): the time from the start until it
+// comes is kept as silence, so a recording is as long as it ran.
+TEST(PulseInputLoss, TheTimeANewStreamTakesToDeliverIsKeptAsSilence)
+{
+    REQUIRE_PULSE();
+    restoreDefaultSource();
+    PulseRecorder recorder;
+    Collector got(recorder, 100);
+    QSignalSpy gaps(&recorder, &TAudioRecord2::OnGap);
+    QElapsedTimer clock;
+    clock.start();
+    recorder.StartRecord();
+    QTest::qWait(3000);
+    const qint64 elapsed = framesSince(clock);
+    recorder.StopRecord();
+    const qint64 recorded = got.frames() + recorder.TakeRemainder().frames();
+    std::cout << "On " << testsupport::soundServerName().toStdString() << " the first audio came "
+              << (gaps.isEmpty() ? 0.0 : double(gaps.at(0).at(0).toLongLong()) / kRate) << " s late\n";
+    EXPECT_NEAR(double(recorded) / kRate, double(elapsed) / kRate, 0.15);
 }
 
 // "The system default" follows the default on every server alike: a recording
