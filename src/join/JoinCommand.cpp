@@ -2,6 +2,7 @@
 
 #include "join/JoinRun.h"
 #include "platform/Error.h"
+#include "platform/CommandLineTool.h"
 #include "platform/ErrorBoundary.h"
 #include "platform/FileName.h"
 #include "platform/TimeText.h"
@@ -16,17 +17,13 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
+using cli::kFailed;
+using cli::kStopped;
+using cli::kUsageError;
 constexpr int kDecodedInPart = 3;
-constexpr int kStopped = 130;
-constexpr int kBarWidth = 24;
+const QString kTool = QStringLiteral("tamsel-join");
 
-void say(std::FILE* err, const QString& text)
-{
-    // Names are shown with the bytes they were given as.
-    std::fputs(filename::encode("tamsel-join: " + text + "\n").constData(), err);
-    std::fflush(err);
-}
+void say(std::FILE* err, const QString& text) { cli::say(err, kTool, text); }
 
 bool number(const QCommandLineParser& args, const QString& name, int& value, int least = 1)
 {
@@ -78,14 +75,13 @@ QString codecOptions(const QCommandLineParser& args, JoinRun::Output& output)
 // over the line before.
 QString progressLine(const JoinRun::Progress& at, int count, double seconds)
 {
-    const int filled = std::clamp(int(std::lround(at.share(count) * kBarWidth)), 0, kBarWidth);
     const double speed = seconds > 0 ? at.secondsJoined / seconds : 0;
-    return QStringLiteral("\rfile %1/%2  %3 joined  %4x  [%5%6]\033[K")
+    return QStringLiteral("\rfile %1/%2  %3 joined  %4x  %5\033[K")
         .arg(at.entry + 1, QString::number(count).size())
         .arg(count)
         .arg(timeTextFromSeconds(int64_t(at.secondsJoined)))
         .arg(speed, 0, 'f', 0)
-        .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')));
+        .arg(cli::bar(at.share(count)));
 }
 
 }  // namespace
@@ -109,18 +105,7 @@ int JoinCommand::run(const QStringList& arguments)
     args.addHelpOption();
     args.addVersionOption();
     args.addPositionalArgument("IN", "The files to join, in order.", "IN...");
-    if (!args.parse(arguments)) {
-        say(err, args.errorText() + " (see --help)");
-        return kUsageError;
-    }
-    if (args.isSet("help")) {
-        std::fputs(args.helpText().toLocal8Bit().constData(), stdout);
-        return 0;
-    }
-    if (args.isSet("version")) {
-        std::printf("tamsel-join %s\n", qPrintable(QCoreApplication::applicationVersion()));
-        return 0;
-    }
+    if (const auto status = cli::parse(args, arguments, kTool, err)) return *status;
 
     JoinRun::Output output;
     output.path = args.value("output");
@@ -145,7 +130,7 @@ int JoinCommand::run(const QStringList& arguments)
     const QString same = JoinRun::inputThatIsOutput(inputs, output.path);
     if (!same.isEmpty()) {
         say(err, QStringLiteral("the output %1 is the input %2; choose another name").arg(output.path, same));
-        return 1;
+        return kFailed;
     }
     // A missing input is found before an existing output is replaced.
     for (const QString& input : inputs) {
@@ -153,7 +138,7 @@ int JoinCommand::run(const QStringList& arguments)
         if (!info.isFile || !info.readable) {
             say(err, QStringLiteral("cannot read %1: %2").arg(input, info.exists ? "it is not a readable file"
                                                                                   : "no such file"));
-            return 1;
+            return kFailed;
         }
     }
 
@@ -188,7 +173,7 @@ int JoinCommand::run(const QStringList& arguments)
             if (join.decodes(inputs, output)) needsDecoding();
         } catch (...) {
             say(err, ErrorBoundary::currentMessage());
-            return 1;
+            return kFailed;
         }
     }
     try {
@@ -207,6 +192,6 @@ int JoinCommand::run(const QStringList& arguments)
             why += "; " + kept();
         }
         say(err, why);
-        return 1;
+        return kFailed;
     }
 }

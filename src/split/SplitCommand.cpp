@@ -1,5 +1,6 @@
 #include "split/SplitCommand.h"
 
+#include "platform/CommandLineTool.h"
 #include "platform/ErrorBoundary.h"
 #include "platform/FileName.h"
 #include "platform/TimeText.h"
@@ -14,20 +15,15 @@
 
 namespace {
 
-constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
+using cli::kFailed;
+using cli::kStopped;
+using cli::kUsageError;
 constexpr int kNoSound = 4;
-constexpr int kStopped = 130;
-constexpr int kBarWidth = 24;
+const QString kTool = QStringLiteral("tamsel-split");
 // A day: longer silences are surely a mistyped number.
 constexpr double kLongestSilenceSeconds = 86400;
 
-void say(std::FILE* err, const QString& text)
-{
-    // Names are shown with the bytes they were given as.
-    std::fputs(filename::encode("tamsel-split: " + text + "\n").constData(), err);
-    std::fflush(err);
-}
+void say(std::FILE* err, const QString& text) { cli::say(err, kTool, text); }
 
 // A decimal number (C locale) of option name, left as it is when not given.
 bool decimal(const QCommandLineParser& args, const QString& name, double& value)
@@ -42,14 +38,13 @@ bool decimal(const QCommandLineParser& args, const QString& name, double& value)
 // over the line before.
 QString progressLine(const SplitRun::Progress& at, double seconds)
 {
-    const int filled = std::clamp(int(std::lround(at.share() * kBarWidth)), 0, kBarWidth);
     const double speed = seconds > 0 ? at.seconds() / seconds : 0;
     const QString piece = at.piece > 0 ? QStringLiteral("piece %1").arg(at.piece) : QStringLiteral("finding sound");
-    return QStringLiteral("\r%1 of %2  %3  %4x  [%5%6]\033[K")
+    return QStringLiteral("\r%1 of %2  %3  %4x  %5\033[K")
         .arg(timeTextFromSeconds(int64_t(at.seconds())),
              timeTextFromSeconds(at.rate > 0 ? at.length / at.rate : 0), piece)
         .arg(speed, 0, 'f', 0)
-        .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')));
+        .arg(cli::bar(at.share()));
 }
 
 // What a run that ended early left behind, when it wrote something.
@@ -88,18 +83,7 @@ int SplitCommand::run(const QStringList& arguments)
     args.addHelpOption();
     args.addVersionOption();
     args.addPositionalArgument("IN", "The file to split.", "IN");
-    if (!args.parse(arguments)) {
-        say(err, args.errorText() + " (see --help)");
-        return kUsageError;
-    }
-    if (args.isSet("help")) {
-        std::fputs(args.helpText().toLocal8Bit().constData(), stdout);
-        return 0;
-    }
-    if (args.isSet("version")) {
-        std::printf("tamsel-split %s\n", qPrintable(QCoreApplication::applicationVersion()));
-        return 0;
-    }
+    if (const auto status = cli::parse(args, arguments, kTool, err)) return *status;
 
     const QString folder = args.value("output");
     const QStringList inputs = args.positionalArguments();

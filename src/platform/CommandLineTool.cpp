@@ -1,0 +1,43 @@
+#include "platform/CommandLineTool.h"
+
+#include "platform/FileName.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <algorithm>
+#include <cmath>
+
+namespace cli {
+
+void say(std::FILE* err, const QString& tool, const QString& text)
+{
+    std::fputs(filename::encode(tool + ": " + text + "\n").constData(), err);
+    std::fflush(err);
+}
+
+std::optional<int> parse(QCommandLineParser& args, const QStringList& arguments, const QString& tool,
+                         std::FILE* err)
+{
+    if (!args.parse(arguments)) {
+        say(err, tool, args.errorText() + " (see --help)");
+        return kUsageError;
+    }
+    if (args.isSet("help")) {
+        std::fputs(args.helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (args.isSet("version")) {
+        std::printf("%s %s\n", qPrintable(tool), qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    return std::nullopt;
+}
+
+QString bar(double share)
+{
+    constexpr int kWidth = 24;
+    const int filled = std::clamp(int(std::lround(share * kWidth)), 0, kWidth);
+    return QStringLiteral("[%1%2]").arg(QString(filled, QLatin1Char('#')), QString(kWidth - filled, QLatin1Char('.')));
+}
+
+}  // namespace cli

@@ -1,0 +1,29 @@
+#pragma once
+// What the command-line tools share: their exit statuses, their one-line
+// messages, the standard options, and the progress bar.
+
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+#include <optional>
+
+class QCommandLineParser;
+
+namespace cli {
+
+inline constexpr int kFailed = 1;
+inline constexpr int kUsageError = 2;
+inline constexpr int kStopped = 130;  // SIGINT, SIGTERM or SIGHUP
+
+// "tool: text" on one line, names in the bytes they were given as.
+void say(std::FILE* err, const QString& tool, const QString& text);
+
+// Parses `arguments`. A usage error is said, --help and --version printed:
+// then the exit status to end with; otherwise none and the run goes on.
+std::optional<int> parse(QCommandLineParser& args, const QStringList& arguments, const QString& tool,
+                         std::FILE* err);
+
+// "[#########...............]" for a share from 0 to 1.
+QString bar(double share);
+
+}  // namespace cli
