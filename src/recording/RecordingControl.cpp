@@ -93,7 +93,8 @@ void RecordingControl::startNewFile()
     continuing_ = onSound_ = false;
     // What the save step left in the file, hand-edited sections included.
     used_ = RecordingSettings::load(settings(), SettingsKeys::Output::RbCustRecordingDefault);
-    const OutputSetup out = setUpOutput(used_, *p_.writer, QDateTime::currentDateTime(), continuing, recorded_);
+    takeStart_ = QDateTime::currentDateTime();
+    const OutputSetup out = setUpOutput(used_, *p_.writer, takeStart_, continuing, recorded_);
     outputFileName_ = out.fileName;
     taggable_ = out.taggable;
     fileLost_ = false;

@@ -10,6 +10,7 @@
 #include "recording/SoundCutter.h"
 #include "recording/TakeWatch.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -143,4 +144,5 @@ private:
     int pieces_ = 0;                        // files this take opened
     int track_ = 0;                         // the track number tagged, 0 the stored one
     int64_t plannedSeconds_ = 0;            // of the next start; 0 open-ended
+    QDateTime takeStart_;                   // names a split take's pieces
 };

@@ -39,10 +39,13 @@ void RecordingControl::openFile(const QString& name)
 
 void RecordingControl::openPiece()
 {
-    if (pieces_ > 0) {
-        // A later piece never takes an earlier one's name.
-        const OutputSetup out = setUpOutput(used_, *p_.writer, QDateTime::currentDateTime(), true, recorded_);
-        outputFileName_ = out.fileName;
+    // Split pieces are numbered after the take's first name; a take that
+    // starts on sound names each file when its sound starts. A later piece
+    // never takes an earlier one's name.
+    const bool numbered = splitsIntoTracks(used_.sound);
+    if (pieces_ > 0 || !numbered) {
+        const QDateTime named = numbered ? takeStart_ : QDateTime::currentDateTime();
+        outputFileName_ = setUpOutput(used_, *p_.writer, named, pieces_ > 0, recorded_).fileName;
     }
     openFile(outputFileName_);
     if (splitsIntoTracks(used_.sound)) track_ = pieces_;

@@ -513,6 +513,19 @@ TEST_F(Recording, SplitPiecesAreTaggedAsTracksAndATakeWithoutSoundLeavesNothing)
     EXPECT_EQ(information.calls.filter("track ").join(','), "track 1,track 2,track 3");
     EXPECT_TRUE(dialogs.shown.isEmpty());
 
+    // Date-and-time names: the pieces are numbered after the take's first.
+    settings.writeBool("output", "rb_cust", false);
+    added.clear();
+    control->RecordCommand();
+    for (float level : {0.25f, 0.0f, 0.25f}) deliverAudio(recorder, 0.6, level);
+    QTest::qWait(1100);  // a later second must not rename the second piece
+    for (float level : {0.0f, 0.25f}) deliverAudio(recorder, 0.6, level);
+    control->StopRecording();
+    ASSERT_EQ(added.size(), 3);
+    const QString first = added[0].chopped(4);
+    EXPECT_EQ(added, QStringList({first + ".wav", first + "-2.wav", first + "-3.wav"}));
+    settings.writeBool("output", "rb_cust", true);
+
     // Armed and stopped before any sound: no file, and a word why.
     settings.writeInteger("sound", "mode", 1);
     writer.calls.clear();
