@@ -66,6 +66,12 @@ void PulseRecorder::newRecording(bool formatChanged)
     // A paused stream of the same format is kept: it is ready for the start.
     if (wasRunning || formatChanged) closeStream();
     takeCaptured();
+    {
+        // What the recording before waited for is none of this one's.
+        PulseConnection::Lock lock(d->connection);
+        d->missingSince = 0;
+        d->startedUndelivered = false;
+    }
     d->pending.clear();
     d->pendingStart = 0;
     d->carriedFrames = 0;

@@ -129,6 +129,38 @@ TEST(PulseInputLoss, TheTimeANewStreamTakesToDeliverIsKeptAsSilence)
     EXPECT_NEAR(double(recorded) / kRate, double(elapsed) / kRate, 0.15);
 }
 
+// A recording that ends while it waits for its input leaves nothing of that
+// wait to the next one, which starts at its own start.
+TEST(PulseInputLoss, ARecordingEndedWhileWaitingLeavesNoWaitToTheNext)
+{
+    REQUIRE_PULSE();
+    restoreDefaultSource();
+    auto input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+    PulseRecorder recorder;
+    recorder.SetSource("tamsel_gone");
+    Collector got(recorder, 100);
+    QSignalSpy waiting(&recorder, &TAudioRecord2::OnInputWaiting);
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForFrames(kRate / 4, 8000));
+    input.reset();
+    ASSERT_TRUE(waiting.wait(5000));
+    QTest::qWait(2000);
+    recorder.StopRecord();
+    recorder.TakeRemainder();
+
+    input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+    got.samples.clear();
+    recorder.SetArraySize(got.blockFrames);
+    QElapsedTimer clock;
+    clock.start();
+    recorder.StartRecord();
+    QTest::qWait(1500);
+    const qint64 elapsed = framesSince(clock);
+    recorder.StopRecord();
+    const qint64 recorded = got.frames() + recorder.TakeRemainder().frames();
+    EXPECT_NEAR(double(recorded) / kRate, double(elapsed) / kRate, 0.15);
+}
+
 // "The system default" follows the default on every server alike: a recording
 // moves to the new default source when it changes.
 TEST(PulseInputLoss, TheSystemDefaultIsFollowedWhenItChanges)
