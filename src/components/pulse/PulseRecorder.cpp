@@ -71,6 +71,7 @@ void PulseRecorder::newRecording(bool formatChanged)
         PulseConnection::Lock lock(d->connection);
         d->missingSince = 0;
         d->startedUndelivered = false;
+        d->pausedWaitingAt = 0;
     }
     d->pending.clear();
     d->pendingStart = 0;
@@ -144,6 +145,11 @@ void PulseRecorder::StartRecord()
 {
     d->errorCode = 0;
     if (d->running) return;
+    {
+        PulseConnection::Lock lock(d->connection);
+        if (d->pausedWaitingAt != 0 && d->missingSince != 0) d->missingSince += Private::now() - d->pausedWaitingAt;
+        d->pausedWaitingAt = 0;
+    }
     QString lost;
     try {
         bool resumed = false;
@@ -194,13 +200,25 @@ void PulseRecorder::StartRecord()
     d->timer.start();
     // Blocks completed by frames kept from before a pause go out at once.
     QMetaObject::invokeMethod(this, ErrorBoundary::guarded(this, &PulseRecorder::deliver), Qt::QueuedConnection);
-    if (!lost.isEmpty()) startWaiting(lost, Private::now());
+    if (!lost.isEmpty()) {
+        qint64 since;
+        {
+            // Still missing since before a pause, or from now.
+            PulseConnection::Lock lock(d->connection);
+            since = d->missingSince != 0 ? d->missingSince : Private::now();
+        }
+        startWaiting(lost, since);
+    }
 }
 
 void PulseRecorder::StopRecord()
 {
     if (!d->running) return;
     d->running = false;
+    if (d->waiting) {
+        PulseConnection::Lock lock(d->connection);
+        d->pausedWaitingAt = Private::now();
+    }
     d->waiting = false;
     d->retryTimer.stop();
     d->timer.stop();

@@ -76,6 +76,8 @@ struct PulseRecorder::Private {
     // a first delivery later than a stream's own latency (a PulseAudio
     // monitor's first audio can take two seconds) is kept as silence too.
     bool startedUndelivered = false;
+    // A pause that began while waiting: its time is not missing input.
+    qint64 pausedWaitingAt = 0;
     qint64 lastAudioAt = 0;  // when the latest audio arrived
     CaptureClock pace{44100};
     bool changePosted = false;

@@ -161,6 +161,40 @@ TEST(PulseInputLoss, ARecordingEndedWhileWaitingLeavesNoWaitToTheNext)
     EXPECT_NEAR(double(recorded) / kRate, double(elapsed) / kRate, 0.15);
 }
 
+// Paused while waiting for the input: the silence kept for it is the time it
+// was missing while recording, not the pause.
+TEST(PulseInputLoss, APauseWhileWaitingIsNotKeptAsMissingInput)
+{
+    REQUIRE_PULSE();
+    restoreDefaultSource();
+    auto input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+    PulseRecorder recorder;
+    recorder.SetSource("tamsel_gone");
+    Collector got(recorder, 100);
+    QSignalSpy waiting(&recorder, &TAudioRecord2::OnInputWaiting);
+    QSignalSpy gaps(&recorder, &TAudioRecord2::OnGap);
+    QElapsedTimer clock;
+    clock.start();
+    recorder.StartRecord();
+    ASSERT_TRUE(got.waitForFrames(kRate / 4, 8000));
+    input.reset();
+    ASSERT_TRUE(waiting.wait(5000));
+    QTest::qWait(1000);
+    recorder.StopRecord();
+    const qint64 recording = framesSince(clock);
+    QTest::qWait(2000);
+
+    input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+    clock.restart();
+    recorder.StartRecord();
+    ASSERT_TRUE(gaps.wait(5000)) << "capture did not resume";
+    QTest::qWait(500);
+    const qint64 resumed = framesSince(clock);
+    recorder.StopRecord();
+    const qint64 recorded = got.frames() + recorder.TakeRemainder().frames();
+    EXPECT_NEAR(double(recorded) / kRate, double(recording + resumed) / kRate, 0.3);
+}
+
 // "The system default" follows the default on every server alike: a recording
 // moves to the new default source when it changes.
 TEST(PulseInputLoss, TheSystemDefaultIsFollowedWhenItChanges)
