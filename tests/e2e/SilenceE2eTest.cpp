@@ -13,7 +13,6 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <algorithm>
-#include <cstdlib>
 #include <iostream>
 
 using namespace e2e;
@@ -140,14 +139,20 @@ TEST_F(E2e, ASplitTakesPiecesAreListedNumberedAndJoinToWhatTheServerDelivered)
             << "tagged as track \"" << trackOf(pieces[i]).toStdString() << "\"";
         EXPECT_NEAR(pitchAfterSilence(pieces[i]), hz[i], 30);
         const std::vector<int16_t> samples = shortSamples(pieces[i]);
+        const LoudSpan tone = loudSpan(std::vector<float>(samples.begin(), samples.end()), 2, kLoud * 32768);
+        ASSERT_GE(tone.first, 0) << "no tone in the piece";
+        const double seconds = double(samples.size()) / 2 / rate;
+        const double onset = double(tone.first) / rate, tail = seconds - double(tone.last + 1) / rate;
+        std::cout << pieces[i].section('/', -1).toStdString() << ": " << seconds << " s, the tone at " << onset
+                  << " s, " << tail << " s follow it\n";
+        // A cut falls just before the next sound, in the 10 ms window where it
+        // was heard first: the piece before keeps the whole silence.
         if (i > 0) {
-            // A piece begins just before its sound: within the 10 ms window
-            // in which the sound was heard first.
-            const auto loud = std::find_if(samples.begin(), samples.end(),
-                                           [](int16_t s) { return std::abs(s) >= kLoud * 32768; });
-            EXPECT_LT(double(loud - samples.begin()) / 2 / rate, 0.0101) << "the piece begins before its sound";
+            EXPECT_LT(onset, 0.0101) << "the piece begins too long before its sound";
         }
-        std::cout << pieces[i].section('/', -1).toStdString() << ": " << double(samples.size()) / 2 / rate << " s\n";
+        if (i < 2) {
+            EXPECT_GT(tail, 1.5 - 0.0101) << "the piece ends too early before the next sound";
+        }
         joined.insert(joined.end(), samples.begin(), samples.end());
     }
 
