@@ -4,10 +4,12 @@
 // against parec recording the same source into a WAV file at the same time.
 // We want at most twice parec's CPU time and a peak memory that stays flat
 // however long the recording runs; written as FLAC, Opus or MP3, at most
-// twice the CPU time of the same recording written as WAV.
+// twice the CPU time of the same recording written as WAV. Armed to start on
+// sound (`armed`), or splitting at silences (`split`), at most 1.2x the CPU
+// time of the same recording made plain.
 //
 //   d=$(mktemp -d); export PULSE_SERVER=$(scripts/pulse-private start $d)
-//   build/bench/recording/bench_recording [seconds=60] [wav|flac|opus|mp3]
+//   build/bench/recording/bench_recording [seconds=60] [wav|flac|opus|mp3] [plain|armed|split]
 //   scripts/pulse-private stop $d
 
 #include "BenchSupport.h"
@@ -48,6 +50,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
     const QString format = argc > 2 ? QString(argv[2]) : QStringLiteral("wav");
+    const QString mode = argc > 3 ? QString(argv[3]) : QStringLiteral("plain");
     QTemporaryDir dir;
 
     QProcess tone;
@@ -56,6 +59,7 @@ int main(int argc, char** argv)
     SettingsFile settings(dir.filePath("tamsel.ini"));
     settings.writeText("output", "dir", dir.filePath("out"));
     settings.writeText("output", "out_name", "bench");
+    settings.writeInteger("sound", "mode", mode == "armed" ? 1 : mode == "split" ? 2 : 0);
 
     const Usage atStart = selfUsage();
     ActivityState activity;
@@ -106,8 +110,8 @@ int main(int argc, char** argv)
     tone.kill();
     tone.waitForFinished();
 
-    std::printf("%d s recorded at 44100 Hz stereo, written as %s; last texts \"%s\", \"%s\"\n", seconds,
-                qPrintable(format), qPrintable(timeText), qPrintable(sizeText));
+    std::printf("%d s recorded at 44100 Hz stereo, written as %s, %s; last texts \"%s\", \"%s\"\n", seconds,
+                qPrintable(format), qPrintable(mode), qPrintable(timeText), qPrintable(sizeText));
     std::printf("recording: cpu %.2f s, peak RSS %.1f MiB (%.1f MiB before), %lld bytes\n",
                 atEnd.cpuSeconds - atStart.cpuSeconds, atEnd.peakKiB / 1024.0, atStart.peakKiB / 1024.0,
                 static_cast<long long>(QFileInfo(file).size()));
