@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 namespace e2e {
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs)
@@ -82,6 +86,38 @@ double pitchAfterSilence(const QString& file)
     const QString part = dir.filePath("sound.wav");
     testsupport::runPeer("sox", {file, part, "silence", "1", "0.01", "1%", "remix", "1"});
     return testsupport::soxStat(part, "Rough   frequency");
+}
+
+std::vector<Stretch> silences(const QString& file, double minSeconds)
+{
+    const int rate = testsupport::probeAudioStream(file).value("sample_rate").toString().toInt();
+    const int channels = testsupport::probeAudioStream(file).value("channels").toInt();
+    if (rate <= 0 || channels <= 0) return {};
+    QTemporaryDir dir;
+    const QString raw = dir.filePath("samples.f32");
+    testsupport::runPeer("sox", {file, "-t", "raw", "-e", "floating-point", "-b", "32", raw});
+    const QByteArray bytes = bytesOf(raw);
+    std::vector<float> samples(size_t(bytes.size()) / sizeof(float));
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+
+    const size_t step = size_t(rate / 100) * size_t(channels);
+    const size_t least = size_t(std::ceil(minSeconds * 100));
+    std::vector<Stretch> found;
+    size_t run = 0;
+    auto close = [&](size_t endStep) {
+        if (run >= least) found.push_back({double(endStep - run) / 100, double(run) / 100});
+        run = 0;
+    };
+    size_t n = 0;
+    for (size_t at = 0; at + step <= samples.size(); at += step, ++n) {
+        const auto [low, high] = std::minmax_element(samples.begin() + ptrdiff_t(at), samples.begin() + ptrdiff_t(at + step));
+        if (std::max(-*low, *high) < 1e-4f)
+            ++run;
+        else
+            close(n);
+    }
+    close(n);
+    return found;
 }
 
 }  // namespace e2e

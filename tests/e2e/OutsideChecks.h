@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace e2e {
 
@@ -23,5 +24,15 @@ double durationOf(const QString& file);
 qint64 waitForSteadySize(const QString& file, int quietMs, int timeoutMs);
 // sox's pitch estimate of the first channel, leading silence cut off.
 double pitchAfterSilence(const QString& file);
+
+// A stretch of a file's audio, in seconds from its start.
+struct Stretch {
+    double start = 0;
+    double length = 0;
+    double end() const { return start + length; }
+};
+// The stretches of digital silence (every sample of every channel below
+// -80 dBFS, told in 10 ms steps) at least minSeconds long.
+std::vector<Stretch> silences(const QString& file, double minSeconds);
 
 }  // namespace e2e

@@ -370,12 +370,12 @@ void Session::answerFileDialog(const QString& title, const QString& path) const
     ASSERT_TRUE(waitForNoWindow(title)) << "the \"" << title.toStdString() << "\" dialog stayed open";
 }
 
-void Session::startTone(double hz)
+void Session::startTone(double hz, const QString& sink)
 {
     const QString file = scratch(QStringLiteral("tone-%1.wav").arg(hz));
     if (!QFile::exists(file)) testsupport::makeTone(file, hz, 120, 44100, 2, {"-b", "16"});
     end(tone_);
-    tone_.start("paplay", {file});
+    tone_.start("paplay", sink.isEmpty() ? QStringList{file} : QStringList{"-d", sink, file});
     ASSERT_TRUE(tone_.waitForStarted(10000)) << "paplay did not start";
     const bool playing = waitUntil(
         [] { return !testsupport::runPeer("pactl", {"list", "short", "sink-inputs"}).trimmed().isEmpty(); },

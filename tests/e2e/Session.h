@@ -99,8 +99,8 @@ public:
     void answerFileDialog(const QString& title, const QString& path) const;
 
     // A 1 kHz tone (or hz) played into the sound server's default sink, which
-    // the program records from through its monitor.
-    void startTone(double hz = 1000);
+    // the program records from through its monitor, or into the named sink.
+    void startTone(double hz = 1000, const QString& sink = {});
     void stopTone();
     // Records the default sink's monitor while action runs and for seconds
     // after it; returns a WAV file.
