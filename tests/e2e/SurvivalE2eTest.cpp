@@ -251,6 +251,54 @@ TEST_F(E2e, ATakeKeepsItsTimeThroughALostInputAServerRestartAndAStall)
     }
 }
 
+// The stored input is not there when Record is pressed (a USB microphone not
+// plugged in yet): the take starts and says it waits, and records from the
+// moment the input appears, the time before kept as silence and told.
+TEST_F(E2e, ATakeOfAStoredInputNotThereYetWaitsForIt)
+{
+    const QString folder = session->scratch("takes");
+    session->writeSettings(outputTo(folder) + "[rd]\nline=tamsel_late.monitor\n");
+    AccessibilityBus bus(*session, session->scratch("a11y"));
+    ASSERT_TRUE(bus.failure().isEmpty()) << bus.failure().toStdString();
+    bus.attach(*session);
+    ASSERT_TRUE(session->start());
+    ASSERT_TRUE(waitUntil([&] { return !bus.read().isEmpty(); }, 30000, 300))
+        << "the program never reached the screen reader";
+    const QPoint stop = session->elementCentre("mp3rec", "stop");
+    QElapsedTimer take;
+    session->click("mp3rec", "recorder");
+    take.start();
+    EXPECT_TRUE(waitUntil([&] { return formatText(bus).contains("tamsel_late.monitor"); }, 10000, 300))
+        << "the main window did not say it waits for the input: " << formatText(bus).toStdString();
+    const QString file = waitForRecording(folder);
+    ASSERT_FALSE(file.isEmpty()) << "the take did not start";
+    EXPECT_FALSE(session->shown("Information")) << "the start failed";
+
+    while (secondsOf(take) < 3) QThread::msleep(50);
+    TestSink input("tamsel_late");
+    const double pluggedIn = secondsOf(take);
+    session->startTone(440, input.name());
+    EXPECT_TRUE(waitUntil([&] { return !formatText(bus).contains("tamsel_late.monitor"); }, 10000, 300))
+        << "the main window still waits: " << formatText(bus).toStdString();
+    while (secondsOf(take) < pluggedIn + 3) QThread::msleep(50);
+    session->clickAt(stop);
+    const double length = secondsOf(take);
+    ASSERT_GT(waitForSteadySize(file, 1500, 20000), 0) << "the file keeps growing after stop";
+    const QString message = boxText(bus, "The recording");
+    session->stopTone();
+
+    const std::vector<Stretch> gaps = gapsIn(message);
+    ASSERT_EQ(gaps.size(), 1u) << message.toStdString();
+    EXPECT_EQ(gaps[0].start, 0);
+    EXPECT_GE(gaps[0].length, pluggedIn - 0.3);
+    EXPECT_LE(gaps[0].length, pluggedIn + 2.5);
+    EXPECT_NEAR(durationOf(file), length, 0.8);
+    const std::vector<Stretch> silent = silences(file, 0.3);
+    ASSERT_EQ(silent.size(), 1u);
+    EXPECT_EQ(silent[0].start, 0);
+    EXPECT_NEAR(jointest::pitchAt(file, silent[0].end() + 0.1, 1.0), 440, 20);
+}
+
 // A disk that fills: the main window warns at once that it holds under ten
 // minutes, the take is completed and listed before the disk is full, and a
 // Record with no room left is refused without leaving a file behind.
