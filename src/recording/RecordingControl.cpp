@@ -94,6 +94,7 @@ void RecordingControl::startNewFile()
     // What the save step left in the file, hand-edited sections included.
     used_ = RecordingSettings::load(settings(), SettingsKeys::Output::RbCustRecordingDefault);
     takeStart_ = QDateTime::currentDateTime();
+    diskFull_ = false;
     const OutputSetup out = setUpOutput(used_, *p_.writer, takeStart_, continuing, recorded_);
     outputFileName_ = out.fileName;
     taggable_ = out.taggable;

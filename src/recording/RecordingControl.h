@@ -135,6 +135,7 @@ private:
     bool writeFailed_ = false;   // the writer refused a block of this file
     bool taggable_ = true;       // the file's format holds a tag
     bool fileLost_ = false;      // the file left its path during the recording
+    bool diskFull_ = false;      // the take was stopped for want of space
     std::unique_ptr<SleepInhibitor::Hold> awake_;  // from start to stop, paused or not
 
     RecordingSettings used_;                // what the take records with

@@ -127,5 +127,5 @@ void RecordingControl::completeFile()
     // empty data chunk would be read as audio by some players. A file whose
     // writing failed is kept as it is: a tag written onto a full disk could
     // leave it damaged.
-    if (framesWritten_ > 0 && !writeFailed_ && taggable_) TagRecording(outputFileName_);
+    if (framesWritten_ > 0 && !writeFailed_ && !diskFull_ && taggable_) TagRecording(outputFileName_);
 }

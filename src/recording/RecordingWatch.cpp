@@ -79,10 +79,12 @@ void RecordingControl::checkSpace()
     const int64_t left = watch_.secondsLeft(freeBytes(), QFileInfo(outputFileName_).size(), recordedMs);
     if (left < TakeWatch::kStopSeconds) {
         const QString file = outputFileName_;
+        // Writing a tag takes a copy of the whole file: there is no room for it.
+        diskFull_ = true;
         stop(false);
         // Completed before the disk filled; said once the take is safe.
         ErrorBoundary::report(QStringLiteral("The disk holding %1 is nearly full, so the recording was stopped "
-                                             "and saved as %2.")
+                                             "and saved as %2, without its tag.")
                                   .arg(QFileInfo(file).absolutePath(), file));
         return;
     }
