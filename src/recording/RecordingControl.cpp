@@ -230,7 +230,11 @@ void RecordingControl::stop(bool tell)
                    .arg(used_.sound.startLevel);
     else
         told = watch_.endMessage(outputFileName_);
-    if (!told.isEmpty()) p_.dialogs->information(p_.dialogParent, told);
+    // Shown once the caller is done: a stop made by the schedule (its end, or
+    // the power-off) must not wait for a click.
+    if (!told.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, told] { p_.dialogs->information(p_.dialogParent, told); }, Qt::QueuedConnection);
 }
 
 void RecordingControl::AudioRecord1EndArrayRecord(int)

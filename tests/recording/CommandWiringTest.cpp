@@ -8,6 +8,7 @@
 #include "fakes/FakeSkin.h"
 #include "join/Tfm_list.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -62,6 +63,7 @@ TEST(CommandWiring, RecordStopAndListElementsDriveTheRecordingAndTheList)
     EXPECT_TRUE(p.writer()->calls.contains("OpenWrite " + p.tmp.filePath("out") + "/Late.wav"));
     EXPECT_EQ(stored.readText("output", "out_name", "?"), "Late");
     main.Skin1Click(&stop);
+    QCoreApplication::processEvents();
     EXPECT_EQ(p.dialogs.shown.size(), 1) << "a take without sound is not kept, and the user is told";
     EXPECT_EQ(list.count(), 1);
 }

@@ -293,6 +293,8 @@ TEST_F(Recording, ABadYearOrTrackLeavesTheListedFileUntaggedAndAnEmptyTakeLeaves
     EXPECT_EQ(added.size(), 2);
     EXPECT_FALSE(QFile::exists(control->outputFileName())) << "no header-only file is left behind";
     EXPECT_FALSE(information.calls.join(',').contains("WriteInfo"));
+    EXPECT_EQ(dialogs.shown.size(), 2) << "the end of a take is told once the stop is done";
+    QCoreApplication::processEvents();
     ASSERT_EQ(dialogs.shown.size(), 3);
     EXPECT_TRUE(dialogs.shown[2].startsWith("Nothing was recorded")) << dialogs.shown[2].toStdString();
 }
@@ -364,6 +366,7 @@ TEST_F(Recording, ACaptureThatFailsToStartIsStoppedAtOnce)
     EXPECT_TRUE(added.isEmpty());
     EXPECT_FALSE(QFile::exists(dir() + "/@E.wav")) << "a failed start leaves no empty file";
     EXPECT_EQ(recorder.calls.last(), "StopRecord");
+    QCoreApplication::processEvents();
     EXPECT_EQ(dialogs.shown.size(), 1);
 }
 
@@ -437,6 +440,7 @@ TEST_F(Recording, AnInputThatGoesAwayIsWaitedForAndItsGapsAreToldAtTheEnd)
     EXPECT_EQ(texts[Text::Info], "File Info: stereo 16B 44100HZ");
     emit recorder.OnGap(kFramesPerSecond / 2);  // a stall
     control->StopRecording();
+    QCoreApplication::processEvents();
     EXPECT_EQ(added.size(), 1);
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0], "The recording " + dir() + "/@E.wav was saved. Its input was missing 2 times, "
@@ -533,6 +537,7 @@ TEST_F(Recording, SplitPiecesAreTaggedAsTracksAndATakeWithoutSoundLeavesNothing)
     control->RecordCommand();
     deliverAudio(recorder, 1.0, 0.001f);  // -60 dBFS: below the start level
     control->StopRecording();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(writer.calls.filter("OpenWrite").isEmpty());
     EXPECT_TRUE(added.isEmpty());
     ASSERT_EQ(dialogs.shown.size(), 1);
