@@ -2,10 +2,9 @@
 
 #include "config/ValueTables.h"
 #include "e2e/OutsideChecks.h"
+#include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -14,9 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <csignal>
 #include <cstring>
-#include <sys/prctl.h>
 
 namespace e2e {
 
@@ -138,38 +135,11 @@ int64_t findExact(const std::vector<int16_t>& hay, const std::vector<int16_t>& n
 
 NotificationLog::NotificationLog(const QString& busAddress, const QString& logFile) : log_(logFile)
 {
-    mock_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
-    mock_.setProcessEnvironment(env);
-    mock_.setProcessChannelMode(QProcess::MergedChannels);
-    // Debian's python, which has the module: another python3 on PATH may not.
-    mock_.start("/usr/bin/python3",
-                {"-m", "dbusmock", "--session", "--template", "notification_daemon", "-l", logFile});
-    const QString connection = "notifications-" + busAddress;
-    {
-        QDBusConnection bus = QDBusConnection::connectToBus(busAddress, connection);
-        const bool up = waitUntil(
-            [&] {
-                return mock_.state() == QProcess::NotRunning
-                       || bus.interface()->isServiceRegistered("org.freedesktop.Notifications").value();
-            },
-            30000);
-        if (!up || mock_.state() == QProcess::NotRunning)
-            failure_ = "the mock notification service did not start (scripts/setup installs python3-dbusmock): "
-                       + QString::fromUtf8(mock_.readAll());
-    }
-    QDBusConnection::disconnectFromBus(connection);
+    failure_ = privatebus::startMock(mock_, busAddress, false, {"--template", "notification_daemon", "-l", logFile},
+                                     "org.freedesktop.Notifications", "the mock notification service");
 }
 
-NotificationLog::~NotificationLog()
-{
-    if (mock_.state() == QProcess::NotRunning) return;
-    mock_.terminate();
-    if (mock_.waitForFinished(10000)) return;
-    mock_.kill();
-    mock_.waitForFinished(10000);
-}
+NotificationLog::~NotificationLog() { privatebus::end(mock_); }
 
 QStringList NotificationLog::notices() const
 {

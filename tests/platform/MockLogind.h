@@ -33,11 +33,9 @@ public:
     // The manager's logged calls in order, each "Method args", e.g. "PowerOff False".
     QStringList calls() const;
     // Ends the login manager and leaves its bus running.
-    void stopLogind() { end(mock_); }
+    void stopLogind();
 
 private:
-    void end(QProcess& p);
-
     QTemporaryDir dir_;
     QProcess daemon_;
     QProcess mock_;

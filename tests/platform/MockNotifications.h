@@ -36,8 +36,6 @@ public:
     void freeze(bool frozen);
 
 private:
-    void end(QProcess& p);
-
     QTemporaryDir dir_;
     QProcess daemon_;
     QProcess mock_;
