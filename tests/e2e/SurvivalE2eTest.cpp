@@ -211,11 +211,8 @@ TEST_F(E2e, ATakeKeepsItsTimeThroughALostInputAServerRestartAndAStall)
     std::vector<Stretch> silent = silences(file, 0.3);
     // Pressed before the input's stream delivered its first audio (up to two
     // seconds after the program's start on PulseAudio), a take begins with
-    // that wait as silence, told as a gap.
-    if (!gaps.empty() && gaps.front().start == 0 && !silent.empty() && silent.front().start == 0) {
-        gaps.erase(gaps.begin());
-        silent.erase(silent.begin());
-    }
+    // that wait as silence, untold.
+    if (!silent.empty() && silent.front().start == 0) silent.erase(silent.begin());
     ASSERT_EQ(gaps.size(), 3u) << message.toStdString();
     // Told where the test made them, to within the whole seconds the message
     // gives, the program's start and the time the server takes to tell.
@@ -227,9 +224,11 @@ TEST_F(E2e, ATakeKeepsItsTimeThroughALostInputAServerRestartAndAStall)
     EXPECT_LE(gaps[0].length, pluggedIn - unplugged + 3);
     EXPECT_GE(gaps[1].length, serverBack - serverGone - 0.3);
     EXPECT_LE(gaps[1].length, serverBack - serverGone + 3);
-    // What the server could not hold of the stall follows what it held.
+    // What the server could not hold of the stall follows what it held, where
+    // the program notices the shortfall: once audio comes at its pace again,
+    // a moment after the program wakes (up to two seconds here).
     EXPECT_GT(gaps[2].start, stalled - 1.5);
-    EXPECT_LT(gaps[2].end(), stalled + 25 + 1.5);
+    EXPECT_LT(gaps[2].end(), stalled + 25 + 3);
     EXPECT_GT(gaps[2].length, 3);
 
     // Each gap is silence in the file where the message puts it, ended by the

@@ -12,7 +12,9 @@
 // the same name) or the server returns; the time without input is queued as
 // silence first and reported with OnGap. A recording started while the input
 // chosen by name is missing (not plugged in, its server not up yet) waits for
-// it in the same way from its start.
+// it in the same way from its start. A new stream whose first audio comes
+// late (a PulseAudio monitor's can take two seconds) has the time until then
+// kept as silence too, untold, so a recording is as long as it ran.
 //
 // Captured audio is queued inside the component by the PulseAudio thread and
 // cut into blocks on the UI thread, so a busy UI loses nothing: the blocks

@@ -74,7 +74,8 @@ struct PulseRecorder::Private {
     qint64 missingSince = 0;
     // missingSince marks a start on a stream that has delivered nothing yet:
     // a first delivery later than a stream's own latency (a PulseAudio
-    // monitor's first audio can take two seconds) is kept as silence too.
+    // monitor's first audio can take two seconds) is kept as silence too,
+    // but not told as a gap: no input went missing.
     bool startedUndelivered = false;
     // A pause that began while waiting: its time is not missing input.
     qint64 pausedWaitingAt = 0;

@@ -56,13 +56,14 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
             // piece covers, ends where that part begins.
             const qint64 piece = static_cast<qint64>(count - dropped) / d->channels;
             const qint64 gap = (now() - d->missingSince) * d->sampleRate / 1000000000 - piece;
-            const qint64 least =
-                d->startedUndelivered ? static_cast<qint64>(d->sampleRate) * CaptureClock::kShortfallMs / 1000 : 1;
+            const bool start = d->startedUndelivered;
+            const qint64 least = start ? static_cast<qint64>(d->sampleRate) * CaptureClock::kShortfallMs / 1000 : 1;
             d->missingSince = 0;
             d->startedUndelivered = false;
             if (gap >= least) {
                 d->queue.insert(d->queue.end(), static_cast<size_t>(gap) * static_cast<size_t>(d->channels), 0.0f);
-                postGap(d->owner, gap);
+                // A slow start is the stream's, not an input that went missing.
+                if (!start) postGap(d->owner, gap);
             }
         }
         if (data) {
