@@ -86,46 +86,46 @@ TEST_F(E2e, WhenTheClocksGoBackAWindowActsOnceAndARepeatedNameGetsANumber)
     clock.set(utc(0, 0, 0));
     const QString folder = session->scratch("takes");
     session->writeSettings(outputTo(folder));
-    storeWindow(session->settingsFile(), QTime(2, 59, 50), QTime(2, 59, 55));
+    storeWindow(session->settingsFile(), QTime(2, 59, 50), QTime(2, 59, 53));
     session->startTone();
     ASSERT_TRUE(session->start());
     const QPoint record = session->elementCentre("mp3rec", "recorder");
     const QPoint stop = session->elementCentre("mp3rec", "stop");
 
-    // Summer time: a take by hand at 02:59:42, then the window's.
-    clock.set(utc(0, 59, 39));
-    clock.waitUntil(utc(0, 59, 42, 300));
-    session->clickAt(record);
+    // Summer time: a take by hand at 02:59:45, then the window's.
+    clock.set(utc(0, 59, 42));
     clock.waitUntil(utc(0, 59, 45, 300));
+    session->clickAt(record);
+    clock.waitUntil(utc(0, 59, 47, 300));
     session->clickAt(stop);
-    clock.waitUntil(utc(0, 59, 57));
+    clock.waitUntil(utc(0, 59, 55));
     const QString stem = "EUT-25-10-2026--";
-    ASSERT_EQ(takesIn(folder), (stem + "02;59;42.wav | " + stem + "02;59;50.wav").toStdString())
+    ASSERT_EQ(takesIn(folder), (stem + "02;59;45.wav | " + stem + "02;59;50.wav").toStdString())
         << "shown: " << session->shownTitles().toStdString();
-    const QString first = folder + "/" + stem + "02;59;42.wav";
+    const QString first = folder + "/" + stem + "02;59;45.wav";
     const qint64 firstSize = waitForSteadySize(first, 500, 10000);
 
     // The clock goes back by itself; an hour later (the test moves it on)
-    // winter time comes to 02:59:42 again, and a take by hand then runs
+    // winter time comes to 02:59:45 again, and a take by hand then runs
     // through the window's times: neither its begin nor its end acts again.
     clock.waitUntil(utc(1, 0, 1));
-    clock.set(utc(1, 59, 38));
-    clock.waitUntil(utc(1, 59, 42, 300));
+    clock.set(utc(1, 59, 42));
+    clock.waitUntil(utc(1, 59, 45, 300));
     session->clickAt(record);
-    clock.waitUntil(utc(1, 59, 56, 300));
+    clock.waitUntil(utc(1, 59, 54, 300));
     session->clickAt(stop);
-    const QString again = folder + "/" + stem + "02;59;42-2.wav";
+    const QString again = folder + "/" + stem + "02;59;45-2.wav";
     ASSERT_GT(waitForSteadySize(again, 1500, 20000), 0) << "no take named -2: " << takesIn(folder);
     session->stopTone();
 
     EXPECT_EQ(takesIn(folder),
-              (stem + "02;59;42-2.wav | " + stem + "02;59;42.wav | " + stem + "02;59;50.wav").toStdString());
+              (stem + "02;59;45-2.wav | " + stem + "02;59;45.wav | " + stem + "02;59;50.wav").toStdString());
     EXPECT_EQ(sizeOf(first), firstSize) << "the first take was written to again";
     // The program starts taking audio a moment after the press (0.2 to
     // 0.5 s), the schedule within its quarter-second check.
-    EXPECT_NEAR(durationOf(first), 3, 0.6);
-    EXPECT_NEAR(durationOf(folder + "/" + stem + "02;59;50.wav"), 5, 0.6);
-    EXPECT_NEAR(durationOf(again), 14, 0.6);
+    EXPECT_NEAR(durationOf(first), 2, 0.6);
+    EXPECT_NEAR(durationOf(folder + "/" + stem + "02;59;50.wav"), 3, 0.6);
+    EXPECT_NEAR(durationOf(again), 9, 0.6);
 }
 
 // 29 March 2026: at 02:00 winter time (01:00 UTC) the clocks go forward to
