@@ -146,8 +146,10 @@ TEST_F(RealRecording, ALengthLimitCutsTheRecordingIntoListedFilesThatAddUp)
     for (int i = 0; i < list.count(); ++i) {
         files << list.entryPath(i);
         const double length = seconds(list.entryPath(i));
+        // The first file may also hold, in one piece, the silence kept while
+        // a new PulseAudio stream had not delivered its first audio yet.
         if (i + 1 < list.count()) {
-            EXPECT_NEAR(length, 1.2, 0.45) << i;
+            EXPECT_NEAR(length, 1.2, i == 0 ? 1.0 : 0.45) << i;
         }
         total += length;
     }
