@@ -45,11 +45,18 @@ void RecordingControl::waitTimedOut()
     if (activity_.state().current() != Activity::WaitingForInput) return;
     const QString file = outputFileName_;
     const QString gaps = watch_.endMessage(file);
+    const bool kept = framesWritten_ > 0 || pieces_ > 1;
     stop(false);
-    QString message = QStringLiteral("The input did not come back within %1, so the recording was stopped. "
-                                     "%2 holds what was recorded.")
-                          .arg(timeTextFromMs(waitTimer_->interval()), file);
-    if (!gaps.isEmpty()) message += ' ' + gaps;
+    const QString waited = timeTextFromMs(waitTimer_->interval());
+    // A take whose input never came holds nothing, and no file was kept.
+    QString message =
+        kept ? QStringLiteral("The input did not come back within %1, so the recording was stopped. "
+                             "%2 holds what was recorded.")
+                  .arg(waited, file)
+            : QStringLiteral("The input did not come within %1, so the recording was stopped. Nothing was "
+                             "recorded, and no file was kept.")
+                  .arg(waited);
+    if (!gaps.isEmpty() && kept) message += ' ' + gaps;
     p_.dialogs->information(p_.dialogParent, message);
 }
 

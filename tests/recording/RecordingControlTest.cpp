@@ -456,6 +456,16 @@ TEST_F(Recording, AnInputThatGoesAwayIsWaitedForAndItsGapsAreToldAtTheEnd)
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_TRUE(dialogs.shown[0].startsWith("The input did not come back within 00:00:01"))
         << dialogs.shown[0].toStdString();
+
+    // An input that never came: nothing was recorded, and the end says so.
+    dialogs.shown.clear();
+    control->RecordCommand();
+    emit recorder.OnInputWaiting("the input is not there");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !activity.recording(); }, 5000));
+    EXPECT_EQ(added.size(), 2);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0], "The input did not come within 00:00:01, so the recording was stopped. Nothing "
+                                "was recorded, and no file was kept.");
 }
 
 namespace {
