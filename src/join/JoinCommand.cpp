@@ -9,7 +9,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -76,7 +75,7 @@ QString codecOptions(const QCommandLineParser& args, JoinRun::Output& output)
 QString progressLine(const JoinRun::Progress& at, int count, double seconds)
 {
     const double speed = seconds > 0 ? at.secondsJoined / seconds : 0;
-    return QStringLiteral("\rfile %1/%2  %3 joined  %4x  %5\033[K")
+    return QStringLiteral("file %1/%2  %3 joined  %4x  %5")
         .arg(at.entry + 1, QString::number(count).size())
         .arg(count)
         .arg(timeTextFromSeconds(int64_t(at.secondsJoined)))
@@ -134,32 +133,20 @@ int JoinCommand::run(const QStringList& arguments)
     }
     // A missing input is found before an existing output is replaced.
     for (const QString& input : inputs) {
-        const filename::Status info = filename::status(input);
-        if (!info.isFile || !info.readable) {
-            say(err, QStringLiteral("cannot read %1: %2").arg(input, info.exists ? "it is not a readable file"
-                                                                                  : "no such file"));
+        if (const QString why = cli::unreadable(input); !why.isEmpty()) {
+            say(err, why);
             return kFailed;
         }
     }
 
-    QElapsedTimer clock;
-    clock.start();
-    bool drawn = false;
-    const bool bar = terminal && !args.isSet("quiet");
+    cli::ProgressLine progress(err, terminal && !args.isSet("quiet"));
     JoinRun::Listener listener;
     listener.stopRequested = [this] { return stop && *stop; };
     listener.tick = [&](const JoinRun::Progress& at) {
-        if (!bar) return;
-        std::fputs(progressLine(at, int(inputs.size()), clock.elapsed() / 1000.0).toLocal8Bit().constData(), err);
-        std::fflush(err);
-        drawn = true;
-    };
-    const auto endBar = [&] {
-        if (drawn) std::fputc('\n', err);
-        drawn = false;
+        progress.draw(progressLine(at, int(inputs.size()), progress.seconds()));
     };
     listener.cutShort = [&](const JoinRun::Shortfall& lost) {
-        endBar();
+        progress.end();
         say(err, lost.message());
     };
     JoinRun join(reader, writer, std::move(listener));
@@ -178,14 +165,14 @@ int JoinCommand::run(const QStringList& arguments)
     }
     try {
         const bool whole = join.run(inputs, output);
-        endBar();
+        progress.end();
         if (!whole) {
             say(err, "stopped; " + kept());
             return kStopped;
         }
         return join.shortfalls().isEmpty() ? 0 : kDecodedInPart;
     } catch (...) {
-        endBar();
+        progress.end();
         QString why = ErrorBoundary::currentMessage();
         if (filename::status(output.path).exists && !why.contains("Cannot create")) {
             while (why.endsWith('.')) why.chop(1);

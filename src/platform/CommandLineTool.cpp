@@ -40,4 +40,27 @@ QString bar(double share)
     return QStringLiteral("[%1%2]").arg(QString(filled, QLatin1Char('#')), QString(kWidth - filled, QLatin1Char('.')));
 }
 
+QString unreadable(const QString& input)
+{
+    const filename::Status info = filename::status(input);
+    if (info.isFile && info.readable) return {};
+    return QStringLiteral("cannot read %1: %2").arg(input, info.exists ? "it is not a readable file" : "no such file");
+}
+
+ProgressLine::ProgressLine(std::FILE* err, bool shown) : err_(err), shown_(shown) { clock_.start(); }
+
+void ProgressLine::draw(const QString& line)
+{
+    if (!shown_) return;
+    std::fputs(("\r" + line + "\033[K").toLocal8Bit().constData(), err_);
+    std::fflush(err_);
+    drawn_ = true;
+}
+
+void ProgressLine::end()
+{
+    if (drawn_) std::fputc('\n', err_);
+    drawn_ = false;
+}
+
 }  // namespace cli

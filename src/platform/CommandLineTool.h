@@ -2,6 +2,7 @@
 // What the command-line tools share: their exit statuses, their one-line
 // messages, the standard options, and the progress bar.
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
@@ -25,5 +26,26 @@ std::optional<int> parse(QCommandLineParser& args, const QStringList& arguments,
 
 // "[#########...............]" for a share from 0 to 1.
 QString bar(double share);
+
+// Why `input` cannot be read ("cannot read x: no such file"); empty when it can.
+QString unreadable(const QString& input);
+
+// A progress line drawn over itself on standard error while a run goes on;
+// nothing when not `shown` (not a terminal, or -q).
+class ProgressLine {
+public:
+    ProgressLine(std::FILE* err, bool shown);
+    // Seconds since the run began.
+    double seconds() const { return double(clock_.elapsed()) / 1000.0; }
+    void draw(const QString& line);
+    // Ends the line, so what is said next starts on a line of its own.
+    void end();
+
+private:
+    std::FILE* err_;
+    bool shown_;
+    bool drawn_ = false;
+    QElapsedTimer clock_;
+};
 
 }  // namespace cli

@@ -2,13 +2,11 @@
 
 #include "platform/CommandLineTool.h"
 #include "platform/ErrorBoundary.h"
-#include "platform/FileName.h"
 #include "platform/TimeText.h"
 #include "split/SplitRun.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -40,7 +38,7 @@ QString progressLine(const SplitRun::Progress& at, double seconds)
 {
     const double speed = seconds > 0 ? at.seconds() / seconds : 0;
     const QString piece = at.piece > 0 ? QStringLiteral("piece %1").arg(at.piece) : QStringLiteral("finding sound");
-    return QStringLiteral("\r%1 of %2  %3  %4x  %5\033[K")
+    return QStringLiteral("%1 of %2  %3  %4x  %5")
         .arg(timeTextFromSeconds(int64_t(at.seconds())),
              timeTextFromSeconds(at.rate > 0 ? at.length / at.rate : 0), piece)
         .arg(speed, 0, 'f', 0)
@@ -103,33 +101,19 @@ int SplitCommand::run(const QStringList& arguments)
     }
     settings.minSilenceMs = int(std::lround(minSilence * 1000));
     const QString input = inputs.first();
-    const filename::Status info = filename::status(input);
-    if (!info.isFile || !info.readable) {
-        say(err, QStringLiteral("cannot read %1: %2").arg(input, info.exists ? "it is not a readable file"
-                                                                              : "no such file"));
+    if (const QString why = cli::unreadable(input); !why.isEmpty()) {
+        say(err, why);
         return kFailed;
     }
 
-    QElapsedTimer clock;
-    clock.start();
-    bool drawn = false;
-    const bool bar = terminal && !args.isSet("quiet");
+    cli::ProgressLine progress(err, terminal && !args.isSet("quiet"));
     SplitRun::Listener listener;
     listener.stopRequested = [this] { return stop && *stop; };
-    listener.tick = [&](const SplitRun::Progress& at) {
-        if (!bar) return;
-        std::fputs(progressLine(at, clock.elapsed() / 1000.0).toLocal8Bit().constData(), err);
-        std::fflush(err);
-        drawn = true;
-    };
-    const auto endBar = [&] {
-        if (drawn) std::fputc('\n', err);
-        drawn = false;
-    };
+    listener.tick = [&](const SplitRun::Progress& at) { progress.draw(progressLine(at, progress.seconds())); };
     SplitRun split(reader, writer, tags, std::move(listener));
     try {
         const SplitRun::Outcome outcome = split.run(input, folder, settings);
-        endBar();
+        progress.end();
         switch (outcome) {
         case SplitRun::Outcome::Split: return 0;
         case SplitRun::Outcome::NoSound:
@@ -146,7 +130,7 @@ int SplitCommand::run(const QStringList& arguments)
         }
         return kFailed;
     } catch (...) {
-        endBar();
+        progress.end();
         QString why = ErrorBoundary::currentMessage();
         while (why.endsWith('.')) why.chop(1);
         if (!split.pieces().isEmpty()) why += "; " + written(split, folder);
