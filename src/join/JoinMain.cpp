@@ -10,6 +10,7 @@
 #include "components/file/AudioFile.h"
 #include "components/file/AudioReader.h"
 #include "join/JoinCommand.h"
+#include "platform/CommandLineTool.h"
 #include "platform/Error.h"
 #include "platform/FileName.h"
 
@@ -18,15 +19,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <unistd.h>
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int) { stopRequested = 1; }
 
 #ifndef TAMSEL_JOIN_DECODES
 constexpr char kDecoder[] = "tamsel-join-decode";
@@ -54,10 +50,6 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     app.setApplicationName("tamsel-join");
     app.setApplicationVersion(QStringLiteral(TAMSEL_VERSION));
-    // The run completes its output before it ends.
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
-    std::signal(SIGHUP, requestStop);
 
 #ifdef TAMSEL_JOIN_DECODES
     AudioFile reader;
@@ -66,14 +58,11 @@ int main(int argc, char* argv[])
 #endif
     AudioFile writer(nullptr);
     JoinCommand command{reader, writer};
-    command.stop = &stopRequested;
-    command.terminal = isatty(STDERR_FILENO) == 1;
+    // The run completes its output before it ends.
+    command.stop = cli::stopOnSignals();
+    command.terminal = cli::errorIsTerminal();
 #ifndef TAMSEL_JOIN_DECODES
     command.needsDecoding = [argv] { runDecoder(argv); };
 #endif
-    // Not QCoreApplication::arguments(): it turns bytes of a name that are
-    // not UTF-8 into U+FFFD, which names no file.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << filename::decode(argv[i]);
-    return command.run(arguments);
+    return command.run(cli::arguments(argc, argv));
 }

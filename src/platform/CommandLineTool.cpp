@@ -6,8 +6,29 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
+#include <unistd.h>
 
 namespace cli {
+
+namespace {
+volatile std::sig_atomic_t stopRequested = 0;
+void requestStop(int) { stopRequested = 1; }
+}  // namespace
+
+const volatile std::sig_atomic_t* stopOnSignals()
+{
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, requestStop);
+    return &stopRequested;
+}
+
+QStringList arguments(int argc, char* argv[])
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i) list << filename::decode(argv[i]);
+    return list;
+}
+
+bool errorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 void say(std::FILE* err, const QString& tool, const QString& text)
 {

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -15,6 +16,15 @@ namespace cli {
 inline constexpr int kFailed = 1;
 inline constexpr int kUsageError = 2;
 inline constexpr int kStopped = 130;  // SIGINT, SIGTERM or SIGHUP
+
+// SIGINT, SIGTERM and SIGHUP set the flag returned: the run stops at its
+// next check and completes what it writes first.
+const volatile std::sig_atomic_t* stopOnSignals();
+// The command line with names in the bytes they were given as; Qt's own
+// arguments turn bytes that are not UTF-8 into U+FFFD, which names no file.
+QStringList arguments(int argc, char* argv[]);
+// Standard error is a terminal: the progress line is drawn there.
+bool errorIsTerminal();
 
 // "tool: text" on one line, names in the bytes they were given as.
 void say(std::FILE* err, const QString& tool, const QString& text);
