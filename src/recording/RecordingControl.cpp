@@ -127,16 +127,12 @@ void RecordingControl::startNewFile()
         fileOpen_ = false;
         framesWritten_ = 0;
         writeFailed_ = false;
-        activity_.set(runningActivity());
-        show(Text::Info, warning.isEmpty() && cutter_->waiting() ? waitingForSoundText(used_.sound)
-                         : warning.isEmpty()                     ? infoText_
-                                                                 : warning);
     } else {
         cutter_.reset();
-        show(Text::Info, warning.isEmpty() ? infoText_ : warning);
         openFile(outputFileName_);
-        activity_.set(Activity::Recording);
     }
+    activity_.set(runningActivity());
+    show(Text::Info, warning.isEmpty() ? restingInfo() : warning);
     if (p_.sleepInhibitor) awake_ = p_.sleepInhibitor->keepAwake("Recording to " + outputFileName_);
     if (p_.levels) p_.levels->show();
     if (!cutter_) show(Text::FileName, fileNameText(outputFileName_, used_.output.mainName));

@@ -98,12 +98,12 @@ void RecordingControl::applyCut(const std::vector<SoundCutter::Step>& steps, boo
         case SoundCutter::Step::Waiting:
             if (stopping) break;
             if (activity_.state().current() == Activity::Recording) activity_.set(Activity::WaitingForSound);
-            show(Text::Info, waitingForSoundText(used_.sound));
+            show(Text::Info, restingInfo());
             break;
         case SoundCutter::Step::Sounding:
             if (stopping) break;
             if (activity_.state().current() == Activity::WaitingForSound) activity_.set(Activity::Recording);
-            show(Text::Info, infoText_);
+            show(Text::Info, restingInfo());
             break;
         }
     }
