@@ -99,28 +99,10 @@ LoudSpan loudSpan(const std::vector<float>& samples, int channels, float level)
     return span;
 }
 
-MonitorReference::MonitorReference(const QString& file, int rate)
-    : file_(file),
-      peer_("parec",
-            {"--raw", "--format=float32le", "--rate=" + QString::number(rate), "--channels=2", "--latency-msec=20",
-             "-d", "tamsel_null.monitor"},
-            file)
+std::vector<int16_t> asShorts(const std::vector<float>& samples)
 {
-}
-
-bool MonitorReference::waitForData()
-{
-    return waitUntil([&] { return sizeOf(file_) > 0; }, 10000);
-}
-
-std::vector<int16_t> MonitorReference::stopAsShorts()
-{
-    peer_.stop();
-    const QByteArray bytes = bytesOf(file_);
-    std::vector<float> heard(size_t(bytes.size()) / sizeof(float));
-    std::memcpy(heard.data(), bytes.constData(), heard.size() * sizeof(float));
-    std::vector<int16_t> shorts(heard.size());
-    std::transform(heard.begin(), heard.end(), shorts.begin(), [](float x) {
+    std::vector<int16_t> shorts(samples.size());
+    std::transform(samples.begin(), samples.end(), shorts.begin(), [](float x) {
         return int16_t(std::lrint(std::clamp(double(x) * 32768.0, -32768.0, 32767.0)));
     });
     return shorts;

@@ -44,20 +44,9 @@ struct LoudSpan {
 };
 LoudSpan loudSpan(const std::vector<float>& samples, int channels, float level);
 
-// parec on the null sink's monitor in the recording's format (float stereo
-// at rate), into a file: the same audio the program's own capture gets.
-class MonitorReference {
-public:
-    MonitorReference(const QString& file, int rate);
-    bool waitForData();
-    // Stops parec; what it captured, as 16-bit samples rounded as a 16-bit
-    // WAV stores a float sample (x * 32768, clipped).
-    std::vector<int16_t> stopAsShorts();
-
-private:
-    QString file_;
-    pulsetest::Peer peer_;
-};
+// 16-bit samples rounded as a 16-bit WAV stores float samples (x * 32768,
+// clipped): what a capture of the monitor should hold of a recording.
+std::vector<int16_t> asShorts(const std::vector<float>& samples);
 
 // Where needle occurs in hay first, at or after from; -1 when nowhere.
 int64_t findExact(const std::vector<int16_t>& hay, const std::vector<int16_t>& needle, int64_t from = 0);

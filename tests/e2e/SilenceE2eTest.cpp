@@ -107,7 +107,7 @@ TEST_F(E2e, ASplitTakesPiecesAreListedNumberedAndJoinToWhatTheServerDelivered)
     // which two captures of different latency would see differently.
     QProcess player;
     startPlaying(player, signal);
-    MonitorReference reference(session->scratch("reference.f32"), rate);
+    pulsetest::MonitorRecorder reference(session->scratch("reference.f32"), rate);
     ASSERT_TRUE(reference.waitForData()) << "parec captures nothing";
     session->click("mp3rec", "recorder");
     ASSERT_TRUE(player.waitForFinished(30000)) << "the bursts did not play to their end";
@@ -117,7 +117,7 @@ TEST_F(E2e, ASplitTakesPiecesAreListedNumberedAndJoinToWhatTheServerDelivered)
         << "the folder holds " << folderList(folder).toStdString();
     session->click("mp3rec", "stop");
     ASSERT_GT(waitForSteadySize(pieces[2], 1000, 20000), 0);
-    const std::vector<int16_t> heard = reference.stopAsShorts();
+    const std::vector<int16_t> heard = asShorts(reference.stopAndRead());
 
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList{"Take-2.wav", "Take-3.wav", "Take.wav"}));
     QStringList cells;

@@ -57,12 +57,12 @@ void Peer::stop()
     }
 }
 
-MonitorRecorder::MonitorRecorder(const QString& file)
+MonitorRecorder::MonitorRecorder(const QString& file, int rate)
     : file_(file),
       // A short latency hands audio over before a stopping stream makes the
       // null sink rewind it away; the price is that the monitor misses the
       // first few milliseconds of each newly started stream.
-      peer_("parec", {"--raw", "--format=float32le", "--rate=44100", "--channels=2", "--latency-msec=20",
+      peer_("parec", {"--raw", "--format=float32le", "--rate=" + QString::number(rate), "--channels=2", "--latency-msec=20",
                       "-d", "tamsel_null.monitor"},
             file)
 {

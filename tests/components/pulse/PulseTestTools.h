@@ -39,7 +39,8 @@ private:
 constexpr int kStartLoss = 2205;
 class MonitorRecorder {
 public:
-    explicit MonitorRecorder(const QString& file);
+    // At `rate`: the server's own, so that nothing is resampled.
+    explicit MonitorRecorder(const QString& file, int rate = 44100);
     // Waits until audio is flowing into the file (the monitor starts late).
     bool waitForData(int timeoutMs = 8000);
     // Waits until the file has grown by the given number of frames.
