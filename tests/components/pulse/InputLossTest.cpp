@@ -5,6 +5,7 @@
 #include "CaptureCollector.h"
 #include "PulseTestTools.h"
 
+#include "components/pulse/CaptureClock.h"
 #include "components/pulse/PulseRecorder.h"
 #include "support/TestSupport.h"
 
@@ -12,7 +13,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <iostream>
 #include <memory>
 
 using namespace pulsetest;
@@ -125,11 +125,11 @@ TEST(PulseInputLoss, TheTimeANewStreamTakesToDeliverIsKeptAsSilence)
     const qint64 elapsed = framesSince(clock);
     recorder.StopRecord();
     const qint64 recorded = got.frames() + recorder.TakeRemainder().frames();
-    size_t silent = 0;
-    while (silent < got.samples.size() && got.samples[silent] == 0) ++silent;
-    std::cout << "On " << testsupport::soundServerName().toStdString() << " the first audio came "
-              << double(silent / 2) / kRate << " s late\n";
-    EXPECT_NEAR(double(recorded) / kRate, double(elapsed) / kRate, 0.15);
+    // A delay shorter than a shortfall the capture clock tells is ordinary
+    // start-up and not filled, so that much may be missing.
+    const double slack = CaptureClock::kShortfallMs / 1000.0 + 0.05;
+    EXPECT_NEAR(double(recorded) / kRate, double(elapsed) / kRate, slack)
+        << "on " << testsupport::soundServerName().toStdString();
     EXPECT_TRUE(gaps.isEmpty());
 }
 
@@ -180,7 +180,7 @@ TEST(PulseInputLoss, APauseOrAnEndWhileWaitingIsNotKeptAsMissingInput)
     const qint64 elapsed = framesSince(clock);
     recorder.StopRecord();
     const qint64 next = got.frames() + recorder.TakeRemainder().frames();
-    EXPECT_NEAR(double(next) / kRate, double(elapsed) / kRate, 0.15) << "the next take began with the last one's wait";
+    EXPECT_NEAR(double(next) / kRate, double(elapsed) / kRate, 0.3) << "the next take began with the last one's wait";
 }
 
 // "The system default" follows the default on every server alike: a recording
