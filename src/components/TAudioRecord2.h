@@ -57,8 +57,9 @@ signals:
     void OnInputWaiting(const QString& why);
     // Capture goes on after a gap of `gapFrames` frames (input lost, server
     // restarted, or audio the server could not deliver: a stall, a suspend).
-    // The gap has already been queued as silence, so positions match the clock.
-    void OnGap(qint64 gapFrames);
+    // The gap is kept as silence starting `atFrame` frames after the most
+    // recent StartRecord, counted as OnTimer counts, so positions match the clock.
+    void OnGap(qint64 gapFrames, qint64 atFrame);
     // The input lines changed (a device came or went); read them again.
     void OnLinesChanged();
 };

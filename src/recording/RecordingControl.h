@@ -73,7 +73,7 @@ public:
     // The input went away: the take waits for it, into the same file.
     void AudioRecord1InputWaiting(const QString& why);
     // Capture goes on after a gap, kept as silence.
-    void AudioRecord1Gap(qint64 gapFrames);
+    void AudioRecord1Gap(qint64 gapFrames, qint64 atFrame);
     void TagRecording(const QString& fileName);
     // Record, but start on sound whatever the settings say (a scheduled
     // window set so).

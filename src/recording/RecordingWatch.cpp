@@ -29,10 +29,13 @@ void RecordingControl::AudioRecord1InputWaiting(const QString& why)
     waitTimer_->start(std::chrono::seconds(std::max(seconds, 1)));
 }
 
-void RecordingControl::AudioRecord1Gap(qint64 gapFrames)
+void RecordingControl::AudioRecord1Gap(qint64 gapFrames, qint64 atFrame)
 {
     if (!activity_.state().recording() || gapFrames <= 0) return;
-    watch_.gap(p_.recorder->SamplesToMs(positionSamples_), p_.recorder->SamplesToMs(gapFrames));
+    // A silence-aware take counts what is in its file, and has written up to
+    // about there.
+    const int64_t at = cutter_ ? framesWritten_ : positionBase_ + atFrame;
+    watch_.gap(p_.recorder->SamplesToMs(at), p_.recorder->SamplesToMs(gapFrames));
     if (activity_.state().current() != Activity::WaitingForInput) return;
     waitTimer_->stop();
     activity_.set(runningActivity());

@@ -232,9 +232,7 @@ TEST_F(E2e, ATakeKeepsItsTimeThroughALostInputAServerRestartAndAStall)
     EXPECT_GT(gaps[2].length, 3);
 
     // Each gap is silence in the file where the message puts it, ended by the
-    // tone that played after it; nothing else is silent. (The place told is
-    // the program's position when it hears of the gap, which must not count
-    // the silence or what followed it yet.)
+    // tone that played after it; nothing else is silent.
     ASSERT_EQ(silent.size(), 3u) << "silent stretches: " << silent.size();
     const double tones[] = {440, 660, 880, 880};
     for (size_t i = 0; i < 3; ++i) {

@@ -435,16 +435,18 @@ TEST_F(Recording, AnInputThatGoesAwayIsWaitedForAndItsGapsAreToldAtTheEnd)
     EXPECT_EQ(activity.current(), Activity::WaitingForInput);
     EXPECT_EQ(texts[Text::Info], "Waiting for the input: the input was removed");
     EXPECT_TRUE(dialogs.shown.isEmpty()) << "no box while it waits";
-    emit recorder.OnGap(12 * kFramesPerSecond);
+    emit recorder.OnGap(12 * kFramesPerSecond, 65 * kFramesPerSecond);
     EXPECT_EQ(activity.current(), Activity::Recording);
     EXPECT_EQ(texts[Text::Info], "File Info: stereo 16B 44100HZ");
-    emit recorder.OnGap(kFramesPerSecond / 2);  // a stall
+    tick(90 * kFramesPerSecond);
+    // A stall heard of after the tick that counts its silence: placed where it began.
+    emit recorder.OnGap(kFramesPerSecond / 2, 80 * kFramesPerSecond);
     control->StopRecording();
     QCoreApplication::processEvents();
     EXPECT_EQ(added.size(), 1);
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0], "The recording " + dir() + "/@E.wav was saved. Its input was missing 2 times, "
-                                "kept as silence: at 00:01:05 for 12.0 s; at 00:01:05 for 0.5 s.");
+                                "kept as silence: at 00:01:05 for 12.0 s; at 00:01:20 for 0.5 s.");
 
     dialogs.shown.clear();
     settings.writeInteger("rd", "wait", 1);

@@ -255,13 +255,23 @@ int64_t PulseRecorder::SamplesToMs(int64_t samples) const { return samples * 100
 void PulseRecorder::takeCaptured()
 {
     std::vector<float> taken;
+    std::vector<Private::GapMark> gaps;
     {
         std::lock_guard guard(d->queueMutex);
         taken.swap(d->queue);
+        gaps.swap(d->gaps);
         d->deliveryPosted = false;
     }
     if (taken.empty()) return;
     const int channels = d->channels;
+    if (d->running) {
+        for (const Private::GapMark& gap : gaps) {
+            const qint64 at = d->sessionFrames + static_cast<qint64>(gap.at) / channels;
+            const qint64 frames = gap.frames;
+            // Told from an event of its own: this runs inside a stop too.
+            QMetaObject::invokeMethod(this, [this, frames, at] { emit OnGap(frames, at); }, Qt::QueuedConnection);
+        }
+    }
     for (size_t i = 0; i < taken.size(); ++i) {
         float& peak = d->peak[channels > 1 ? i % channels == 1 : 0];
         peak = std::max(peak, std::fabs(taken[i]));

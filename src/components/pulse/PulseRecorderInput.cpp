@@ -29,6 +29,7 @@ void PulseRecorder::prepare()
         d->keepFrom = std::numeric_limits<uint64_t>::max();
         std::lock_guard guard(d->queueMutex);
         d->queue.clear();
+        d->gaps.clear();
     }
     d->corkTimer.start();
 }

@@ -62,6 +62,13 @@ struct PulseRecorder::Private {
     // is posted once the queue completes a block, not for every fragment.
     std::mutex queueMutex;
     std::vector<float> queue;
+    // Gaps kept as silence in the queue: the sample index each starts at.
+    struct GapMark {
+        size_t at;
+        qint64 frames;
+    };
+    std::vector<GapMark> gaps;
+    void markGap(qint64 frames);
     bool deliveryPosted = false;
     size_t samplesToBlock = 1;
 

@@ -14,14 +14,12 @@ qint64 PulseRecorder::Private::now()
     return static_cast<qint64>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-namespace {
-
-void postGap(PulseRecorder* owner, qint64 frames)
+// Under the queue lock. The gap is told when the UI thread takes it, where
+// the frames before it are counted.
+void PulseRecorder::Private::markGap(qint64 frames)
 {
-    QMetaObject::invokeMethod(owner, [owner, frames] { emit owner->OnGap(frames); }, Qt::QueuedConnection);
+    gaps.push_back({queue.size(), frames});
 }
-
-}  // namespace
 
 void PulseRecorder::Private::succeeded(pa_stream*, int ok, void* result)
 {
@@ -38,8 +36,8 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
         // before what came after it; during a pause it is dropped anyway.
         const qint64 lost = d->pace.arrived(now(), static_cast<qint64>(available / sizeof(float)) / d->channels);
         if (lost > 0 && d->keepFrom <= d->bytesRead) {
+            d->markGap(lost);
             d->queue.insert(d->queue.end(), static_cast<size_t>(lost) * static_cast<size_t>(d->channels), 0.0f);
-            postGap(d->owner, lost);
         }
     }
     for (;;) {
@@ -61,9 +59,9 @@ void PulseRecorder::Private::readable(pa_stream* stream, size_t, void* self)
             d->missingSince = 0;
             d->startedUndelivered = false;
             if (gap >= least) {
-                d->queue.insert(d->queue.end(), static_cast<size_t>(gap) * static_cast<size_t>(d->channels), 0.0f);
                 // A slow start is the stream's, not an input that went missing.
-                if (!start) postGap(d->owner, gap);
+                if (!start) d->markGap(gap);
+                d->queue.insert(d->queue.end(), static_cast<size_t>(gap) * static_cast<size_t>(d->channels), 0.0f);
             }
         }
         if (data) {
@@ -164,6 +162,7 @@ void PulseRecorder::Private::pause()
             const size_t after = static_cast<size_t>(bytesRead - *end) / sizeof(float);
             std::lock_guard guard(queueMutex);
             queue.resize(queue.size() - std::min(after, queue.size()));
+            std::erase_if(gaps, [this](const GapMark& gap) { return gap.at >= queue.size(); });
         }
         keepFrom = std::numeric_limits<uint64_t>::max();
     }

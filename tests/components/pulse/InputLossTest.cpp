@@ -51,6 +51,10 @@ TEST(PulseInputLoss, AChosenInputThatGoesIsWaitedForAndNeverReplaced)
     input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
     ASSERT_TRUE(gaps.wait(5000)) << "capture did not resume by itself";
     EXPECT_GT(gaps.at(0).at(0).toLongLong(), kRate);
+    // Placed after all that came before the loss, what was delivered in
+    // blocks and what waited to complete one.
+    EXPECT_GE(gaps.at(0).at(1).toLongLong(), atLoss);
+    EXPECT_LT(gaps.at(0).at(1).toLongLong(), atLoss + got.blockFrames);
     ASSERT_TRUE(got.waitForFrames(got.frames() + kRate / 2, 8000));
     const qint64 elapsed = framesSince(clock);
     recorder.StopRecord();
