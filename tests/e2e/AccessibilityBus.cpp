@@ -1,5 +1,6 @@
 #include "e2e/AccessibilityBus.h"
 
+#include "e2e/OutsideChecks.h"
 #include "e2e/Session.h"
 
 #include <QDBusConnection>
@@ -38,7 +39,7 @@ for window in apps[0]:
 
 }  // namespace
 
-AccessibilityBus::AccessibilityBus(const Session& session, const QString& dir) : display_(session.display())
+AccessibilityBus::AccessibilityBus(Session& session, const QString& dir) : display_(session.display())
 {
     QDir().mkpath(dir);
     for (QProcess* p : {&bus_, &launcher_})
@@ -72,6 +73,8 @@ AccessibilityBus::AccessibilityBus(const Session& session, const QString& dir) :
         failure_ = "the accessibility bus did not start (scripts/setup installs at-spi2-core): "
                    + QString::fromUtf8(launcher_.readAll());
     QDBusConnection::disconnectFromBus("a11y-" + address_);
+    session.setEnvironment("DBUS_SESSION_BUS_ADDRESS", address_);
+    session.setEnvironment("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
 }
 
 AccessibilityBus::~AccessibilityBus()
@@ -84,10 +87,9 @@ AccessibilityBus::~AccessibilityBus()
     }
 }
 
-void AccessibilityBus::attach(Session& session) const
+bool AccessibilityBus::reached(int timeoutMs) const
 {
-    session.setEnvironment("DBUS_SESSION_BUS_ADDRESS", address_);
-    session.setEnvironment("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    return waitUntil([this] { return !read().isEmpty(); }, timeoutMs, 300);
 }
 
 QStringList AccessibilityBus::read(const QStringList& args) const

@@ -14,15 +14,16 @@ class Session;
 
 class AccessibilityBus {
 public:
-    AccessibilityBus(const Session& session, const QString& dir);
+    // The session's next program start reaches this bus.
+    AccessibilityBus(Session& session, const QString& dir);
     ~AccessibilityBus();
     AccessibilityBus(const AccessibilityBus&) = delete;
     AccessibilityBus& operator=(const AccessibilityBus&) = delete;
 
     QString failure() const { return failure_; }
     QString address() const { return address_; }
-    // Makes the session's next program start reach this bus.
-    void attach(Session& session) const;
+    // Whether the started program reached the bus in time.
+    bool reached(int timeoutMs = 30000) const;
 
     // Every shown window of the program and its children, one line each
     // ("window|role|name|states"; a table's cells follow it as

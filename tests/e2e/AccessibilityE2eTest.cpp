@@ -14,7 +14,6 @@ TEST_F(E2e, AScreenReaderFindsEveryElementByRoleNameAndStateAndPressesThem)
 {
     AccessibilityBus bus(*session, session->scratch("a11y"));
     ASSERT_TRUE(bus.failure().isEmpty()) << bus.failure().toStdString();
-    bus.attach(*session);
     const QString folder = session->scratch("takes");
     session->writeSettings(outputTo(folder));
     session->startTone();

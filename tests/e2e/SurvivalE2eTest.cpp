@@ -138,10 +138,8 @@ TEST_F(E2e, ATakeKeepsItsTimeThroughALostInputAServerRestartAndAStall)
     session->startTone(440, input.name());
     AccessibilityBus bus(*session, session->scratch("a11y"));
     ASSERT_TRUE(bus.failure().isEmpty()) << bus.failure().toStdString();
-    bus.attach(*session);
     ASSERT_TRUE(session->start());
-    ASSERT_TRUE(waitUntil([&] { return !bus.read().isEmpty(); }, 30000, 300))
-        << "the program never reached the screen reader";
+    ASSERT_TRUE(bus.reached()) << "the program never reached the screen reader";
     const QPoint record = session->elementCentre("mp3rec", "recorder");
     const QPoint stop = session->elementCentre("mp3rec", "stop");
     QElapsedTimer take;
@@ -257,10 +255,8 @@ TEST_F(E2e, ATakeOfAStoredInputNotThereYetWaitsForIt)
     session->writeSettings(outputTo(folder) + "[rd]\nline=tamsel_late.monitor\n");
     AccessibilityBus bus(*session, session->scratch("a11y"));
     ASSERT_TRUE(bus.failure().isEmpty()) << bus.failure().toStdString();
-    bus.attach(*session);
     ASSERT_TRUE(session->start());
-    ASSERT_TRUE(waitUntil([&] { return !bus.read().isEmpty(); }, 30000, 300))
-        << "the program never reached the screen reader";
+    ASSERT_TRUE(bus.reached()) << "the program never reached the screen reader";
     const QPoint stop = session->elementCentre("mp3rec", "stop");
     QElapsedTimer take;
     session->click("mp3rec", "recorder");
@@ -310,10 +306,8 @@ TEST_F(E2e, AFillingDiskWarnsCompletesTheTakeInTimeAndThenRefuses)
     session->startTone();
     AccessibilityBus bus(*session, session->scratch("a11y"));
     ASSERT_TRUE(bus.failure().isEmpty()) << bus.failure().toStdString();
-    bus.attach(*session);
     ASSERT_TRUE(session->start());
-    ASSERT_TRUE(waitUntil([&] { return !bus.read().isEmpty(); }, 30000, 300))
-        << "the program never reached the screen reader";
+    ASSERT_TRUE(bus.reached()) << "the program never reached the screen reader";
 
     session->click("mp3rec", "recorder");
     const QString file = waitForRecording(folder);
