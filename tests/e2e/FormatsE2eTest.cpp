@@ -13,16 +13,6 @@ using namespace e2e;
 
 namespace {
 
-// A tag value from the container's or the stream's tags, any case of key.
-QString tagOf(const QString& file, const QString& key)
-{
-    const QJsonObject probed = testsupport::probe(file);
-    for (const QJsonObject& tags : {probed.value("format").toObject().value("tags").toObject(),
-                                    testsupport::probeAudioStream(file).value("tags").toObject()})
-        for (auto it = tags.begin(); it != tags.end(); ++it)
-            if (it.key().compare(key, Qt::CaseInsensitive) == 0) return it.value().toString();
-    return {};
-}
 
 }  // namespace
 
@@ -53,7 +43,7 @@ TEST_F(E2e, EachCompressedFormatRecordsTaggedPiecesThatRollOver)
         session->stopTone();
         for (const QString& piece : {folder + "/Take." + f.extension, second}) {
             SCOPED_TRACE(piece.toStdString());
-            ASSERT_TRUE(waitUntil([&] { return tagOf(piece, "title") == "Tone"; }, 10000))
+            ASSERT_TRUE(waitUntil([&] { return testsupport::tagOf(piece, "title") == "Tone"; }, 10000))
                 << "untagged or unreadable";
             EXPECT_EQ(testsupport::probeAudioStream(piece).value("codec_name").toString(), f.codec);
         }

@@ -2,7 +2,6 @@
 
 #include "config/ValueTables.h"
 #include "e2e/OutsideChecks.h"
-#include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -18,18 +17,6 @@
 namespace e2e {
 
 namespace {
-
-template <typename T>
-std::vector<T> rawSamples(const QString& file, const QStringList& encoding)
-{
-    QTemporaryDir dir;
-    const QString raw = dir.filePath("samples.raw");
-    testsupport::runPeer("sox", QStringList{file, "-t", "raw"} + encoding + QStringList{raw});
-    const QByteArray bytes = bytesOf(raw);
-    std::vector<T> samples(size_t(bytes.size()) / sizeof(T));
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(T));
-    return samples;
-}
 
 template <typename T, size_t N>
 int positionOf(const std::array<T, N>& table, T value)
@@ -80,18 +67,22 @@ void startPlaying(QProcess& player, const QString& file)
     ASSERT_TRUE(player.waitForStarted(10000)) << "paplay did not start";
 }
 
-std::vector<float> floatSamples(const QString& file)
+std::vector<int16_t> shortSamples(const QString& file)
 {
-    return rawSamples<float>(file, {"-e", "floating-point", "-b", "32"});
+    QTemporaryDir dir;
+    const QString raw = dir.filePath("samples.raw");
+    testsupport::runPeer("sox", {file, "-t", "raw", "-e", "signed", "-b", "16", raw});
+    const QByteArray bytes = bytesOf(raw);
+    std::vector<int16_t> samples(size_t(bytes.size()) / sizeof(int16_t));
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
+    return samples;
 }
 
-std::vector<int16_t> shortSamples(const QString& file) { return rawSamples<int16_t>(file, {"-e", "signed", "-b", "16"}); }
-
-LoudSpan loudSpan(const std::vector<float>& samples, int channels, float level)
+LoudSpan loudSpan(const std::vector<int16_t>& samples, int channels, int level)
 {
     LoudSpan span;
     for (size_t i = 0; i < samples.size(); ++i) {
-        if (std::fabs(samples[i]) < level) continue;
+        if (std::abs(int(samples[i])) < level) continue;
         const int64_t frame = int64_t(i) / channels;
         if (span.first < 0) span.first = frame;
         span.last = frame;
@@ -113,25 +104,6 @@ int64_t findExact(const std::vector<int16_t>& hay, const std::vector<int16_t>& n
     if (from < 0 || from > int64_t(hay.size())) return -1;
     const auto at = std::search(hay.begin() + from, hay.end(), needle.begin(), needle.end());
     return at == hay.end() ? -1 : int64_t(at - hay.begin());
-}
-
-NotificationLog::NotificationLog(const QString& busAddress, const QString& logFile) : log_(logFile)
-{
-    failure_ = privatebus::startMock(mock_, busAddress, false, {"--template", "notification_daemon", "-l", logFile},
-                                     "org.freedesktop.Notifications", "the mock notification service");
-}
-
-NotificationLog::~NotificationLog() { privatebus::end(mock_); }
-
-QStringList NotificationLog::notices() const
-{
-    // "<time> Notify "Tamsel" 0 "tamsel" "summary" "body" [] {...} -1"
-    QStringList found;
-    QFile f(log_);
-    if (!f.open(QIODevice::ReadOnly)) return found;
-    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts))
-        if (line.section(' ', 1, 1) == QLatin1String("Notify")) found << line.section(' ', 2);
-    return found;
 }
 
 }  // namespace e2e

@@ -1,8 +1,7 @@
 #pragma once
 // What the silence-aware recording cases play, hear and read from outside:
-// signals of tone bursts made with sox, samples read back with sox, the
-// server's own capture of its monitor as the reference, and the desktop
-// notifications that reach a mock service.
+// signals of tone bursts made with sox, samples read back with sox, and the
+// server's own capture of its monitor as the reference.
 
 #include "PulseTestTools.h"
 
@@ -32,17 +31,16 @@ void makeBursts(const QString& file, int rate, double lead, const std::vector<Bu
 // Plays file into the default sink with paplay; player ends when it is played.
 void startPlaying(QProcess& player, const QString& file);
 
-// Interleaved samples as sox reads them.
-std::vector<float> floatSamples(const QString& file);
+// Interleaved 16-bit samples as sox reads them.
 std::vector<int16_t> shortSamples(const QString& file);
 
-// The first and last frame where any channel reaches `level` (linear);
-// first is -1 when none does.
+// The first and last frame where any channel reaches `level`; first is -1
+// when none does.
 struct LoudSpan {
     int64_t first = -1;
     int64_t last = -1;
 };
-LoudSpan loudSpan(const std::vector<float>& samples, int channels, float level);
+LoudSpan loudSpan(const std::vector<int16_t>& samples, int channels, int level);
 
 // 16-bit samples rounded as a 16-bit WAV stores float samples (x * 32768,
 // clipped): what a capture of the monitor should hold of a recording.
@@ -50,25 +48,5 @@ std::vector<int16_t> asShorts(const std::vector<float>& samples);
 
 // Where needle occurs in hay first, at or after from; -1 when nowhere.
 int64_t findExact(const std::vector<int16_t>& hay, const std::vector<int16_t>& needle, int64_t from = 0);
-
-// python3-dbusmock's notification service on a bus given by address, logging
-// every call; ended with the case.
-class NotificationLog {
-public:
-    NotificationLog(const QString& busAddress, const QString& logFile);
-    ~NotificationLog();
-    NotificationLog(const NotificationLog&) = delete;
-    NotificationLog& operator=(const NotificationLog&) = delete;
-
-    QString failure() const { return failure_; }
-    // Each Notify call as the mock logged it: application, replaced id, icon,
-    // summary, body, actions, hints and time-out, quoted.
-    QStringList notices() const;
-
-private:
-    QString log_;
-    QString failure_;
-    QProcess mock_;
-};
 
 }  // namespace e2e

@@ -148,34 +148,39 @@ TEST_F(E2e, ATakeKeepsItsTimeThroughALostInputAServerRestartAndAStall)
     const QString file = waitForRecording(folder);
     ASSERT_FALSE(file.isEmpty()) << "no recording appeared in " << folder.toStdString();
     ASSERT_TRUE(waitUntil([&] { return secondsOf(take) > 3; }, 10000));
+    // Whether the main window comes to say, or stops saying, that it waits.
+    const auto saysItWaits = [&](bool waits) {
+        const bool ok = waitUntil([&] { return formatText(bus).contains(input.monitor()) == waits; }, 10000, 300);
+        if (!ok) ADD_FAILURE() << "the main window reads: " << formatText(bus).toStdString();
+        return ok;
+    };
+    const auto runTo = [&](double seconds) {
+        while (secondsOf(take) < seconds) QThread::msleep(50);
+    };
 
     // Unplugged for about three seconds.
     input.unload();
     const double unplugged = secondsOf(take);
     session->stopTone();
-    EXPECT_TRUE(waitUntil([&] { return formatText(bus).contains(input.monitor()); }, 10000, 300))
-        << "the main window did not say it waits for the input: " << formatText(bus).toStdString();
-    while (secondsOf(take) < unplugged + 3) QThread::msleep(50);
+    saysItWaits(true);
+    runTo(unplugged + 3);
     input.load();
     const double pluggedIn = secondsOf(take);
     session->startTone(660, input.name());
-    EXPECT_TRUE(waitUntil([&] { return !formatText(bus).contains(input.monitor()); }, 10000, 300))
-        << "the main window still waits: " << formatText(bus).toStdString();
-    while (secondsOf(take) < pluggedIn + 3) QThread::msleep(50);
+    saysItWaits(false);
+    runTo(pluggedIn + 3);
 
     // The server goes and comes back, its sources made anew.
     const double serverGone = secondsOf(take);
     server.stop();
     session->stopTone();
-    EXPECT_TRUE(waitUntil([&] { return formatText(bus).contains(input.monitor()); }, 10000, 300))
-        << "the main window did not say it waits for the server: " << formatText(bus).toStdString();
+    saysItWaits(true);
     server.start();
     input.load();
     const double serverBack = secondsOf(take);
     session->startTone(880, input.name());
-    EXPECT_TRUE(waitUntil([&] { return !formatText(bus).contains(input.monitor()); }, 10000, 300))
-        << "the main window still waits: " << formatText(bus).toStdString();
-    while (secondsOf(take) < serverBack + 3) QThread::msleep(50);
+    saysItWaits(false);
+    runTo(serverBack + 3);
 
     // Stopped for longer than the server holds what it captures.
     const double stalled = secondsOf(take);
@@ -183,7 +188,7 @@ TEST_F(E2e, ATakeKeepsItsTimeThroughALostInputAServerRestartAndAStall)
         Stopped stopped(session->processId());
         QThread::sleep(25);
     }
-    while (secondsOf(take) < stalled + 28) QThread::msleep(50);
+    runTo(stalled + 28);
     session->clickAt(stop);
     const double length = secondsOf(take);
     ASSERT_GT(waitForSteadySize(file, 1500, 20000), 0) << "the file keeps growing after stop";

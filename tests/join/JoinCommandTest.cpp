@@ -250,15 +250,9 @@ TEST_F(JoinCommand, AnInterruptLeavesAValidWavOfWhatWasJoined)
     const QString slow = tone("slow.wav", 440, 40 * 60, 8000, 1);
     const QString out = path("out.wav");
     QProcess p;
-    p.start(TAMSEL_JOIN_PROGRAM, {"-o", out, slow});
-    ASSERT_TRUE(p.waitForStarted());
-    QElapsedTimer waited;
-    waited.start();
-    while (QFileInfo(out).size() < 1000000 && waited.elapsed() < 60000 && p.state() == QProcess::Running)
-        p.waitForFinished(20);
-    ASSERT_EQ(p.state(), QProcess::Running) << "the run ended before it could be interrupted";
-    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_TRUE(testsupport::interruptOnceReady(p, TAMSEL_JOIN_PROGRAM, {"-o", out, slow},
+                                                [&] { return QFileInfo(out).size() >= 1000000; }))
+        << "the run ended before it could be interrupted";
 
     EXPECT_EQ(p.exitCode(), 130);
     const QString errors = QString::fromLocal8Bit(p.readAllStandardError());

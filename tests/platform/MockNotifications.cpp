@@ -18,7 +18,17 @@ MockNotifications::MockNotifications(bool withService)
     : dir_(QDir::temp().filePath("tamsel-notify.XXXXXX"))
 {
     address_ = privatebus::startDaemon(daemon_, {"--session", "--address=unix:path=" + dir_.filePath("bus")}, failure_);
-    if (address_.isEmpty() || !withService) return;
+    if (!address_.isEmpty() && withService) startService();
+}
+
+MockNotifications::MockNotifications(const QString& onBus)
+    : dir_(QDir::temp().filePath("tamsel-notify.XXXXXX")), address_(onBus)
+{
+    startService();
+}
+
+void MockNotifications::startService()
+{
     failure_ = privatebus::startMock(mock_, address_, false, {"--template", "notification_daemon"}, kService,
                                      "the mock notification service", dir_.filePath("mock.out"));
 }

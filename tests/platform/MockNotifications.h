@@ -15,6 +15,8 @@ class MockNotifications {
 public:
     // withService false: the bus alone, where no notification service runs.
     explicit MockNotifications(bool withService = true);
+    // The service alone, on a bus a case already runs.
+    explicit MockNotifications(const QString& onBus);
     ~MockNotifications();
     MockNotifications(const MockNotifications&) = delete;
     MockNotifications& operator=(const MockNotifications&) = delete;
@@ -36,6 +38,8 @@ public:
     void freeze(bool frozen);
 
 private:
+    void startService();
+
     QTemporaryDir dir_;
     QProcess daemon_;
     QProcess mock_;

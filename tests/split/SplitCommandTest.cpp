@@ -111,13 +111,6 @@ struct SplitCommand : ::testing::Test {
     }
 };
 
-QString tag(const QJsonObject& tags, const QString& key)
-{
-    for (auto it = tags.begin(); it != tags.end(); ++it)
-        if (it.key().compare(key, Qt::CaseInsensitive) == 0) return it.value().toString();
-    return {};
-}
-
 }  // namespace
 
 TEST_F(SplitCommand, SplitsBeforeEachSoundThatFollowsALongEnoughSilence)
@@ -132,27 +125,26 @@ TEST_F(SplitCommand, SplitsBeforeEachSoundThatFollowsALongEnoughSilence)
     EXPECT_EQ(s.value("codec_name").toString(), "pcm_s16le");
     EXPECT_EQ(s.value("sample_rate").toString(), "44100");
     EXPECT_EQ(s.value("channels").toInt(), 2);
-    EXPECT_EQ(tag(testsupport::probe(made.value(2)).value("format").toObject().value("tags").toObject(), "track"), "3");
+    EXPECT_EQ(testsupport::tagOf(made.value(2), "track"), "3");
 
-    SCOPED_TRACE("a shorter silence, in decimal seconds, splits at the one-second gap too");
-    expectSplit(in, "shorter", {0, 3.5, 6.0, 9.5}, {"-m", "0.8"});
-}
+    {
+        SCOPED_TRACE("a shorter silence, in decimal seconds, splits at the one-second gap too");
+        expectSplit(in, "shorter", {0, 3.5, 6.0, 9.5}, {"-m", "0.8"});
+    }
 
-// Silence at the start and end stays with the first and last piece; a click
-// shorter than a tenth of a second is part of the silence around it (counted
-// as sound, it would split the 2.5 s silences on each side); and a piece left
-// from an earlier run is replaced, as tamsel-join replaces its output.
-TEST_F(SplitCommand, EdgesClicksAndAnEarlierRunsPieces)
-{
-    const QString in =
+    // Silence at the start and end stays with the first and last piece; a
+    // click shorter than a tenth of a second is part of the silence around it
+    // (as sound, it would split the silences on each side); and a piece left
+    // from an earlier run is replaced, as tamsel-join replaces its output.
+    const QString quiet =
         input("quiet.wav", {{3.0}, {1.0, 500}, {2.5}, {0.05, 500}, {2.5}, {1.0, 700}, {3.0}}, 22050, 1);
-    ASSERT_TRUE(QDir().mkpath(path("out")));
-    QFile old(path("out/quiet-02.wav"));
+    ASSERT_TRUE(QDir().mkpath(path("edges")));
+    QFile old(path("edges/quiet-02.wav"));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(100000, 'x'));
     old.close();
-
-    expectSplit(in, "out", {0, 9.05});
+    SCOPED_TRACE("edges, a click and an earlier run's piece");
+    expectSplit(quiet, "edges", {0, 9.05});
 }
 
 TEST_F(SplitCommand, KeepsTheInputsFormatBitsAndTagsInEachPiece)
@@ -167,17 +159,14 @@ TEST_F(SplitCommand, KeepsTheInputsFormatBitsAndTagsInEachPiece)
     for (int i = 0; i < made.size(); ++i) {
         SCOPED_TRACE(made[i].toStdString());
         EXPECT_TRUE(made[i].endsWith(QStringLiteral("-0%1.flac").arg(i + 1)));
-        const QJsonObject probed = testsupport::probe(made[i]);
         const QJsonObject s = testsupport::probeAudioStream(made[i]);
         EXPECT_EQ(s.value("codec_name").toString(), "flac");
         EXPECT_EQ(s.value("bits_per_raw_sample").toString(), "24");
         EXPECT_EQ(s.value("sample_rate").toString(), "48000");
         EXPECT_EQ(s.value("channels").toInt(), 1);
-        const QJsonObject tags = probed.value("format").toObject().value("tags").toObject();
-        EXPECT_EQ(tag(tags, "title"), "Morning");
-        EXPECT_EQ(tag(tags, "artist"), "The Birds");
-        EXPECT_EQ(tag(tags, "album"), "Dawn");
-        EXPECT_EQ(tag(tags, "track"), QString::number(i + 1));
+        const QString tags[] = {"title", "artist", "album", "track"};
+        const QString expected[] = {"Morning", "The Birds", "Dawn", QString::number(i + 1)};
+        for (int t = 0; t < 4; ++t) EXPECT_EQ(testsupport::tagOf(made[i], tags[t]), expected[t]) << tags[t].toStdString();
     }
 
     // Lossy formats are written again in their own; one the writer lacks becomes WAV.
@@ -266,15 +255,9 @@ TEST_F(SplitCommand, AnInterruptCompletesThePieceBeingWritten)
     runPeer("sox", {take, in, "repeat", "1000"});
     const QString out = path("out");
     QProcess p;
-    p.start(TAMSEL_SPLIT_PROGRAM, {"-o", out, in});
-    ASSERT_TRUE(p.waitForStarted());
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFileInfo::exists(out + "/long-04.wav") && waited.elapsed() < 60000 && p.state() == QProcess::Running)
-        p.waitForFinished(5);
-    ASSERT_EQ(p.state(), QProcess::Running) << "the run ended before it could be interrupted";
-    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_TRUE(testsupport::interruptOnceReady(p, TAMSEL_SPLIT_PROGRAM, {"-o", out, in},
+                                                [&] { return QFileInfo::exists(out + "/long-04.wav"); }))
+        << "the run ended before it could be interrupted";
 
     EXPECT_EQ(p.exitCode(), 130);
     const QString errors = QString::fromLocal8Bit(p.readAllStandardError());

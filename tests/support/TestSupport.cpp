@@ -1,11 +1,13 @@
 #include "support/TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTest>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <stdexcept>
 
 namespace testsupport {
@@ -30,6 +32,19 @@ QString runPeer(const QString& program, const QStringList& args, int timeoutMs)
     return QString::fromUtf8(p.readAllStandardOutput()) + err;
 }
 
+bool interruptOnceReady(QProcess& process, const QString& program, const QStringList& args,
+                        const std::function<bool()>& ready)
+{
+    process.start(program, args);
+    if (!process.waitForStarted()) return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (!ready() && waited.elapsed() < 60000 && process.state() == QProcess::Running) process.waitForFinished(5);
+    if (process.state() != QProcess::Running) return false;
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    return process.waitForFinished(30000);
+}
+
 QJsonObject probe(const QString& file)
 {
     QProcess p;
@@ -44,6 +59,16 @@ QJsonObject probeAudioStream(const QString& file)
     const QJsonArray streams = probe(file).value("streams").toArray();
     for (const auto& s : streams)
         if (s.toObject().value("codec_type").toString() == "audio") return s.toObject();
+    return {};
+}
+
+QString tagOf(const QString& file, const QString& key)
+{
+    const QJsonObject probed = probe(file);
+    for (const QJsonObject& tags : {probed.value("format").toObject().value("tags").toObject(),
+                                    probeAudioStream(file).value("tags").toObject()})
+        for (auto it = tags.begin(); it != tags.end(); ++it)
+            if (it.key().compare(key, Qt::CaseInsensitive) == 0) return it.value().toString();
     return {};
 }
 

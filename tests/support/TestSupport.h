@@ -3,9 +3,12 @@
 // ffprobe) and the private sound server that scripts/test starts.
 
 #include <QJsonObject>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <functional>
 
 namespace testsupport {
 
@@ -13,10 +16,18 @@ namespace testsupport {
 // it cannot start or exits non-zero. Returns its standard output.
 QString runPeer(const QString& program, const QStringList& args, int timeoutMs = 60000);
 
+// Starts program and sends it SIGINT once ready() holds, then waits for it to
+// end; false when it ended or a minute passed before ready() held.
+bool interruptOnceReady(QProcess& process, const QString& program, const QStringList& args,
+                        const std::function<bool()>& ready);
+
 // ffprobe -show_streams -show_format as JSON: {"streams":[...],"format":{...}}.
 QJsonObject probe(const QString& file);
 // The first audio stream of probe(file).
 QJsonObject probeAudioStream(const QString& file);
+// A tag as ffprobe reads it from the container's or the stream's tags, any
+// case of key; empty when there is none.
+QString tagOf(const QString& file, const QString& key);
 
 // sox "stat" figures of a file (e.g. "Rough   frequency", "RMS     amplitude").
 double soxStat(const QString& file, const QString& key);

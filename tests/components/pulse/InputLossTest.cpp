@@ -21,18 +21,31 @@ namespace {
 
 qint64 framesSince(const QElapsedTimer& clock) { return clock.nsecsElapsed() * kRate / 1000000000; }
 
-TEST(PulseInputLoss, AChosenInputThatGoesIsWaitedForAndNeverReplaced)
-{
-    REQUIRE_PULSE();
-    restoreDefaultSource();
-    auto input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+// A recorder of the case's own, what it delivers and what it tells.
+class PulseInputLoss : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_PULSE();
+        restoreDefaultSource();
+    }
+    void TearDown() override
+    {
+        if (testsupport::pulseAvailable()) restoreDefaultSource();
+    }
+
     PulseRecorder recorder;
-    recorder.SetSource("tamsel_gone");
-    Collector got(recorder, 100);
-    QSignalSpy errors(&recorder, &TAudioRecord2::OnError);
-    QSignalSpy waiting(&recorder, &TAudioRecord2::OnInputWaiting);
-    QSignalSpy gaps(&recorder, &TAudioRecord2::OnGap);
+    Collector got{recorder, 100};
+    QSignalSpy errors{&recorder, &TAudioRecord2::OnError};
+    QSignalSpy waiting{&recorder, &TAudioRecord2::OnInputWaiting};
+    QSignalSpy gaps{&recorder, &TAudioRecord2::OnGap};
     QElapsedTimer clock;
+};
+
+TEST_F(PulseInputLoss, AChosenInputThatGoesIsWaitedForAndNeverReplaced)
+{
+    auto input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
+    recorder.SetSource("tamsel_gone");
     clock.start();
     recorder.StartRecord();
     ASSERT_TRUE(got.waitForFrames(kRate / 2, 8000));
@@ -81,17 +94,9 @@ TEST(PulseInputLoss, AChosenInputThatGoesIsWaitedForAndNeverReplaced)
 // A chosen input that is not there when the recording starts (unplugged, not
 // made yet) is waited for as one that went away: the start does not fail, and
 // capture begins when it appears, the time before it kept as silence.
-TEST(PulseInputLoss, AChosenInputMissingAtTheStartIsWaitedForFromTheStart)
+TEST_F(PulseInputLoss, AChosenInputMissingAtTheStartIsWaitedForFromTheStart)
 {
-    REQUIRE_PULSE();
-    restoreDefaultSource();
-    PulseRecorder recorder;
     recorder.SetSource("tamsel_late");
-    Collector got(recorder, 100);
-    QSignalSpy errors(&recorder, &TAudioRecord2::OnError);
-    QSignalSpy waiting(&recorder, &TAudioRecord2::OnInputWaiting);
-    QSignalSpy gaps(&recorder, &TAudioRecord2::OnGap);
-    QElapsedTimer clock;
     clock.start();
     ASSERT_NO_THROW(recorder.StartRecord());
     EXPECT_EQ(recorder.ErrorCode(), 0);
@@ -115,14 +120,8 @@ TEST(PulseInputLoss, AChosenInputMissingAtTheStartIsWaitedForFromTheStart)
 // else records from takes a second or two): the time from the start until it
 // comes is kept as silence, so a recording is as long as it ran. No input
 // went missing, so no gap is told.
-TEST(PulseInputLoss, TheTimeANewStreamTakesToDeliverIsKeptAsSilence)
+TEST_F(PulseInputLoss, TheTimeANewStreamTakesToDeliverIsKeptAsSilence)
 {
-    REQUIRE_PULSE();
-    restoreDefaultSource();
-    PulseRecorder recorder;
-    Collector got(recorder, 100);
-    QSignalSpy gaps(&recorder, &TAudioRecord2::OnGap);
-    QElapsedTimer clock;
     clock.start();
     recorder.StartRecord();
     QTest::qWait(3000);
@@ -140,17 +139,10 @@ TEST(PulseInputLoss, TheTimeANewStreamTakesToDeliverIsKeptAsSilence)
 // Paused while waiting for the input: the silence kept for it is the time it
 // was missing while recording, not the pause. Then a recording that ends
 // while it waits leaves nothing of that wait to the next one.
-TEST(PulseInputLoss, APauseOrAnEndWhileWaitingIsNotKeptAsMissingInput)
+TEST_F(PulseInputLoss, APauseOrAnEndWhileWaitingIsNotKeptAsMissingInput)
 {
-    REQUIRE_PULSE();
-    restoreDefaultSource();
     auto input = std::make_unique<testsupport::TestSource>("tamsel_gone", "Tamsel-Gone");
-    PulseRecorder recorder;
     recorder.SetSource("tamsel_gone");
-    Collector got(recorder, 100);
-    QSignalSpy waiting(&recorder, &TAudioRecord2::OnInputWaiting);
-    QSignalSpy gaps(&recorder, &TAudioRecord2::OnGap);
-    QElapsedTimer clock;
     clock.start();
     recorder.StartRecord();
     ASSERT_TRUE(got.waitForFrames(kRate / 4, 8000));
@@ -189,13 +181,9 @@ TEST(PulseInputLoss, APauseOrAnEndWhileWaitingIsNotKeptAsMissingInput)
 
 // "The system default" follows the default on every server alike: a recording
 // moves to the new default source when it changes.
-TEST(PulseInputLoss, TheSystemDefaultIsFollowedWhenItChanges)
+TEST_F(PulseInputLoss, TheSystemDefaultIsFollowedWhenItChanges)
 {
-    REQUIRE_PULSE();
-    restoreDefaultSource();
     const testsupport::TestSource other("tamsel_next", "Tamsel-Next");
-    PulseRecorder recorder;
-    Collector got(recorder, 100);
     recorder.StartRecord();
     ASSERT_TRUE(got.waitForFrames(kRate / 4, 8000));
     auto recordedSource = [] {
@@ -212,7 +200,6 @@ TEST(PulseInputLoss, TheSystemDefaultIsFollowedWhenItChanges)
     const qint64 before = got.frames();
     EXPECT_TRUE(got.waitForFrames(before + kRate / 4, 3000)) << "capture goes on from the new default";
     recorder.StopRecord();
-    restoreDefaultSource();
 }
 
 }  // namespace
