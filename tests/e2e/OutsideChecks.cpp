@@ -88,17 +88,23 @@ double pitchAfterSilence(const QString& file)
     return testsupport::soxStat(part, "Rough   frequency");
 }
 
+std::vector<int16_t> shortSamples(const QString& file)
+{
+    QTemporaryDir dir;
+    const QString raw = dir.filePath("samples.raw");
+    testsupport::runPeer("sox", {file, "-t", "raw", "-e", "signed", "-b", "16", raw});
+    const QByteArray bytes = bytesOf(raw);
+    std::vector<int16_t> samples(size_t(bytes.size()) / sizeof(int16_t));
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
+    return samples;
+}
+
 std::vector<Stretch> silences(const QString& file, double minSeconds)
 {
     const int rate = testsupport::probeAudioStream(file).value("sample_rate").toString().toInt();
     const int channels = testsupport::probeAudioStream(file).value("channels").toInt();
     if (rate <= 0 || channels <= 0) return {};
-    QTemporaryDir dir;
-    const QString raw = dir.filePath("samples.f32");
-    testsupport::runPeer("sox", {file, "-t", "raw", "-e", "floating-point", "-b", "32", raw});
-    const QByteArray bytes = bytesOf(raw);
-    std::vector<float> samples(size_t(bytes.size()) / sizeof(float));
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+    const std::vector<int16_t> samples = shortSamples(file);
 
     const size_t step = size_t(rate / 100) * size_t(channels);
     const size_t least = size_t(std::ceil(minSeconds * 100));
@@ -111,7 +117,7 @@ std::vector<Stretch> silences(const QString& file, double minSeconds)
     size_t n = 0;
     for (size_t at = 0; at + step <= samples.size(); at += step, ++n) {
         const auto [low, high] = std::minmax_element(samples.begin() + ptrdiff_t(at), samples.begin() + ptrdiff_t(at + step));
-        if (std::max(-*low, *high) < 1e-4f)
+        if (std::max(-int(*low), int(*high)) <= 3)
             ++run;
         else
             close(n);

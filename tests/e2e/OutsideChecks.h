@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -22,6 +23,8 @@ bool waitForBytes(const QString& file, qint64 bytes);
 double durationOf(const QString& file);
 // The file's size once it has not changed for quietMs; -1 on time-out.
 qint64 waitForSteadySize(const QString& file, int quietMs, int timeoutMs);
+// Interleaved 16-bit samples as sox reads them.
+std::vector<int16_t> shortSamples(const QString& file);
 // sox's pitch estimate of the first channel, leading silence cut off.
 double pitchAfterSilence(const QString& file);
 
@@ -31,8 +34,8 @@ struct Stretch {
     double length = 0;
     double end() const { return start + length; }
 };
-// The stretches of digital silence (every sample of every channel below
-// -80 dBFS, told in 10 ms steps) at least minSeconds long.
+// The stretches of digital silence (every sample of every channel within
+// 3 of 32768, told in 10 ms steps) at least minSeconds long.
 std::vector<Stretch> silences(const QString& file, double minSeconds);
 
 }  // namespace e2e

@@ -67,17 +67,6 @@ void startPlaying(QProcess& player, const QString& file)
     ASSERT_TRUE(player.waitForStarted(10000)) << "paplay did not start";
 }
 
-std::vector<int16_t> shortSamples(const QString& file)
-{
-    QTemporaryDir dir;
-    const QString raw = dir.filePath("samples.raw");
-    testsupport::runPeer("sox", {file, "-t", "raw", "-e", "signed", "-b", "16", raw});
-    const QByteArray bytes = bytesOf(raw);
-    std::vector<int16_t> samples(size_t(bytes.size()) / sizeof(int16_t));
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
-    return samples;
-}
-
 LoudSpan loudSpan(const std::vector<int16_t>& samples, int channels, int level)
 {
     LoudSpan span;

@@ -31,9 +31,6 @@ void makeBursts(const QString& file, int rate, double lead, const std::vector<Bu
 // Plays file into the default sink with paplay; player ends when it is played.
 void startPlaying(QProcess& player, const QString& file);
 
-// Interleaved 16-bit samples as sox reads them.
-std::vector<int16_t> shortSamples(const QString& file);
-
 // The first and last frame where any channel reaches `level`; first is -1
 // when none does.
 struct LoudSpan {
