@@ -66,6 +66,18 @@ void storeWindow(const QString& settingsFile, QTime begin, QTime end)
     schedule.save(stored);
 }
 
+// The program started with a tone playing, its clock at `at`, its settings
+// those given and one daily window from begin to end.
+void startWithWindow(Session& session, FakeClock& clock, const QDateTime& at, const QString& settings, QTime begin,
+                     QTime end)
+{
+    clock.set(at);
+    session.writeSettings(settings);
+    storeWindow(session.settingsFile(), begin, end);
+    session.startTone();
+    if (!session.start()) ADD_FAILURE() << "the program did not start";
+}
+
 // The takes in folder by name, one text for readable failures.
 std::string takesIn(const QString& folder)
 {
@@ -83,12 +95,8 @@ TEST_F(E2e, WhenTheClocksGoBackAWindowActsOnceAndARepeatedNameGetsANumber)
         return QDateTime(QDate(2026, 10, 25), QTime(h, m, s, ms), Qt::UTC);
     };
     FakeClock clock(*session, session->scratch("faketime"));
-    clock.set(utc(0, 0, 0));
     const QString folder = session->scratch("takes");
-    session->writeSettings(outputTo(folder));
-    storeWindow(session->settingsFile(), QTime(2, 59, 50), QTime(2, 59, 53));
-    session->startTone();
-    ASSERT_TRUE(session->start());
+    startWithWindow(*session, clock, utc(0, 0, 0), outputTo(folder), QTime(2, 59, 50), QTime(2, 59, 53));
     const QPoint record = session->elementCentre("mp3rec", "recorder");
     const QPoint stop = session->elementCentre("mp3rec", "stop");
 
@@ -135,12 +143,8 @@ TEST_F(E2e, WhenTheClocksGoForwardAWindowInTheSkippedHourStartsAsTheClockPassesI
     ASSERT_TRUE(QFile::exists(TAMSEL_FAKETIME)) << "no libfaketime; scripts/setup installs the package faketime";
     const auto utc = [](int h, int m, int s) { return QDateTime(QDate(2026, 3, 29), QTime(h, m, s), Qt::UTC); };
     FakeClock clock(*session, session->scratch("faketime"));
-    clock.set(utc(0, 0, 0));
     const QString folder = session->scratch("takes");
-    session->writeSettings(outputTo(folder));
-    storeWindow(session->settingsFile(), QTime(2, 0, 0), QTime(3, 0, 4));
-    session->startTone();
-    ASSERT_TRUE(session->start());
+    startWithWindow(*session, clock, utc(0, 0, 0), outputTo(folder), QTime(2, 0, 0), QTime(3, 0, 4));
 
     clock.set(utc(0, 59, 54));
     clock.waitUntil(utc(0, 59, 59));
